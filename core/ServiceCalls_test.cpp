@@ -1,0 +1,153 @@
+#include "core/ServiceCalls.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "core/Registry.h"
+#include "core/testing/MockPlatform.h"
+
+namespace vtl {
+namespace {
+
+using ::testing::_;
+using ::testing::InSequence;
+using ::testing::Return;
+using ::testing::StrictMock;
+
+class ServiceCallsTest : public ::testing::Test {
+  protected:
+    StrictMock<testing::MockPlatform> platform;
+    // Handles whose owner is null are never closed, so the mock needs no close calls.
+    ScManagerHandle manager{nullptr, 0x10};
+    ServiceHandle service{nullptr, 0x20};
+};
+
+TEST_F(ServiceCallsTest, ErrorTextAddsTheNetworkHintOnlyFor1722) {
+    EXPECT_CALL(platform, FormatMessage(1722u))
+        .WillOnce(Return("The RPC server is unavailable.\r\n"));
+    EXPECT_CALL(platform, FormatMessage(5u)).WillOnce(Return("Access is denied.\r\n"));
+    EXPECT_EQ(GetErrorText(platform, 1722),
+              "The RPC server is unavailable.\r\n\rThis may be due to network problems. Please "
+              "verify network connectivity.");
+    EXPECT_EQ(GetErrorText(platform, 5), "Access is denied.\r\n");
+}
+
+TEST_F(ServiceCallsTest, ErrorTextIsEmptyWithoutAMessageAndHeldTo256Characters) {
+    EXPECT_CALL(platform, FormatMessage(0xDEAD)).WillOnce(Return(""));
+    EXPECT_CALL(platform, FormatMessage(7)).WillOnce(Return(std::string(600, 'x')));
+    EXPECT_EQ(GetErrorText(platform, 0xDEAD), "");
+    EXPECT_EQ(GetErrorText(platform, 7).size(), 256u);
+    EXPECT_CALL(platform, FormatMessage(1722)).WillOnce(Return(""));
+    EXPECT_EQ(OpenFailureText(platform, 1722),
+              "\rThis may be due to network problems. Please verify network connectivity.  1722");
+    EXPECT_EQ(MoreDataNotReturnedText(0), "ERROR_MORE_DATA not returned; error 0");
+}
+
+TEST_F(ServiceCallsTest, QueryServiceConfig2ProbeReleasesTheLibraryAndNeverFails) {
+    LibraryHandle::Value lib = 0x77;
+    EXPECT_CALL(platform, LoadLibrary("Advapi32.dll")).WillOnce([&](const std::string&) {
+        return Opened<LibraryHandle>{{&platform, lib}, 0};
+    });
+    EXPECT_CALL(platform, HasProcAddress(_, "QueryServiceConfig2A")).WillOnce(Return(true));
+    EXPECT_CALL(platform, FreeLibrary(lib)).Times(1);
+    EXPECT_TRUE(HasQueryServiceConfig2(platform, "Advapi32.dll"));
+
+    EXPECT_CALL(platform, LoadLibrary("NoSuch.dll")).WillOnce([](const std::string&) {
+        return Opened<LibraryHandle>{{}, kErrorFileNotFound};
+    });
+    EXPECT_FALSE(HasQueryServiceConfig2(platform, "NoSuch.dll"));
+}
+
+TEST_F(ServiceCallsTest, ConfigReadAsksForNeededPlusOneBytes) {
+    InSequence order;
+    EXPECT_CALL(platform, QueryServiceConfig(_, 0u))
+        .WillOnce(Return(ServiceManagerApi::ConfigResult{kErrorInsufficientBuffer, 300, {}}));
+    ServiceConfig config;
+    config.startType = kServiceDemandStart;
+    config.displayName = "Print Spooler";
+    EXPECT_CALL(platform, QueryServiceConfig(_, 301u))
+        .WillOnce(Return(ServiceManagerApi::ConfigResult{0, 0, config}));
+    const auto read = GetServiceConfig(platform, service);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.sizingError, kErrorInsufficientBuffer);
+    EXPECT_EQ(read.config->displayName, "Print Spooler");
+}
+
+TEST_F(ServiceCallsTest, ConfigReadEndsWhenTheSizingCallDoesNotAskForRoom) {
+    EXPECT_CALL(platform, QueryServiceConfig(_, 0u))
+        .WillOnce(Return(ServiceManagerApi::ConfigResult{kErrorAccessDenied, 0, {}}));
+    auto read = GetServiceConfig(platform, service);
+    EXPECT_FALSE(read.ok());
+    EXPECT_EQ(read.sizingError, kErrorAccessDenied);
+    EXPECT_EQ(read.error, kErrorAccessDenied);
+
+    EXPECT_CALL(platform, QueryServiceConfig(_, 0u))
+        .WillOnce(Return(ServiceManagerApi::ConfigResult{0, 0, {}}));
+    read = GetServiceConfig(platform, service);
+    EXPECT_FALSE(read.ok());
+    EXPECT_EQ(read.sizingError, 0u);
+}
+
+TEST_F(ServiceCallsTest, EnumerationSizesByThePlatformsRecordSize) {
+    InSequence order;
+    EXPECT_CALL(platform, EnumServicesStatus(_, kServiceWin32, kServiceStateAll, 0u))
+        .WillOnce(Return(ServiceManagerApi::EnumResult{kErrorMoreData, 1000, {}}));
+    EXPECT_CALL(platform, EnumRecordSize()).WillOnce(Return(48u));
+    // 1000 / 48 + 1 = 21 records of 48 bytes.
+    EXPECT_CALL(platform, EnumServicesStatus(_, kServiceWin32, kServiceStateAll, 21u * 48u))
+        .WillOnce(Return(ServiceManagerApi::EnumResult{0, 0, {{"A", "a", {}}, {"B", "b", {}}}}));
+    const auto read = EnumerateServices(platform, manager, kServiceWin32, kServiceStateAll);
+    ASSERT_TRUE(read.ok());
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.entries[1].serviceName, "B");
+}
+
+TEST_F(ServiceCallsTest, EnumerationWhoseFirstCallSucceedsIsReportedAndNotRepeated) {
+    EXPECT_CALL(platform, EnumRecordSize()).WillRepeatedly(Return(48u));
+    EXPECT_CALL(platform, EnumServicesStatus(_, _, _, 0u))
+        .WillOnce(Return(ServiceManagerApi::EnumResult{0, 0, {}}));
+    auto read = EnumerateServices(platform, manager, kServiceWin32, kServiceStateAll);
+    EXPECT_FALSE(read.firstAskedForMore());
+    EXPECT_FALSE(read.ok());
+    EXPECT_EQ(read.firstError, 0u);
+
+    InSequence order;
+    EXPECT_CALL(platform, EnumServicesStatus(_, _, _, 0u))
+        .WillOnce(Return(ServiceManagerApi::EnumResult{kErrorMoreData, 10, {}}));
+    EXPECT_CALL(platform, EnumServicesStatus(_, _, _, 48u))
+        .WillOnce(Return(ServiceManagerApi::EnumResult{kErrorAccessDenied, 0, {}}));
+    read = EnumerateServices(platform, manager, kServiceWin32, kServiceStateAll);
+    EXPECT_TRUE(read.firstAskedForMore());
+    EXPECT_EQ(read.error, kErrorAccessDenied);
+    EXPECT_TRUE(read.entries.empty());
+}
+
+TEST_F(ServiceCallsTest, RegistryReaderFormatsDwordsAndCutsStrings) {
+    EXPECT_CALL(platform, RegOpenKeyEx(_, "K", kKeyQueryValue)).WillRepeatedly([](auto&&...) {
+        return Opened<RegKey>{{nullptr, 0x99}, 0};
+    });
+    EXPECT_CALL(platform, RegQueryValueEx(_, "D", kRegValueMaxBytes))
+        .WillOnce(Return(RegistryApi::ValueResult{0, kRegDword, 4, {0x34, 0x12, 0, 0}}));
+    std::string value;
+    EXPECT_TRUE(GetRegValue(platform, LocalMachineKey(), "K", "D", value));
+    EXPECT_EQ(value, "00001234");
+
+    EXPECT_CALL(platform, RegQueryValueEx(_, "S", kRegValueMaxBytes))
+        .WillOnce(Return(RegistryApi::ValueResult{0, kRegSz, 6, {'a', 'b', 0, 'c', 'd', 0}}));
+    EXPECT_TRUE(GetRegValue(platform, LocalMachineKey(), "K", "S", value));
+    EXPECT_EQ(value, "ab");
+
+    value = "kept";
+    EXPECT_CALL(platform, RegQueryValueEx(_, "B", kRegValueMaxBytes))
+        .WillOnce(Return(RegistryApi::ValueResult{0, kRegBinary, 2, {1, 2}}));
+    EXPECT_TRUE(GetRegValue(platform, LocalMachineKey(), "K", "B", value));
+    EXPECT_EQ(value, "kept");
+
+    EXPECT_CALL(platform, RegQueryValueEx(_, "Big", kRegValueMaxBytes))
+        .WillOnce(Return(RegistryApi::ValueResult{kErrorMoreData, kRegSz, 2000, {}}));
+    EXPECT_FALSE(GetRegValue(platform, LocalMachineKey(), "K", "Big", value));
+    EXPECT_EQ(value, "");
+}
+
+}  // namespace
+}  // namespace vtl

@@ -1,0 +1,114 @@
+#include "core/ServiceRow.h"
+
+#include <gtest/gtest.h>
+
+#include "core/ServiceTypes.h"
+
+namespace vtl {
+namespace {
+
+TEST(ServiceTexts, StatusTextsCoverTheSevenStatesAndNothingElse) {
+    EXPECT_EQ(ServiceStatusText(kServiceStopped), "Stopped");
+    EXPECT_EQ(ServiceStatusText(kServiceStartPending), "Start Pending");
+    EXPECT_EQ(ServiceStatusText(kServiceStopPending), "Stop Pending");
+    EXPECT_EQ(ServiceStatusText(kServiceRunning), "Running");
+    EXPECT_EQ(ServiceStatusText(kServiceContinuePending), "Continue Pending");
+    EXPECT_EQ(ServiceStatusText(kServicePausePending), "Pause Pending");
+    EXPECT_EQ(ServiceStatusText(kServicePaused), "Paused");
+    EXPECT_EQ(ServiceStatusText(0), "");
+    EXPECT_EQ(ServiceStatusText(8), "");
+    EXPECT_EQ(ServiceStatusText(0xFFFFFFFF), "");
+}
+
+TEST(ServiceTexts, StatusCodeFromTextIsTheExactInverse) {
+    for (std::uint32_t code = 1; code <= 7; ++code) {
+        EXPECT_EQ(StatusCodeFromText(ServiceStatusText(code)), code);
+    }
+    EXPECT_EQ(StatusCodeFromText("running"), 0u);
+    EXPECT_EQ(StatusCodeFromText("Running "), 0u);
+    EXPECT_EQ(StatusCodeFromText(kStatusStarting), 0u);
+    EXPECT_EQ(StatusCodeFromText(kStatusMarkedForDeletion), 0u);
+    EXPECT_EQ(StatusCodeFromText(""), 0u);
+}
+
+TEST(ServiceTexts, BootSystemAndAutoStartAllReadAutomatic) {
+    EXPECT_EQ(StartTypeText(kServiceBootStart), "Automatic");
+    EXPECT_EQ(StartTypeText(kServiceSystemStart), "Automatic");
+    EXPECT_EQ(StartTypeText(kServiceAutoStart), "Automatic");
+    EXPECT_EQ(StartTypeText(kServiceDemandStart), "Manual");
+    EXPECT_EQ(StartTypeText(kServiceDisabled), "Disabled");
+    EXPECT_EQ(StartTypeText(5), "");
+    EXPECT_EQ(StartTypeFromText("Automatic"), kServiceAutoStart);
+    EXPECT_EQ(StartTypeFromText("Manual"), kServiceDemandStart);
+    EXPECT_EQ(StartTypeFromText("Disabled"), kServiceDisabled);
+}
+
+TEST(ServiceTexts, StartTypeFromTextRefusesAnythingElse) {
+    EXPECT_FALSE(StartTypeFromText("").has_value());
+    EXPECT_FALSE(StartTypeFromText("manual").has_value());
+    EXPECT_FALSE(StartTypeFromText("Automatic (Delayed Start)").has_value());
+    EXPECT_FALSE(StartTypeFromText(std::string_view("Manual\0", 7)).has_value());
+}
+
+TEST(StateIconRule, FirstMatchingStepWins) {
+    // "Starting" beats every state.
+    EXPECT_EQ(StateIcon(kServiceStopped, kServiceAutoStart, kStatusStarting), StateIconIndex::Busy);
+    EXPECT_EQ(StateIcon(kServiceRunning, kServiceDemandStart, kStatusStarting),
+              StateIconIndex::Busy);
+    for (auto state :
+         {kServiceRunning, kServiceContinuePending, kServicePausePending, kServicePaused}) {
+        EXPECT_EQ(StateIcon(state, kServiceDisabled, "Running"), StateIconIndex::Active) << state;
+    }
+    EXPECT_EQ(StateIcon(kServiceStartPending, kServiceAutoStart, ""), StateIconIndex::Busy);
+    EXPECT_EQ(StateIcon(kServiceStopPending, kServiceAutoStart, ""), StateIconIndex::Busy);
+    EXPECT_EQ(StateIcon(kServiceStopped, kServiceAutoStart, ""), StateIconIndex::Disabled);
+    EXPECT_EQ(StateIcon(kServiceStopped, kServiceDisabled, ""), StateIconIndex::Disabled);
+    EXPECT_EQ(StateIcon(kServiceStopped, kServiceDemandStart, ""), StateIconIndex::Inactive);
+    EXPECT_EQ(StateIcon(kServiceStopped, kServiceBootStart, ""), StateIconIndex::Inactive);
+    EXPECT_EQ(StateIcon(kServiceStopped, kServiceSystemStart, ""), StateIconIndex::Inactive);
+    // A row marked for deletion has no state code.
+    EXPECT_EQ(StateIcon(0, kServiceDemandStart, kStatusMarkedForDeletion),
+              StateIconIndex::Disabled);
+}
+
+TEST(StateIconRule, KeysFollowTheImageIndices) {
+    EXPECT_EQ(StateIconKey(StateIconIndex::Active), "Active");
+    EXPECT_EQ(StateIconKey(StateIconIndex::Inactive), "Inactive");
+    EXPECT_EQ(StateIconKey(StateIconIndex::Disabled), "Disabled");
+    EXPECT_EQ(StateIconKey(StateIconIndex::Busy), "Busy");
+}
+
+TEST(ComputerNames, UncAndNulTrimming) {
+    EXPECT_EQ(UncComputerName("PC1"), "\\\\PC1");
+    EXPECT_EQ(UncComputerName(""), "\\\\");
+    EXPECT_EQ(TrimAtNull("SERVER"), "SERVER");
+    EXPECT_EQ(TrimAtNull(std::string_view("\0abc", 4)), "");
+    EXPECT_EQ(TrimAtNull(std::string_view("AB\0CD", 5)), "AB");
+}
+
+TEST(RowFields, LongTextsAreCutAt255CharactersNotBytes) {
+    const std::string ascii(300, 'a');
+    EXPECT_EQ(CutToChars(ascii).size(), 255u);
+    std::string umlauts;
+    for (int i = 0; i < 300; ++i)
+        umlauts += "\xC3\xBC";  // ü, two bytes each
+    const std::string cut = CutToChars(umlauts);
+    EXPECT_EQ(cut.size(), 510u);
+    EXPECT_EQ(cut, umlauts.substr(0, 510));
+    EXPECT_EQ(CutToChars("short"), "short");
+    EXPECT_EQ(CutToChars(std::string_view("ab\0cd", 5)), "ab");
+}
+
+TEST(RowFields, MakeServiceRowFillsEveryColumnOnce) {
+    const auto row = MakeServiceRow("Spooler", std::string(400, 'D'), kServiceStopped,
+                                    kServiceAutoStart, std::string(300, 'L'));
+    EXPECT_EQ(row.serviceName, "Spooler");
+    EXPECT_EQ(row.displayName.size(), 255u);
+    EXPECT_EQ(row.statusText, "Stopped");
+    EXPECT_EQ(row.startupTypeText, "Automatic");
+    EXPECT_EQ(row.logonAccount.size(), 255u);
+    EXPECT_EQ(row.icon, StateIconIndex::Disabled);
+}
+
+}  // namespace
+}  // namespace vtl
