@@ -247,3 +247,20 @@ TEST(CompareListText, IgnoresCaseThenOrdersByCharacter) {
 
 }  // namespace
 }  // namespace vtl::ui
+
+#include "ui/LineBreaks.h"
+
+namespace vtl::ui {
+namespace {
+
+TEST(LineBreaks, ConvertBetweenCrAndCrLf) {
+    EXPECT_EQ(ToCrLf("Service Name : a\r\rError Detail : \rx"),
+              "Service Name : a\r\n\r\nError Detail : \r\nx");
+    EXPECT_EQ(ToCrLf("a\r\nb\nc\r"), "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(ToCr("a\r\n\r\nb\nc"), "a\r\rb\rc");
+    EXPECT_EQ(ToCr(ToCrLf("x\r\ry\r")), "x\r\ry\r");
+    EXPECT_EQ(ToCrLf(""), "");
+}
+
+}  // namespace
+}  // namespace vtl::ui

@@ -225,6 +225,24 @@ bool ListBox::ClickItem(int index, bool ctrl) {
     return true;
 }
 
+void ListBox::ApplyViewSelection(int index, bool selected) {
+    if (index < 0 || index >= ListCount()) return;
+    Item& item = items_[index];
+    if (item.selected == selected) return;
+    item.selected = selected;
+    selCount_ += selected ? 1 : -1;
+}
+
+void ListBox::ApplyViewListIndex(int index) {
+    if (index >= -1 && index < ListCount()) listIndex_ = index;
+}
+
+bool ListBox::RaiseClick() {
+    if (!Reachable()) return false;
+    if (onClick) onClick();
+    return true;
+}
+
 bool ListBox::DblClickItem(int index) {
     if (!Reachable() || index < 0 || index >= ListCount()) return false;
     if (onDblClick) onDblClick();

@@ -91,6 +91,12 @@ class ListBox : public Control {
     bool ClickItem(int index, bool ctrl = false);
     bool DblClickItem(int index);
 
+    // For the renderer: the selection as the user changed it in the view, stored
+    // without events; then RaiseClick.
+    void ApplyViewSelection(int index, bool selected);
+    void ApplyViewListIndex(int index);
+    bool RaiseClick();
+
     std::function<void()> onClick;
     std::function<void()> onDblClick;
 

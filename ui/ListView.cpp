@@ -453,6 +453,12 @@ void ListView::ApplyViewSelection(ListRowId row, bool selected) {
     StoreSelected(row, At(row), selected, false);
 }
 
+bool ListView::RaiseItemClick(ListRowId row) {
+    if (!Reachable() || !Contains(row)) return false;
+    if (onItemClick) onItemClick(row);
+    return true;
+}
+
 void ListView::ApplyViewFocus(ListRowId row) {
     if (row && !Contains(row)) return;
     focused_ = row;

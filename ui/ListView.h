@@ -167,6 +167,9 @@ class ListView : public Control {
     // stored without raising events.
     void ApplyViewSelection(ListRowId row, bool selected);
     void ApplyViewFocus(ListRowId row);
+    // For the renderer: a click on a row whose selection the view has already
+    // changed; raises onItemClick only.
+    bool RaiseItemClick(ListRowId row);
 
   private:
     struct Row {
