@@ -1,0 +1,20 @@
+#pragma once
+// The program's start-up: the splash is shown and painted, the main window is
+// created (it becomes the global main window) and loaded, which lists the local
+// computer's services, the splash goes and the main window is shown. The caller
+// then runs the host's message loop.
+
+#include <memory>
+
+#include "core/Platform.h"
+#include "main/OperationsHooks.h"
+#include "main/frmMain.h"
+#include "ui/UiHost.h"
+
+namespace vtl {
+
+// hooks: the windows that carry out the service commands (nullptr: none yet).
+[[nodiscard]] std::unique_ptr<frmMain> StartUp(ui::UiHost& host, Platform& platform,
+                                               OperationsHooks* hooks = nullptr);
+
+}  // namespace vtl

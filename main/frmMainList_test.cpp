@@ -1,0 +1,511 @@
+// The services list: listing, full refresh, refresh by name, the periodic pass
+// and the state of one service, over a simulated computer.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/ServiceRow.h"
+#include "main/MainTestSupport.h"
+
+namespace vtl::testing {
+namespace {
+
+using ui::testing::QuestionKind;
+
+class ListTest : public MainWindowTest {
+  protected:
+    ListTest() {
+        Add(pc1(), Svc("Beta", kServiceAutoStart, kServiceRunning, "NT AUTHORITY\\LocalService"));
+        Add(pc1(), Svc("alpha", kServiceAutoStart, kServiceStopped));
+        Add(pc1(), Svc("Gamma", kServiceDemandStart, kServiceStopped));
+        Add(pc1(), Svc("Delta", kServiceDisabled, kServiceStopped));
+        sim::ServiceDefinition driver = Svc("Kdrv", kServiceSystemStart, kServiceRunning, "");
+        driver.serviceType = kServiceKernelDriver;
+        Add(pc1(), driver);
+    }
+};
+
+// --- Listing ---------------------------------------------------------------------
+
+TEST_F(ListTest, ListingShowsEveryWin32ServiceWithItsTextsAndIcon) {
+    Open();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"alpha", "Beta", "Delta", "Gamma"}));
+    EXPECT_EQ(Cell("Beta", kColDisplayName), "Display of Beta");
+    EXPECT_EQ(Cell("Beta", kColStatus), "Running");
+    EXPECT_EQ(Cell("Beta", kColStartupType), "Automatic");
+    EXPECT_EQ(Cell("Beta", kColLogonAs), "NT AUTHORITY\\LocalService");
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
+    EXPECT_EQ(Cell("Gamma", kColStartupType), "Manual");
+    EXPECT_EQ(Cell("Delta", kColStartupType), "Disabled");
+    EXPECT_EQ(Icon("Beta"), kIconActive);
+    EXPECT_EQ(Icon("alpha"), kIconDisabled);  // automatic and stopped
+    EXPECT_EQ(Icon("Gamma"), kIconInactive);
+    EXPECT_EQ(Icon("Delta"), kIconDisabled);
+    EXPECT_EQ(Progress(), "Done");
+    EXPECT_EQ(Count(), "Total Services : 4");
+    EXPECT_TRUE(prompts.Questions().empty());
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(ListTest, ListingOpensTheManagerOnceForEnumerationAndEachServiceForItsConfiguration) {
+    network.ClearCallLog();
+    Open();
+    EXPECT_EQ(Accesses("OpenSCManager"), std::vector<std::uint32_t>{4});
+    EXPECT_EQ(Accesses("OpenService"), std::vector<std::uint32_t>(4, 1));
+    EXPECT_EQ(network.CountCalls("EnumServicesStatus"), 2u);
+    EXPECT_EQ(network.CountCalls("QueryServiceConfig"), 8u);  // sizing call and read, each
+    EXPECT_EQ(network.CountCalls("QueryServiceStatus"), 0u);  // the state comes with the list
+    for (const sim::CallRecord& call : network.CallLog()) {
+        if (call.operation == "OpenSCManager") {
+            EXPECT_EQ(call.argument, "\\\\PC1");
+        }
+    }
+}
+
+TEST_F(ListTest, ListingReturnsTheNumberOfServicesAndAddsToWhatTheListHolds) {
+    Open();
+    form->lvServices.Clear();
+    prompts.AnswerMsgBox(ui::MsgResult::OK);
+    EXPECT_EQ(form->EnumSystemServices(3, "PC2", form->lvServices), 0);  // PC2 has none
+    Add(pc2(), Svc("Other"));
+    EXPECT_EQ(form->EnumSystemServices(3, "PC2", form->lvServices), 1);
+    EXPECT_EQ(Names(), std::vector<std::string>{"Other"});
+    // The message of the empty computer: its first call asked for no more room.
+    ASSERT_EQ(prompts.MessageTexts().size(), 1u);
+    EXPECT_EQ(prompts.MessageTexts()[0], "ERROR_MORE_DATA not returned; error 0");
+}
+
+TEST_F(ListTest, LongDisplayNamesAndAccountsAreHeldTo255Characters) {
+    sim::ServiceDefinition longer = Svc("Long", kServiceDemandStart, kServiceStopped);
+    longer.displayName = std::string(300, 'd');
+    longer.startName = ".\\" + std::string(298, 'a');
+    Add(pc1(), longer);
+    Open();
+    EXPECT_EQ(Cell("Long", kColDisplayName), std::string(255, 'd'));
+    EXPECT_EQ(Cell("Long", kColLogonAs), ".\\" + std::string(253, 'a'));
+}
+
+TEST_F(ListTest, UnreachableComputerShowsOneMessageWithTheHintTwoSpacesAndTheCode) {
+    Open();
+    pc2().SetUnreachable(true);
+    form->lvServices.Clear();
+    std::string progressDuringMessage;
+    prompts.onMsgBox = [&](std::string_view) { progressDuringMessage = Progress(); };
+    prompts.AnswerMsgBox(ui::MsgResult::OK);
+    EXPECT_EQ(form->EnumSystemServices(3, "PC2", form->lvServices), 0);
+    EXPECT_EQ(progressDuringMessage, "Searching for all registered services on PC2");
+    ASSERT_EQ(prompts.Questions().size(), 1u);
+    const auto& q = prompts.Questions()[0];
+    EXPECT_EQ(q.kind, QuestionKind::MsgBox);
+    EXPECT_EQ(q.text, network.PlatformFor("PC1").FormatMessage(1722) +
+                          "\rThis may be due to network problems. Please verify network "
+                          "connectivity.  1722");
+    EXPECT_EQ(q.title, "Vantrel");
+    EXPECT_EQ(q.buttons, ui::MsgButtons::OK);
+    EXPECT_EQ(form->lvServices.RowCount(), 0);
+    EXPECT_EQ(Progress(), "Done");
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(ListTest, AFailingFirstEnumerationCallIsReportedWithItsCode) {
+    Open();
+    network.FailCall("EnumServicesStatus", 1, 5);
+    form->lvServices.Clear();
+    prompts.AnswerMsgBox(ui::MsgResult::OK);
+    EXPECT_EQ(form->EnumSystemServices(3, "PC1", form->lvServices), 0);
+    EXPECT_EQ(prompts.MessageTexts(),
+              std::vector<std::string>{"ERROR_MORE_DATA not returned; error 5"});
+    EXPECT_EQ(form->lvServices.RowCount(), 0);
+    EXPECT_EQ(Progress(), "Done");
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(ListTest, AFailingSecondEnumerationCallShowsTheSystemTextAndNoThirdCall) {
+    Open();
+    network.ClearCallLog();
+    network.FailCall("EnumServicesStatus", 2, 5);
+    form->lvServices.Clear();
+    prompts.AnswerMsgBox(ui::MsgResult::OK);
+    EXPECT_EQ(form->EnumSystemServices(3, "PC1", form->lvServices), 0);
+    EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{ErrorText(5)});
+    EXPECT_EQ(network.CountCalls("EnumServicesStatus"), 2u);
+    EXPECT_EQ(form->lvServices.RowCount(), 0);
+    EXPECT_EQ(Progress(), "Done");
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(ListTest, AServiceWhoseConfigurationCannotBeReadIsStillListed) {
+    ASSERT_TRUE(pc1().DenyServiceAccess("Gamma", kServiceQueryConfig));
+    network.FailAlways("QueryServiceConfig", 5, "Beta");
+    Open();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"alpha", "Beta", "Delta", "Gamma"}));
+    EXPECT_EQ(Cell("Gamma", kColDisplayName), "Display of Gamma");
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
+    EXPECT_EQ(Cell("Gamma", kColStartupType), "");
+    EXPECT_EQ(Cell("Gamma", kColLogonAs), "");
+    EXPECT_EQ(Icon("Gamma"), kIconInactive);  // stopped, start type unknown
+    EXPECT_EQ(Cell("Beta", kColStartupType), "");
+    EXPECT_EQ(Icon("Beta"), kIconActive);
+    EXPECT_TRUE(prompts.Questions().empty());
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+
+    // Its row can be clicked: the commands follow its status, quietly.
+    form->lvServices.ClickRow(Row("Beta"));
+    EXPECT_FALSE(form->mnuStart.Enabled());
+    EXPECT_TRUE(form->mnuStop.Enabled());
+    form->lvServices.ClickRow(Row("Gamma"));
+    EXPECT_TRUE(form->mnuStart.Enabled());
+    EXPECT_FALSE(form->mnuStop.Enabled());
+    EXPECT_EQ(Icon("Gamma"), kIconInactive);
+    EXPECT_TRUE(prompts.Questions().empty());
+}
+
+// --- Full refresh ------------------------------------------------------------------
+
+TEST_F(ListTest, FullRefreshAddsExactlyTheNewServiceAndKeepsTheSelection) {
+    Open();
+    form->lvServices.ClickRow(Row("Delta"));
+    Add(pc1(), Svc("Epsilon", kServiceDemandStart, kServiceRunning));
+    network.ClearCallLog();
+    form->mnuViewRefresh.Click();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"alpha", "Beta", "Delta", "Epsilon", "Gamma"}));
+    EXPECT_TRUE(form->lvServices.Selected(Row("Delta")));
+    EXPECT_EQ(form->lvServices.SelectedCount(), 1);
+    EXPECT_EQ(Icon("Epsilon"), kIconActive);
+    EXPECT_EQ(Cell("Epsilon", kColStatus), "Running");
+    EXPECT_EQ(Count(), "Total Services : 5");
+    EXPECT_EQ(Progress(), "Done");
+    EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
+    EXPECT_EQ(Accesses("OpenSCManager"), std::vector<std::uint32_t>{4});
+    EXPECT_EQ(Accesses("OpenService"), std::vector<std::uint32_t>(5, 1));
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(ListTest, FullRefreshShowsRefreshingThenDoneAndReportsAFailedOpen) {
+    Open();
+    network.FailCall("OpenSCManager", 1, 5);
+    std::string progressDuringMessage;
+    prompts.onMsgBox = [&](std::string_view) { progressDuringMessage = Progress(); };
+    prompts.AnswerMsgBox(ui::MsgResult::OK);
+    EXPECT_EQ(form->RefreshSystemServices(3, "PC1", form->lvServices), 0);
+    EXPECT_EQ(progressDuringMessage, "Refreshing all registered services on PC1");
+    EXPECT_EQ(Progress(), "Done");
+    EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{ErrorText(5) + "  5"});
+    EXPECT_EQ(form->lvServices.RowCount(), 4);
+    EXPECT_EQ(form->RefreshSystemServices(3, "PC1", form->lvServices), 4);
+}
+
+TEST_F(ListTest, FullRefreshUpdatesRowsInPlaceButLeavesOperationTexts) {
+    Open();
+    const ui::ListRowId beta = Row("Beta");
+    const ui::ListRowId gamma = Row("Gamma");
+    form->lvServices.SetText(beta, kColStatus, "Starting");
+    form->lvServices.SetSmallIcon(beta, kIconBusy);
+    form->lvServices.SetText(gamma, kColStatus, "Marked for Deletion");
+    ASSERT_EQ(pc1().ForceState("Beta", kServiceStopped), kErrorSuccess);
+    ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+    ASSERT_EQ(pc1().ForceState("Delta", kServiceRunning), kErrorSuccess);
+    form->mnuViewRefresh.Click();
+    EXPECT_EQ(Row("Beta"), beta);
+    EXPECT_EQ(Cell("Beta", kColStatus), "Starting");
+    EXPECT_EQ(Icon("Beta"), kIconBusy);
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Marked for Deletion");
+    EXPECT_EQ(Icon("Gamma"), kIconActive);
+    EXPECT_EQ(Cell("Delta", kColStatus), "Running");
+    EXPECT_EQ(Icon("Delta"), kIconActive);
+}
+
+TEST_F(ListTest, FullRefreshKeepsRowsOfServicesThatAreGone) {
+    Open();
+    ASSERT_EQ(pc1().RemoveService("Gamma"), kErrorSuccess);
+    form->mnuViewRefresh.Click();
+    EXPECT_TRUE(form->lvServices.FindRow("Gamma"));
+    EXPECT_EQ(Count(), "Total Services : 4");
+}
+
+TEST_F(ListTest, FullRefreshKeepsTheConfigurationColumnsWhenTheConfigurationCannotBeRead) {
+    Open();
+    network.FailAlways("QueryServiceConfig", 5, "Gamma");
+    ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+    form->mnuViewRefresh.Click();
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
+    EXPECT_EQ(Cell("Gamma", kColStartupType), "Manual");
+    EXPECT_EQ(Cell("Gamma", kColLogonAs), "LocalSystem");
+    EXPECT_EQ(Icon("Gamma"), kIconActive);
+    EXPECT_TRUE(prompts.Questions().empty());
+}
+
+TEST_F(ListTest, RowsAddedByARefreshTakeTheirPlaceInTheSortOrder) {
+    Open();
+    form->lvServices.ClickColumn(kColStatus);
+    EXPECT_EQ(Names().front(), "Beta");  // the one running service
+    Add(pc1(), Svc("Aardvark", kServiceDemandStart, kServiceStopped));
+    Add(pc1(), Svc("Zulu", kServiceDemandStart, kServiceRunning));
+    form->mnuViewRefresh.Click();
+    const std::vector<std::string> names = Names();
+    ASSERT_EQ(names.size(), 6u);
+    std::vector<std::string> statuses;
+    for (const std::string& name : names)
+        statuses.push_back(Cell(name, kColStatus));
+    EXPECT_TRUE(std::is_sorted(statuses.begin(), statuses.end()));
+    EXPECT_EQ(statuses.front(), "Running");
+}
+
+// --- Refresh of one row by name ---------------------------------------------------
+
+TEST_F(ListTest, RefreshByNameRewritesTheRowAndTheCommands) {
+    Open();
+    form->lvServices.ClickRow(Row("Gamma"));
+    const ui::ListRowId gamma = Row("Gamma");
+    form->lvServices.SetText(gamma, kColStatus, "Starting");
+    form->lvServices.SetSmallIcon(gamma, kIconBusy);
+    ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+    network.ClearCallLog();
+    form->RefreshGUIForService("Gamma");
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
+    EXPECT_EQ(Icon("Gamma"), kIconActive);
+    EXPECT_FALSE(form->mnuStart.Enabled());
+    EXPECT_FALSE(form->tbStart.Button(0).enabled);
+    EXPECT_TRUE(form->mnuStop.Enabled());
+    EXPECT_TRUE(form->mnuRestart.Enabled());
+    EXPECT_EQ(Progress(), "Done");
+    EXPECT_TRUE(prompts.Questions().empty());
+    EXPECT_EQ(Accesses("OpenSCManager"), std::vector<std::uint32_t>{983103});
+    EXPECT_EQ(Accesses("OpenService"), std::vector<std::uint32_t>{5});
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+
+    ASSERT_EQ(pc1().ForceState("Gamma", kServiceStopped), kErrorSuccess);
+    form->RefreshGUIForService("Gamma");
+    EXPECT_TRUE(form->tbStart.Button(0).enabled);
+    EXPECT_TRUE(form->mnuStart.Enabled());
+    EXPECT_FALSE(form->mnuStop.Enabled());
+}
+
+TEST_F(ListTest, RefreshByNameOverwritesMarkedForDeletionAndReadsTheConfiguration) {
+    Open();
+    const ui::ListRowId delta = Row("Delta");
+    form->lvServices.SetText(delta, kColStatus, "Marked for Deletion");
+    auto [manager, e1] = platform().OpenSCManager("PC1", kScManagerAllAccess);
+    auto [service, e2] = platform().OpenService(manager, "Delta", kServiceAllAccess);
+    ServiceManagerApi::ConfigChange change;
+    change.displayName = "Renamed Delta";
+    change.startType = kServiceDemandStart;
+    change.serviceStartName = "NT AUTHORITY\\LocalService";
+    ASSERT_EQ(platform().ChangeServiceConfig(service, change), kErrorSuccess);
+    service.reset();
+    manager.reset();
+    form->RefreshGUIForService("Delta");
+    EXPECT_EQ(Cell("Delta", kColStatus), "Stopped");
+    EXPECT_EQ(Cell("Delta", kColDisplayName), "Renamed Delta");
+    EXPECT_EQ(Cell("Delta", kColStartupType), "Manual");
+    EXPECT_EQ(Cell("Delta", kColLogonAs), "NT AUTHORITY\\LocalService");
+    EXPECT_EQ(Icon("Delta"), kIconInactive);
+    EXPECT_TRUE(prompts.Questions().empty());
+}
+
+TEST_F(ListTest, RefreshByNameShowsTheCodeOfTheCallThatFailedAndNothingWhenAllSucceeded) {
+    Open();
+    struct Case {
+        const char* operation;
+        std::uint32_t nth;
+        ErrorCode code;
+    };
+    for (const Case& c : {Case{"OpenSCManager", 1, 5}, Case{"OpenService", 1, 1060},
+                          Case{"QueryServiceStatus", 1, 6}, Case{"QueryServiceConfig", 1, 5},
+                          Case{"QueryServiceConfig", 2, 1460}}) {
+        SCOPED_TRACE(std::string(c.operation) + " #" + std::to_string(c.nth));
+        prompts.ClearQuestions();
+        prompts.AnswerMsgBox(ui::MsgResult::OK);
+        network.ClearFaults();
+        network.FailCall(c.operation, c.nth, c.code);
+        form->RefreshGUIForService("Gamma");
+        EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{ErrorText(c.code)});
+        EXPECT_EQ(Progress(), "Done");
+        EXPECT_EQ(network.OpenHandleCount(), 0u);
+    }
+    // The sizing call's 122 is no failure; nothing is shown after a full success.
+    network.ClearFaults();
+    prompts.ClearQuestions();
+    form->RefreshGUIForService("Gamma");
+    EXPECT_TRUE(prompts.Questions().empty());
+}
+
+TEST_F(ListTest, RefreshByNameKeepsFieldsThatWereNotRead) {
+    Open();
+    ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+    prompts.SetAutoOk(true);
+    network.FailCall("QueryServiceConfig", 2, 5);
+    form->RefreshGUIForService("Gamma");
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Running");  // read before the failure
+    EXPECT_EQ(Cell("Gamma", kColStartupType), "Manual");
+    EXPECT_EQ(Icon("Gamma"), kIconInactive);  // the icon needs the configuration
+
+    // A status that cannot be read leaves the status and the commands as they were.
+    form->lvServices.ClickRow(Row("Delta"));
+    ASSERT_TRUE(form->mnuStart.Enabled());
+    network.FailCall("QueryServiceStatus", 1, 5);
+    form->RefreshGUIForService("Gamma");
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
+    EXPECT_TRUE(form->mnuStart.Enabled());
+}
+
+TEST_F(ListTest, RefreshByNameOfAServiceThatIsNotListedLeavesTheListAlone) {
+    Open();
+    Add(pc1(), Svc("Unlisted", kServiceDemandStart, kServiceRunning));
+    const std::vector<std::string> before = Names();
+    form->RefreshGUIForService("Unlisted");
+    EXPECT_EQ(Names(), before);
+    EXPECT_TRUE(prompts.Questions().empty());
+    EXPECT_EQ(Progress(), "Done");
+}
+
+// --- State of one service --------------------------------------------------------
+
+TEST_F(ListTest, GetServiceStateReadsTheStatusOrGivesZero) {
+    Open();
+    network.ClearCallLog();
+    EXPECT_EQ(form->GetServiceState("Beta"), kServiceRunning);
+    EXPECT_EQ(Accesses("OpenSCManager"), std::vector<std::uint32_t>{983103});
+    EXPECT_EQ(Accesses("OpenService"), std::vector<std::uint32_t>{4});
+    EXPECT_EQ(form->GetServiceState("Gamma"), kServiceStopped);
+    EXPECT_EQ(form->GetServiceState("NoSuchService"), 0u);
+    network.FailCall("OpenSCManager", 1, 5);
+    EXPECT_EQ(form->GetServiceState("Beta"), 0u);
+    network.FailCall("QueryServiceStatus", 1, 6);
+    EXPECT_EQ(form->GetServiceState("Beta"), 0u);
+    EXPECT_TRUE(prompts.Questions().empty());
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+// --- The periodic pass -------------------------------------------------------------
+
+TEST_F(ListTest, TheTickOpensOneManagerAndEachRowOnce) {
+    Open();
+    network.ClearCallLog();
+    EXPECT_EQ(host.RunFor(2000), 1);
+    EXPECT_EQ(Accesses("OpenSCManager"), std::vector<std::uint32_t>{2147483649u});
+    EXPECT_EQ(Accesses("OpenService"), std::vector<std::uint32_t>(4, 5));
+    EXPECT_EQ(network.CountCalls("EnumServicesStatus"), 0u);
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+    EXPECT_EQ(host.RunFor(4000), 2);
+    EXPECT_EQ(Accesses("OpenSCManager").size(), 3u);
+}
+
+TEST_F(ListTest, ServiceStartedElsewhereChangesIconAndStatusAtTheNextTick) {
+    Open();
+    ASSERT_EQ(Icon("alpha"), kIconDisabled);
+    ASSERT_EQ(pc1().ForceState("alpha", kServiceRunning), kErrorSuccess);
+    host.RunFor(1999);
+    EXPECT_EQ(Cell("alpha", kColStatus), "Stopped");
+    host.RunFor(1);
+    EXPECT_EQ(Cell("alpha", kColStatus), "Running");
+    EXPECT_EQ(Icon("alpha"), kIconActive);
+}
+
+TEST_F(ListTest, TwoDeletedServicesGoInOneTickAndEveryLaterRowIsStillRefreshed) {
+    Add(pc1(), Svc("Omega", kServiceDemandStart, kServiceStopped));
+    Open();
+    ASSERT_EQ(Names(), (std::vector<std::string>{"alpha", "Beta", "Delta", "Gamma", "Omega"}));
+    // Two neighbours deleted by another program; every other row changes.
+    ASSERT_EQ(pc1().ForceState("Beta", kServiceStopped), kErrorSuccess);
+    ASSERT_EQ(pc1().RemoveService("Beta"), kErrorSuccess);
+    ASSERT_EQ(pc1().RemoveService("Delta"), kErrorSuccess);
+    ASSERT_EQ(pc1().ForceState("alpha", kServiceRunning), kErrorSuccess);
+    ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+    ASSERT_EQ(pc1().ForceState("Omega", kServiceRunning), kErrorSuccess);
+    network.ClearCallLog();
+    host.RunFor(2000);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"alpha", "Gamma", "Omega"}));
+    EXPECT_EQ(Count(), "Total Services : 3");
+    EXPECT_EQ(Cell("alpha", kColStatus), "Running");
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
+    EXPECT_EQ(Cell("Omega", kColStatus), "Running");
+    EXPECT_EQ(Icon("Omega"), kIconActive);
+    EXPECT_EQ(network.CountCalls("OpenService"), 5u);
+    EXPECT_TRUE(prompts.Questions().empty());
+}
+
+TEST_F(ListTest, AServiceMarkedForDeleteIsMarkedAndItsCommandsDisabled) {
+    Open();
+    form->lvServices.ClickRow(Row("Beta"));
+    ASSERT_TRUE(form->mnuStop.Enabled());
+    ASSERT_EQ(pc1().RemoveService("Beta"), kErrorSuccess);  // running: only marked
+    host.RunFor(2000);
+    EXPECT_EQ(Cell("Beta", kColStatus), "Marked for Deletion");
+    EXPECT_FALSE(form->mnuStart.Enabled());
+    EXPECT_FALSE(form->mnuStop.Enabled());
+    EXPECT_FALSE(form->mnuRestart.Enabled());
+    EXPECT_FALSE(form->tbStop.Button(0).enabled);
+    EXPECT_FALSE(form->mnuPopRestart.Enabled());
+    // It stays marked through later ticks and a full refresh.
+    host.RunFor(4000);
+    form->mnuViewRefresh.Click();
+    EXPECT_EQ(Cell("Beta", kColStatus), "Marked for Deletion");
+    // Stopped, with no handle left, it is gone at the next tick.
+    ASSERT_EQ(pc1().ForceState("Beta", kServiceStopped), kErrorSuccess);
+    host.RunFor(2000);
+    EXPECT_FALSE(form->lvServices.FindRow("Beta"));
+    EXPECT_EQ(Count(), "Total Services : 3");
+}
+
+TEST_F(ListTest, StartingSurvivesTicksAndFullRefreshesUntilTheRefreshByName) {
+    Open();
+    const ui::ListRowId gamma = Row("Gamma");
+    form->lvServices.SetText(gamma, kColStatus, "Starting");
+    form->lvServices.SetSmallIcon(gamma, kIconBusy);
+    for (std::uint32_t state : {kServiceRunning, kServiceStopped, kServiceRunning}) {
+        ASSERT_EQ(pc1().ForceState("Gamma", state), kErrorSuccess);
+        host.RunFor(2000);
+        EXPECT_EQ(Cell("Gamma", kColStatus), "Starting");
+        EXPECT_EQ(Icon("Gamma"), kIconBusy);
+        form->mnuViewRefresh.Click();
+        EXPECT_EQ(Cell("Gamma", kColStatus), "Starting");
+        EXPECT_EQ(Icon("Gamma"), kIconBusy);
+    }
+    form->RefreshGUIForService("Gamma");
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
+    EXPECT_EQ(Icon("Gamma"), kIconActive);
+}
+
+TEST_F(ListTest, TheTickUpdatesTheCommandsForSelectedRowsOnly) {
+    Open();
+    form->lvServices.ClickRow(Row("Gamma"));
+    ASSERT_TRUE(form->mnuStart.Enabled());
+    // An unselected row changing does not touch the commands.
+    ASSERT_EQ(pc1().ForceState("Delta", kServiceRunning), kErrorSuccess);
+    host.RunFor(2000);
+    EXPECT_TRUE(form->mnuStart.Enabled());
+    ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+    host.RunFor(2000);
+    EXPECT_FALSE(form->mnuStart.Enabled());
+    EXPECT_TRUE(form->mnuStop.Enabled());
+}
+
+TEST_F(ListTest, TheTickIsSilentWhenTheManagerCannotBeOpenedOrAServiceCannot) {
+    Open();
+    ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+    network.FailCall("OpenSCManager", 1, 5);
+    host.RunFor(2000);
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
+    network.FailAlways("OpenService", 5, "Gamma");
+    host.RunFor(2000);
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
+    EXPECT_EQ(form->lvServices.RowCount(), 4);
+    EXPECT_TRUE(prompts.Questions().empty());
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(ListTest, TheTickLeavesTheListControlInPlace) {
+    Open();
+    form->lvServices.ClickRow(Row("Delta"));
+    const std::vector<ui::ListRowId> before = form->lvServices.Rows();
+    form->lvServices.SetTag(Row("Gamma"), "1234");
+    host.RunFor(10000);
+    EXPECT_EQ(form->lvServices.Rows(), before);
+    EXPECT_EQ(form->lvServices.Tag(Row("Gamma")), "1234");
+    EXPECT_TRUE(form->lvServices.Selected(Row("Delta")));
+}
+
+}  // namespace
+}  // namespace vtl::testing

@@ -1,0 +1,663 @@
+// The main window's frame, loading, resizing, closing, computer selection,
+// command states and list events.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "core/ServiceRow.h"
+#include "main/MainTestSupport.h"
+#include "main/MainTexts.h"
+
+namespace vtl::testing {
+namespace {
+
+using ui::testing::QuestionKind;
+
+class FrameTest : public MainWindowTest {
+  protected:
+    FrameTest() {
+        Add(pc1(), Svc("Running1", kServiceDemandStart, kServiceRunning));
+        Add(pc1(), Svc("Stopped1", kServiceDemandStart, kServiceStopped));
+        Add(pc1(), Svc("Paused1", kServiceDemandStart, kServicePaused));
+        Add(pc1(), Svc("Auto1", kServiceAutoStart, kServiceStopped));
+        Add(pc2(), Svc("Remote1", kServiceDemandStart, kServiceRunning));
+        Add(pc2(), Svc("Remote2", kServiceDemandStart, kServiceStopped));
+    }
+    ui::ListMouseEvent Mouse(ui::MouseButton button, ui::ListRowId row) {
+        ui::ListMouseEvent e;
+        e.button = button;
+        e.row = row;
+        e.x = 300;
+        e.y = 300;
+        return e;
+    }
+    void ExpectGroups(bool start, bool stop, bool restart) {
+        EXPECT_EQ(form->mnuStart.Enabled(), start);
+        EXPECT_EQ(form->mnuPopStart.Enabled(), start);
+        EXPECT_EQ(form->tbStart.Button(0).enabled, start);
+        EXPECT_EQ(form->mnuStop.Enabled(), stop);
+        EXPECT_EQ(form->mnuPopStop.Enabled(), stop);
+        EXPECT_EQ(form->tbStop.Button(0).enabled, stop);
+        EXPECT_EQ(form->mnuRestart.Enabled(), restart);
+        EXPECT_EQ(form->mnuPopRestart.Enabled(), restart);
+        EXPECT_EQ(form->tbRestart.Button(0).enabled, restart);
+    }
+};
+
+// A window that another part of the program opened, to see the order of closing.
+class OtherForm : public ui::Form {
+  public:
+    OtherForm(ui::UiHost& host, std::string name) : Form(host, std::move(name)) {}
+};
+
+// --- Design -------------------------------------------------------------------------
+
+TEST_F(FrameTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
+    Open();
+    auto captions = [](const ui::MenuItem& menu) {
+        std::vector<std::string> out;
+        for (const ui::MenuItem* item : menu.Items())
+            out.push_back(item->Name() + "=" + item->Caption());
+        return out;
+    };
+    std::vector<std::string> bar;
+    for (const ui::MenuItem* menu : form->Menus())
+        bar.push_back(menu->Name() + "=" + menu->Caption() + (menu->Visible() ? "" : " (hidden)"));
+    EXPECT_EQ(bar,
+              (std::vector<std::string>{"mnuFile=&File", "mnuView=&View", "mnuService=&Service",
+                                        "mnuHelp=&Help", "mnuMainPopup=Main Popup (hidden)"}));
+    EXPECT_EQ(captions(form->mnuFile), std::vector<std::string>{"mnuExit=E&xit"});
+    EXPECT_EQ(captions(form->mnuView), std::vector<std::string>{"mnuViewRefresh=&Refresh"});
+    EXPECT_EQ(captions(form->mnuService),
+              (std::vector<std::string>{
+                  "mnuStart=&Start", "mnuStop=Sto&p", "mnuRestart=&Restart", "mnuSep1=-",
+                  "mnuCreateSrv=&Create Service", "mnuDelete=&Remove Service", "mnuSep2=-",
+                  "mnuExport=&Export New Service", "MnuExportSel=Export Se&lected Service",
+                  "mnuSep3=-", "mnuProperties=&Properties"}));
+    EXPECT_EQ(captions(form->mnuHelp),
+              (std::vector<std::string>{"mnuHelpContents=&Contents", "mnuHelpBar0=-",
+                                        "mnuHelpAbout=&About "}));
+    EXPECT_EQ(
+        captions(form->mnuMainPopup),
+        (std::vector<std::string>{"mnuPopStart=Start", "mnuPopStop=Stop", "mnuPopRestart=Restart",
+                                  "mnuPopProp=Properties", "mnuSepPop=-", "mnuPopExport=Export"}));
+    EXPECT_EQ(ui::ShortcutText(form->mnuViewRefresh.GetShortcut()), "F5");
+    EXPECT_EQ(ui::ShortcutText(form->mnuHelpContents.GetShortcut()), "F1");
+    EXPECT_FALSE(form->mnuStart.GetShortcut());
+}
+
+TEST_F(FrameTest, ToolbarsComputerBoxListStatusBarAndTimersAreAsDesigned) {
+    Open();
+    struct Expected {
+        ui::Toolbar& toolbar;
+        std::string key, caption, toolTip;
+    };
+    for (const Expected& e : {Expected{form->tbStart, "Start", "", "Start a service"},
+                              Expected{form->tbStop, "Stop", "", "Stop a service"},
+                              Expected{form->tbRestart, "Restart", "", "Restart a service"},
+                              Expected{form->tbProp, "Properties", "", "View service properties"},
+                              Expected{form->tbCreate, "Create", "Create ", "Create new service"},
+                              Expected{form->tbRemove, "Remove", "Remove ", "Remove a service"},
+                              Expected{form->tbHelp, "Help", "", "Help"}}) {
+        SCOPED_TRACE(e.toolbar.Name());
+        ASSERT_EQ(e.toolbar.ButtonCount(), 1);
+        EXPECT_EQ(e.toolbar.Button(0).key, e.key);
+        EXPECT_EQ(e.toolbar.Button(0).caption, e.caption);
+        EXPECT_EQ(e.toolbar.Button(0).toolTip, e.toolTip);
+        EXPECT_EQ(e.toolbar.Images(), &form->imlToolbarIcons);
+        EXPECT_EQ(form->imlToolbarIcons.Key(e.toolbar.Button(0).image), e.key);
+    }
+    EXPECT_EQ(form->lblSystems.Caption(), "&Computer :");
+    EXPECT_EQ(form->cmdSelectSys.Caption(), "Select &Computer");
+    EXPECT_EQ(form->cboSystems.Style(), ui::ComboStyle::DropDownList);
+
+    EXPECT_EQ(form->lvServices.View(), ui::ListViewMode::Report);
+    EXPECT_TRUE(form->lvServices.MultiSelect());
+    EXPECT_EQ(form->lvServices.SmallIcons(), &form->imlServiceIcons);
+    ASSERT_EQ(form->lvServices.ColumnCount(), 5);
+    const int ratio[] = {4586, 5821, 2540, 3528, 3969};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(form->lvServices.Column(i).caption, kServiceColumnCaptions[i]);
+        // Each column keeps the design ratio to the first, within a twip of rounding.
+        EXPECT_NEAR(static_cast<double>(form->lvServices.Column(i).width) /
+                        form->lvServices.Column(0).width,
+                    static_cast<double>(ratio[i]) / ratio[0], 0.002);
+    }
+    EXPECT_EQ(form->imlServiceIcons.Keys(),
+              (std::vector<std::string>{"Active", "Inactive", "Disabled", "Busy"}));
+
+    ASSERT_EQ(form->sbStatusBar.PanelCount(), 5);
+    EXPECT_EQ(form->sbStatusBar.Panel(0).autoSize, ui::PanelAutoSize::Spring);
+    EXPECT_EQ(form->sbStatusBar.Panel(1).image, kIconActive);
+    EXPECT_EQ(form->sbStatusBar.PanelText(1), "Running");
+    EXPECT_EQ(form->sbStatusBar.Panel(2).image, kIconInactive);
+    EXPECT_EQ(form->sbStatusBar.PanelText(2), "Manual Stopped");
+    EXPECT_EQ(form->sbStatusBar.Panel(3).image, kIconDisabled);
+    EXPECT_EQ(form->sbStatusBar.PanelText(3), "Auto Stopped/Disabled");
+
+    EXPECT_EQ(form->tmrRefresh.Interval(), 2000u);
+    EXPECT_TRUE(form->tmrRefresh.Running());
+    EXPECT_EQ(form->tmrService.Interval(), 100u);
+    EXPECT_FALSE(form->tmrService.Running());
+    EXPECT_EQ(form->Caption(), "Vantrel");
+    EXPECT_EQ(host.HelpFile(), "Vtlhelp.hlp");
+}
+
+TEST_F(FrameTest, TheStatusPanelShowsItsDesignTextBeforeLoading) {
+    frmMain unloaded(host, platform());
+    EXPECT_EQ(unloaded.sbStatusBar.PanelText(0), "Status");
+    EXPECT_EQ(unloaded.sbStatusBar.PanelText(1), "");
+    EXPECT_EQ(unloaded.lvServices.RowCount(), 0);
+}
+
+// --- Loading -----------------------------------------------------------------------
+
+TEST_F(FrameTest, LoadingListsTheLocalComputerSortedWithTheFirstRowClicked) {
+    Open();
+    EXPECT_EQ(form->cboSystems.ListCount(), 1);
+    EXPECT_EQ(form->cboSystems.Text(), "PC1");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Auto1", "Paused1", "Running1", "Stopped1"}));
+    EXPECT_TRUE(form->lvServices.Sorted());
+    EXPECT_EQ(form->lvServices.SortKey(), 0);
+    EXPECT_EQ(Count(), "Total Services : 4");
+    EXPECT_EQ(Progress(), "Done");
+    EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
+    // Row 1 (Auto1, stopped, automatic) was clicked: its icon is set and Start is on.
+    EXPECT_EQ(Icon("Auto1"), kIconDisabled);
+    ExpectGroups(true, false, false);
+    EXPECT_EQ(form->lvServices.SelectedCount(), 0);
+}
+
+TEST_F(FrameTest, AComputerNameThatCannotBeReadEndsLoadingWithoutAMessage) {
+    network.FailCall("GetComputerName", 1, 5);
+    Open();
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(form->cboSystems.ListCount(), 0);
+    EXPECT_EQ(form->lvServices.RowCount(), 0);
+    EXPECT_EQ(form->sbStatusBar.PanelText(1), "");  // the legend was not reached
+    EXPECT_TRUE(prompts.Questions().empty());
+    EXPECT_EQ(form->Caption(), "Vantrel");
+}
+
+// --- Resizing --------------------------------------------------------------------------
+
+TEST_F(FrameTest, ResizeRuleFollowsTheWindowAboveItsThresholds) {
+    Open();
+    const int top = form->lvServices.Top();
+    form->Move(0, 0, 4000, 1500);  // the width test alone passes
+    EXPECT_EQ(form->lvServices.Width(), 3900);
+    EXPECT_EQ(form->lvServices.Height(), 175);
+    EXPECT_EQ(form->lvServices.Top(), top);
+    EXPECT_EQ(form->lvServices.Left(), form->sbStatusBar.Left());
+
+    form->Move(0, 0, 3800, 1900);  // neither test passes: the list stays
+    EXPECT_EQ(form->lvServices.Width(), 3900);
+    EXPECT_EQ(form->lvServices.Height(), 175);
+
+    form->Move(0, 0, 3000, 2100);  // the height test alone passes
+    EXPECT_EQ(form->lvServices.Width(), 2900);
+    EXPECT_EQ(form->lvServices.Height(), 775);
+}
+
+TEST_F(FrameTest, ResizeNeverSetsANegativeSizeAndIgnoresTheMinimizedWindow) {
+    Open();
+    form->Move(0, 0, 6000, 1000);
+    EXPECT_EQ(form->lvServices.Height(), 0);
+    EXPECT_EQ(form->lvServices.Width(), 5900);
+    form->Move(0, 0, 50, 2500);
+    EXPECT_EQ(form->lvServices.Width(), 0);
+    EXPECT_EQ(form->lvServices.Height(), 1175);
+
+    form->Move(0, 0, 9000, 6000);
+    form->SetWindowState(ui::WindowState::Minimized);
+    form->Move(0, 0, 5000, 4000);
+    EXPECT_EQ(form->lvServices.Width(), 8900);
+    EXPECT_EQ(form->lvServices.Height(), 4675);
+}
+
+// --- Closing -----------------------------------------------------------------------
+
+TEST_F(FrameTest, ClosingUnloadsTheOtherWindowsNewestFirstAndWritesTheSettings) {
+    Open();
+    OtherForm properties(host, "frmProperties");
+    OtherForm errors(host, "frmErrorMsg");
+    properties.Show();
+    errors.Show();
+    form->Move(240, 360, 9000, 6000);
+    host.ClearLog();
+    EXPECT_TRUE(form->Unload(ui::UnloadMode::ControlMenu));
+    EXPECT_EQ(host.Log(), (std::vector<std::string>{"Unload frmErrorMsg", "Unload frmProperties",
+                                                    "Unload frmMain"}));
+    using Key = ui::testing::TestHost::SettingKey;
+    const auto& settings = host.Settings();
+    EXPECT_EQ(settings.size(), 5u);
+    EXPECT_EQ(settings.at(Key{"Vantrel", "Settings", "MainLeft"}), "240");
+    EXPECT_EQ(settings.at(Key{"Vantrel", "Settings", "MainTop"}), "360");
+    EXPECT_EQ(settings.at(Key{"Vantrel", "Settings", "MainWidth"}), "9000");
+    EXPECT_EQ(settings.at(Key{"Vantrel", "Settings", "MainHeight"}), "6000");
+    EXPECT_EQ(settings.at(Key{"Vantrel", "Settings", "ViewMode"}), "3");
+}
+
+TEST_F(FrameTest, ClosingAMinimizedWindowWritesOnlyTheViewMode) {
+    Open();
+    form->SetWindowState(ui::WindowState::Minimized);
+    EXPECT_TRUE(form->Unload(ui::UnloadMode::ControlMenu));
+    using Key = ui::testing::TestHost::SettingKey;
+    ASSERT_EQ(host.Settings().size(), 1u);
+    EXPECT_EQ(host.Settings().begin()->first, (Key{"Vantrel", "Settings", "ViewMode"}));
+    EXPECT_EQ(host.Settings().begin()->second, "3");
+}
+
+TEST_F(FrameTest, ExitEndsTheProgramWithoutClosingWindowsOrWritingSettings) {
+    Open();
+    OtherForm errors(host, "frmErrorMsg");
+    errors.Show();
+    host.ClearLog();
+    EXPECT_TRUE(form->mnuExit.Click());
+    EXPECT_EQ(host.Log(), std::vector<std::string>{"End"});
+    EXPECT_TRUE(host.Ending());
+    EXPECT_TRUE(host.Settings().empty());
+    EXPECT_TRUE(errors.Loaded());
+}
+
+// --- Help ------------------------------------------------------------------------------
+
+TEST_F(FrameTest, HelpContentsF1AndTheHelpButtonOpenTheHelpFileWithCommand15) {
+    Open();
+    prompts.AnswerHelp().AnswerHelp().AnswerHelp(false);
+    EXPECT_TRUE(form->mnuHelpContents.Click());
+    EXPECT_TRUE(form->tbHelp.ClickButton("Help"));
+    EXPECT_TRUE(form->tbHelp.ClickButton(0));
+    ASSERT_EQ(prompts.Questions().size(), 3u);
+    for (const auto& q : prompts.Questions()) {
+        EXPECT_EQ(q.kind, QuestionKind::Help);
+        EXPECT_EQ(q.helpFile, "Vtlhelp.hlp");
+        EXPECT_EQ(q.helpCommand, 15u);
+        EXPECT_EQ(q.owner, "frmMain");
+    }
+}
+
+// --- Command states -------------------------------------------------------------------
+
+TEST_F(FrameTest, CommandStateTableWithUnchangedForPausedAndUnknownStates) {
+    Open();
+    form->lvServices.ClickRow(Row("Stopped1"));
+    ExpectGroups(true, false, false);
+    form->lvServices.ClickRow(Row("Paused1"));  // unchanged from the stopped row
+    ExpectGroups(false, false, false);
+    form->lvServices.ClickRow(Row("Running1"));
+    ExpectGroups(false, true, true);
+    form->lvServices.ClickRow(Row("Paused1"));  // unchanged from the running row
+    ExpectGroups(false, true, true);
+    EXPECT_EQ(Icon("Paused1"), kIconActive);
+
+    const ui::ListRowId row = Row("Running1");
+    for (std::uint32_t state : {5u, 6u, 7u, 0u, 9u}) {
+        SCOPED_TRACE(state);
+        form->UpdateCommandState(kServiceRunning, row);
+        form->UpdateCommandState(state, row);
+        ExpectGroups(false, true, true);
+        form->UpdateCommandState(kServiceStopped, row);
+        form->UpdateCommandState(state, row);
+        ExpectGroups(false, false, false);
+    }
+    for (std::uint32_t state : {2u, 3u}) {
+        form->UpdateCommandState(kServiceRunning, row);
+        form->UpdateCommandState(state, row);
+        ExpectGroups(false, false, false);
+    }
+}
+
+TEST_F(FrameTest, ARowMarkedForDeletionDisablesStartStopAndRestartWhateverItsState) {
+    Open();
+    const ui::ListRowId row = Row("Stopped1");
+    form->lvServices.SetText(row, kColStatus, "Marked for Deletion");
+    form->lvServices.ClickRow(Row("Running1"));
+    ExpectGroups(false, true, true);
+    form->lvServices.ClickRow(row);
+    ExpectGroups(false, false, false);
+    EXPECT_EQ(Icon("Stopped1"), kIconDisabled);  // state 0 from the column
+    form->UpdateCommandState(kServiceStopped, row);
+    ExpectGroups(false, false, false);
+}
+
+TEST_F(FrameTest, AStartingRowGetsTheBusyIconOnClick) {
+    Open();
+    const ui::ListRowId row = Row("Stopped1");
+    form->lvServices.SetText(row, kColStatus, "Starting");
+    form->lvServices.ClickRow(row);
+    EXPECT_EQ(Icon("Stopped1"), kIconBusy);
+    ExpectGroups(false, false, false);  // from the stopped row of loading: Start off
+}
+
+TEST_F(FrameTest, SelectingTwoRowsDisablesRemoveAndOneRowEnablesItAgain) {
+    Open();
+    form->lvServices.ClickRow(Row("Running1"));
+    EXPECT_TRUE(form->mnuDelete.Enabled());
+    EXPECT_TRUE(form->tbRemove.Button(0).enabled);
+    form->lvServices.ClickRow(Row("Stopped1"), ui::kCtrlMask);
+    EXPECT_EQ(form->lvServices.SelectedCount(), 2);
+    EXPECT_FALSE(form->mnuDelete.Enabled());
+    EXPECT_FALSE(form->tbRemove.Button(0).enabled);
+    // The other commands follow the clicked row alone.
+    ExpectGroups(true, false, false);
+    form->lvServices.ClickRow(Row("Paused1"));
+    EXPECT_TRUE(form->mnuDelete.Enabled());
+    EXPECT_TRUE(form->tbRemove.Button(0).enabled);
+    // Other commands are never disabled by the selection.
+    EXPECT_TRUE(form->mnuCreateSrv.Enabled());
+    EXPECT_TRUE(form->mnuExport.Enabled());
+    EXPECT_TRUE(form->MnuExportSel.Enabled());
+    EXPECT_TRUE(form->mnuProperties.Enabled());
+    EXPECT_TRUE(form->mnuViewRefresh.Enabled());
+}
+
+// --- Right button, double click ---------------------------------------------------------
+
+TEST_F(FrameTest, RightClickSelectsTheRowAndShowsThePopupWithExportAndPropertiesByCount) {
+    Open();
+    form->lvServices.ClickRow(Row("Running1"));
+    host.ClearLog();
+    ui::MenuItem* shown = nullptr;
+    host.onPopup = [&](ui::Form&, ui::MenuItem& menu) { shown = &menu; };
+    form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, Row("Running1")));
+    EXPECT_EQ(shown, &form->mnuMainPopup);
+    EXPECT_TRUE(form->mnuPopExport.Enabled());
+    EXPECT_TRUE(form->mnuPopProp.Enabled());
+
+    form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, Row("Stopped1")));
+    EXPECT_TRUE(form->lvServices.Selected(Row("Stopped1")));
+    EXPECT_TRUE(form->lvServices.Selected(Row("Running1")));
+    EXPECT_FALSE(form->mnuPopExport.Enabled());
+    EXPECT_FALSE(form->mnuPopProp.Enabled());
+    EXPECT_EQ(host.Log(), (std::vector<std::string>{"Popup frmMain.mnuMainPopup",
+                                                    "Popup frmMain.mnuMainPopup"}));
+
+    form->lvServices.ClickRow(Row("Paused1"));
+    form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, Row("Paused1")));
+    EXPECT_TRUE(form->mnuPopExport.Enabled());
+    EXPECT_TRUE(form->mnuPopProp.Enabled());
+}
+
+TEST_F(FrameTest, RightClickBelowTheLastRowShowsNoPopup) {
+    Open();
+    host.ClearLog();
+    form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, ui::ListRowId{}));
+    form->lvServices.MouseDown(Mouse(ui::MouseButton::Left, Row("Running1")));
+    EXPECT_TRUE(host.Log().empty());
+    EXPECT_EQ(form->lvServices.SelectedCount(), 0);
+}
+
+TEST_F(FrameTest, PopupItemsRunTheirCommands) {
+    Open();
+    form->lvServices.ClickRow(Row("Stopped1"));
+    host.onPopup = [&](ui::Form&, ui::MenuItem&) {
+        form->mnuPopStart.Click();
+        form->mnuPopStop.Click();  // disabled for a stopped row: nothing
+        form->mnuPopProp.Click();
+        form->mnuPopExport.Click();
+    };
+    form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, Row("Stopped1")));
+    EXPECT_EQ(hooks.calls, (std::vector<std::string>{"Start", "Properties", "ExportSel"}));
+    hooks.calls.clear();
+    form->lvServices.ClickRow(Row("Running1"));
+    host.onPopup = [&](ui::Form&, ui::MenuItem&) {
+        form->mnuPopStop.Click();
+        form->mnuPopRestart.Click();
+    };
+    form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, Row("Running1")));
+    EXPECT_EQ(hooks.calls, (std::vector<std::string>{"Stop", "Restart"}));
+}
+
+TEST_F(FrameTest, ADoubleClickOpensThePropertiesOnReleaseAndASingleClickDoesNot) {
+    Open();
+    form->lvServices.ClickRow(Row("Running1"));
+    form->lvServices.MouseUp(Mouse(ui::MouseButton::Left, Row("Running1")));
+    EXPECT_TRUE(hooks.calls.empty());
+
+    form->lvServices.DblClick();
+    form->lvServices.MouseUp(Mouse(ui::MouseButton::Left, Row("Running1")));
+    EXPECT_EQ(hooks.calls, std::vector<std::string>{"Properties"});
+    // The flag went with that release.
+    form->lvServices.MouseUp(Mouse(ui::MouseButton::Left, Row("Running1")));
+    EXPECT_EQ(hooks.calls.size(), 1u);
+
+    // A right release or a release over empty space clears the flag too.
+    form->lvServices.DblClick();
+    form->lvServices.MouseUp(Mouse(ui::MouseButton::Right, Row("Running1")));
+    form->lvServices.MouseUp(Mouse(ui::MouseButton::Left, Row("Running1")));
+    form->lvServices.DblClick();
+    form->lvServices.MouseUp(Mouse(ui::MouseButton::Left, ui::ListRowId{}));
+    form->lvServices.MouseUp(Mouse(ui::MouseButton::Left, Row("Running1")));
+    EXPECT_EQ(hooks.calls.size(), 1u);
+}
+
+// --- Sorting ---------------------------------------------------------------------------
+
+TEST_F(FrameTest, ColumnClickSortsAscendingByThatColumnAndAgainTheSame) {
+    Add(pc1(), Svc("Zed", kServiceDisabled, kServiceStopped, "NT AUTHORITY\\NetworkService"));
+    Open();
+    for (int column = 0; column < 5; ++column) {
+        SCOPED_TRACE(column);
+        for (int click = 0; click < 2; ++click) {
+            form->lvServices.ClickColumn(column);
+            EXPECT_EQ(form->lvServices.SortKey(), column);
+            EXPECT_EQ(form->lvServices.GetSortOrder(), ui::SortOrder::Ascending);
+            std::vector<std::string> texts;
+            for (ui::ListRowId row : form->lvServices.Rows())
+                texts.push_back(form->lvServices.Text(row, column));
+            EXPECT_TRUE(std::is_sorted(texts.begin(), texts.end(),
+                                       [](const std::string& a, const std::string& b) {
+                                           return ui::CompareListText(a, b) < 0;
+                                       }));
+        }
+    }
+    form->lvServices.ClickColumn(kColStatus);
+    EXPECT_EQ(Names().front(), "Paused1");
+    EXPECT_EQ(Names().back(), "Zed");  // "Stopped", the last of the stopped rows added
+}
+
+// --- Toolbar buttons and menu commands --------------------------------------------------
+
+TEST_F(FrameTest, ToolbarButtonsRunTheirMenuCommands) {
+    Open();
+    form->lvServices.ClickRow(Row("Stopped1"));
+    form->tbStart.ClickButton("Start");
+    form->tbProp.ClickButton("Properties");
+    form->tbCreate.ClickButton("Create");
+    form->tbRemove.ClickButton("Remove");
+    form->tbStop.ClickButton("Stop");  // disabled for a stopped row: nothing
+    form->lvServices.ClickRow(Row("Running1"));
+    form->tbStop.ClickButton("Stop");
+    form->tbRestart.ClickButton("Restart");
+    EXPECT_EQ(hooks.calls, (std::vector<std::string>{"Start", "Properties", "CreateSrv", "Delete",
+                                                     "Stop", "Restart"}));
+}
+
+TEST_F(FrameTest, AToolbarButtonWithAnotherKeyRunsNothing) {
+    Open();
+    form->tbCreate.AddButton(ui::ToolbarButton{"Other", "Other", "", 0});
+    EXPECT_TRUE(form->tbCreate.ClickButton("Other"));
+    EXPECT_TRUE(hooks.calls.empty());
+}
+
+TEST_F(FrameTest, MenuCommandsGoToTheHooks) {
+    Open();
+    form->lvServices.ClickRow(Row("Stopped1"));
+    form->mnuStart.Click();
+    form->mnuCreateSrv.Click();
+    form->mnuDelete.Click();
+    form->mnuExport.Click();
+    form->MnuExportSel.Click();
+    form->mnuProperties.Click();
+    form->mnuHelpAbout.Click();
+    EXPECT_EQ(hooks.calls, (std::vector<std::string>{"Start", "CreateSrv", "Delete", "Export",
+                                                     "ExportSel", "Properties", "About"}));
+}
+
+TEST_F(FrameTest, AFailingCommandEndsQuietly) {
+    struct Throwing : OperationsHooks {
+        void mnuStart_Click(frmMain&) override { throw std::runtime_error("start"); }
+        void mnuProperties_Click(frmMain&) override { throw std::runtime_error("properties"); }
+        void tmrService_Timer(frmMain&) override { throw std::runtime_error("tick"); }
+    } throwing;
+    Open();
+    form->SetHooks(throwing);
+    form->lvServices.ClickRow(Row("Stopped1"));
+    EXPECT_NO_THROW(form->tbStart.ClickButton("Start"));
+    EXPECT_NO_THROW(form->mnuStart.Click());
+    EXPECT_NO_THROW(form->tbProp.ClickButton("Properties"));
+    form->tmrService.SetEnabled(true);
+    EXPECT_NO_THROW(host.RunFor(300));
+    EXPECT_TRUE(prompts.Questions().empty());
+}
+
+TEST_F(FrameTest, TheStartWatchTimerRunsItsHookEvery100MsOnceEnabled) {
+    Open();
+    host.RunFor(1000);
+    EXPECT_TRUE(hooks.calls.empty());
+    form->tmrService.SetEnabled(true);
+    host.RunFor(1000);
+    EXPECT_EQ(std::count(hooks.calls.begin(), hooks.calls.end(), "tmrService"), 10);
+}
+
+TEST_F(FrameTest, TheMainWindowIsTheGlobalOneWhileItExists) {
+    EXPECT_EQ(MainWindow(), nullptr);
+    Open();
+    EXPECT_EQ(MainWindow(), form.get());
+    frmMain second(host, platform());
+    EXPECT_EQ(MainWindow(), form.get());
+    form.reset();
+    EXPECT_EQ(MainWindow(), nullptr);
+}
+
+// --- Computer selection ---------------------------------------------------------------
+
+TEST_F(FrameTest, BrowsingToANewComputerAddsItOnceAndListsItsServices) {
+    Open();
+    prompts.AnswerComputer("PC2").AnswerComputer("PC2");
+    // The browser is asked with the window as owner and its title.
+    EXPECT_TRUE(form->cmdSelectSys.Click());
+    const auto& q = prompts.Questions().back();
+    EXPECT_EQ(q.kind, QuestionKind::Computer);
+    EXPECT_EQ(q.title, "Select a Computer from where you want to load services.");
+    EXPECT_EQ(q.owner, "frmMain");
+    EXPECT_EQ(form->cboSystems.ListCount(), 2);
+    EXPECT_EQ(form->cboSystems.List(1), "PC2");
+    EXPECT_EQ(form->cboSystems.Text(), "PC2");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Remote1", "Remote2"}));
+    EXPECT_EQ(Count(), "Total Services : 2");
+    EXPECT_EQ(Progress(), "Done");
+    EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
+
+    EXPECT_TRUE(form->cmdSelectSys.Click());
+    EXPECT_EQ(form->cboSystems.ListCount(), 2);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Remote1", "Remote2"}));
+    // The tick follows the chosen computer.
+    network.ClearCallLog();
+    host.RunFor(2000);
+    ASSERT_FALSE(network.CallLog().empty());
+    EXPECT_EQ(network.CallLog().front().argument, "\\\\PC2");
+}
+
+TEST_F(FrameTest, BrowsingShowsTheLoadingTextAndHourglassWhileTheBrowserIsUp) {
+    Open();
+    std::string progress;
+    ui::MousePointer pointer = ui::MousePointer::Default;
+    prompts.onBrowse = [&] {
+        progress = Progress();
+        pointer = form->GetMousePointer();
+    };
+    prompts.AnswerComputer(std::nullopt);
+    form->cmdSelectSys.Click();  // cancelled
+    EXPECT_EQ(progress, "Please Wait, Loading network systems...");
+    EXPECT_EQ(pointer, ui::MousePointer::Hourglass);
+    EXPECT_EQ(Progress(), "Done");
+    EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
+
+    progress.clear();
+    prompts.AnswerComputer("PC2");
+    form->cmdSelectSys.Click();
+    EXPECT_EQ(progress, "Please Wait, Loading network systems...");
+    EXPECT_EQ(Progress(), "Done");
+    EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
+}
+
+TEST_F(FrameTest, PickingAListedComputerInOtherCaseSelectsTheEntryAndRefillsTheList) {
+    Open();
+    form->lvServices.ClickRow(Row("Running1"));
+    prompts.AnswerComputer("pc1");
+    pc1().AddService(Svc("New1"));
+    form->cmdSelectSys.Click();
+    EXPECT_EQ(form->cboSystems.ListCount(), 1);
+    EXPECT_EQ(form->cboSystems.Text(), "PC1");
+    EXPECT_EQ(form->lvServices.RowCount(), 5);  // refilled
+    EXPECT_EQ(form->lvServices.SelectedCount(), 0);
+    EXPECT_TRUE(form->IsComputerListed("pc1"));
+    EXPECT_TRUE(form->IsComputerListed(std::string("Pc1\0junk", 8)));
+    EXPECT_FALSE(form->IsComputerListed("PC12"));
+    EXPECT_FALSE(form->IsComputerListed(""));
+}
+
+TEST_F(FrameTest, CancellingTheBrowserChangesNothing) {
+    Open();
+    form->lvServices.ClickRow(Row("Running1"));
+    form->lvServices.SetTag(Row("Running1"), "77");
+    const std::vector<ui::ListRowId> rows = form->lvServices.Rows();
+    network.ClearCallLog();
+    prompts.AnswerComputer(std::nullopt);
+    form->cmdSelectSys.Click();
+    EXPECT_EQ(form->cboSystems.ListCount(), 1);
+    EXPECT_EQ(form->cboSystems.Text(), "PC1");
+    EXPECT_EQ(form->lvServices.Rows(), rows);
+    EXPECT_TRUE(form->lvServices.Selected(Row("Running1")));
+    EXPECT_EQ(form->lvServices.Tag(Row("Running1")), "77");
+    EXPECT_EQ(network.CountCalls("OpenSCManager"), 0u);
+    EXPECT_EQ(Progress(), "Done");
+}
+
+TEST_F(FrameTest, BrowsedNamesAreNormalisedOrRefused) {
+    Open();
+    prompts.AnswerComputer("\\\\pc2 ");
+    form->cmdSelectSys.Click();
+    EXPECT_EQ(form->cboSystems.ListCount(), 2);
+    EXPECT_EQ(form->cboSystems.List(1), "pc2");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Remote1", "Remote2"}));
+
+    for (const char* bad : {"", "   ", "PC\\2", "\\\\PC2\\share", "two words", "a:b"}) {
+        SCOPED_TRACE(bad);
+        prompts.ClearQuestions();
+        prompts.AnswerComputer(std::string(bad)).AnswerMsgBox(ui::MsgResult::OK);
+        form->cmdSelectSys.Click();
+        ASSERT_EQ(prompts.Questions().size(), 2u);
+        EXPECT_EQ(prompts.Questions()[1].text,
+                  "\"" + std::string(bad) + "\" is not a valid computer name.");
+        EXPECT_EQ(prompts.Questions()[1].icon, ui::MsgIcon::Information);
+        EXPECT_EQ(form->cboSystems.ListCount(), 2);
+        EXPECT_EQ(form->cboSystems.Text(), "pc2");
+    }
+}
+
+TEST_F(FrameTest, AnUnreachableComputerStaysSelectedWithAnEmptyList) {
+    Open();
+    pc2().SetUnreachable(true);
+    prompts.AnswerComputer("PC2").AnswerMsgBox(ui::MsgResult::OK);
+    form->cmdSelectSys.Click();
+    const std::vector<std::string> texts = prompts.MessageTexts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], ErrorText(1722) + "  1722");
+    EXPECT_NE(texts[0].find("\rThis may be due to network problems."), std::string::npos);
+    EXPECT_EQ(form->cboSystems.Text(), "PC2");
+    EXPECT_EQ(form->lvServices.RowCount(), 0);
+    EXPECT_EQ(Count(), "Total Services : 0");
+    EXPECT_EQ(Progress(), "Done");
+    // The tick stays silent on it.
+    host.RunFor(4000);
+    EXPECT_EQ(prompts.Questions().size(), 2u);
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+}  // namespace
+}  // namespace vtl::testing
