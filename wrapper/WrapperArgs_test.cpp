@@ -188,7 +188,7 @@ TEST(WrapperArgs, DriverStartTypesAreRefusedForPrograms) {
 TEST(WrapperArgs, LongProgramPathsAreMeasuredInUtf16Units) {
     const std::string folder = "C:\\" + std::string(236, 'f');
     EXPECT_TRUE(ProgramPathError(folder + "\\" + std::string(15, 'p') + ".exe").empty());  // 259
-    const auto error = ProgramPathError(folder + "\\" + std::string(15, 'p') + ".exe");    // 260
+    const auto error = ProgramPathError(folder + "\\" + std::string(16, 'p') + ".exe");    // 260
     EXPECT_NE(error.find("longer than 259"), std::string::npos);
     EXPECT_EQ(Utf16Length("\xC3\xA9"), 1u);          // é: two bytes, one unit
     EXPECT_EQ(Utf16Length("\xE2\x82\xAC"), 1u);      // €: three bytes, one unit
