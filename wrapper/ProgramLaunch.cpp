@@ -31,6 +31,15 @@ constexpr std::array<KindByExtension, 4> kKinds{{
 
 }  // namespace
 
+std::string Quoted(std::string_view text) {
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '"';
+    quoted += text;
+    quoted += '"';
+    return quoted;
+}
+
 ProgramKind ProgramKindOf(std::string_view path) {
     const std::string ext = LowerExtension(path);
     for (const auto& entry : kKinds)
@@ -50,14 +59,13 @@ std::string FileNameOf(std::string_view path) {
 }
 
 Launch BuildLaunch(std::string_view program, std::string_view params, std::string_view comspec) {
-    std::string quotedProgram = "\"" + std::string(program) + "\"";
+    std::string quotedProgram = Quoted(program);
     if (!params.empty()) {
         quotedProgram += ' ';
         quotedProgram += params;
     }
     if (ProgramKindOf(program) != ProgramKind::Batch) return {std::string(program), quotedProgram};
-    return {std::string(comspec),
-            "\"" + std::string(comspec) + "\" /d /s /c \"" + quotedProgram + "\""};
+    return {std::string(comspec), Quoted(comspec) + " /d /s /c " + Quoted(quotedProgram)};
 }
 
 std::string DefaultLogPath(std::string_view program) {

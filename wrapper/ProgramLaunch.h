@@ -15,6 +15,9 @@ enum class ProgramKind {
 
 [[nodiscard]] ProgramKind ProgramKindOf(std::string_view path);
 
+// The text in double-quote characters.
+[[nodiscard]] std::string Quoted(std::string_view text);
+
 // The folder of a full path, without the last backslash ("C:\a\b.exe" -> "C:\a").
 [[nodiscard]] std::string FolderOf(std::string_view path);
 // The part after the last backslash or slash.

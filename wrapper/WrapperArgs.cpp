@@ -39,7 +39,7 @@ bool IsOption(const Argument& argument) {
 }
 
 std::string Shown(const Argument& argument) {
-    return argument.quoted ? "\"" + argument.text + "\"" : argument.text;
+    return argument.quoted ? Quoted(argument.text) : argument.text;
 }
 
 ParsedCommand Fail(std::string error) {
@@ -223,7 +223,7 @@ std::string ServiceNameError(std::string_view name) {
 }
 
 std::string ProgramNameError(std::string_view program, bool power) {
-    const std::string shown = "\"" + std::string(program) + "\"";
+    const std::string shown = Quoted(program);
     if (program.empty()) return "The program's file name is empty.";
     if (program.find_first_of("\\/:") != std::string_view::npos)
         return "The program " + shown +

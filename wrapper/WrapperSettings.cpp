@@ -28,18 +28,18 @@ std::uint32_t ReadNumber(const SettingsSource& source, const std::string& key,
         const char* end = begin + value->text.size();
         const auto [ptr, ec] = std::from_chars(begin, end, number);
         if (ec != std::errc{} || ptr != end || begin == end) {
-            warnings.push_back("\"" + std::string(name) + "\" is not a number (\"" + value->text +
-                               "\"); using " + std::to_string(bounds.defaultValue) + ".");
+            warnings.push_back(Quoted(name) + " is not a number (\"" + value->text + "\"); using " +
+                               std::to_string(bounds.defaultValue) + ".");
             return bounds.defaultValue;
         }
     } else {
-        warnings.push_back("\"" + std::string(name) + "\" is neither REG_DWORD nor REG_SZ; using " +
+        warnings.push_back(Quoted(name) + " is neither REG_DWORD nor REG_SZ; using " +
                            std::to_string(bounds.defaultValue) + ".");
         return bounds.defaultValue;
     }
     const std::uint64_t held = std::clamp<std::uint64_t>(number, bounds.min, bounds.max);
     if (held != number)
-        warnings.push_back("\"" + std::string(name) + "\" " + std::to_string(number) +
+        warnings.push_back(Quoted(name) + " " + std::to_string(number) +
                            " is out of bounds; using " + std::to_string(held) + ".");
     return static_cast<std::uint32_t>(held);
 }
@@ -49,7 +49,7 @@ std::string ReadText(const SettingsSource& source, const std::string& key, std::
     const auto value = source.Read(key, name);
     if (!value) return {};
     if (!IsText(*value)) {
-        warnings.push_back("\"" + std::string(name) + "\" is not a REG_SZ value; ignored.");
+        warnings.push_back(Quoted(name) + " is not a REG_SZ value; ignored.");
         return {};
     }
     return value->text;

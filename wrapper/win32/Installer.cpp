@@ -19,10 +19,6 @@ using vtl::win32::Widen;
 
 namespace {
 
-std::string Quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
 std::uint32_t Failed(MessageSink& messages, std::string_view what, std::uint32_t error) {
     messages.Report(Severity::Error, std::string(what) + ": " + ErrorText(error));
     return error == 0 ? ERROR_GEN_FAILURE : error;

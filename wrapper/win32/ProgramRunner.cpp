@@ -120,10 +120,6 @@ struct RunningProgram {
     OutputPump pump;
 };
 
-std::string Quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
 // Starts the program suspended, puts it into a job that kills the whole tree when
 // closed, and lets it run. 0 or the error of the step that failed.
 std::uint32_t StartProgram(const WrapperSettings& settings, RunningProgram& program,
@@ -187,7 +183,7 @@ std::uint32_t StartProgram(const WrapperSettings& settings, RunningProgram& prog
     const std::wstring folder = Widen(FolderOf(settings.application));
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(image.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr,
+                        CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
         const DWORD error = GetLastError();
         messages.Report(Severity::Error, "Could not start " + Quoted(settings.application) + ": " +
@@ -259,6 +255,39 @@ bool WaitTreeEnded(const RunningProgram& program, std::uint32_t waitMs, std::uin
     }
 }
 
+// Raises Ctrl+C in the console of the program's tree: attaches to it through the
+// first process of the tree that lets it, and then goes back to its own console
+// (the console mode has one). The wrapper's own handler ignores the event.
+bool SendCtrlC(const RunningProgram& program) {
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    const bool outIsConsole = GetConsoleMode(out, &mode) != FALSE;
+    const bool errIsConsole = GetConsoleMode(err, &mode) != FALSE;
+    const bool hadConsole = GetConsoleWindow() != nullptr || outIsConsole || errIsConsole;
+    std::vector<DWORD> processes = ProcessesOf(program.job.get());
+    processes.insert(processes.begin(), program.processId);
+    FreeConsole();
+    bool sent = false;
+    for (const DWORD id : processes) {
+        if (!AttachConsole(id)) continue;
+        sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != FALSE;
+        FreeConsole();
+        break;
+    }
+    if (hadConsole && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        const HANDLE console =
+            CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (console != INVALID_HANDLE_VALUE) {
+            if (outIsConsole) SetStdHandle(STD_OUTPUT_HANDLE, console);
+            if (errIsConsole) SetStdHandle(STD_ERROR_HANDLE, console);
+            if (!outIsConsole && !errIsConsole) CloseHandle(console);
+        }
+    }
+    return sent;
+}
+
 struct WindowSearch {
     const std::vector<DWORD>* processes;
     int closed;
@@ -282,8 +311,7 @@ std::uint32_t StopProgram(RunningProgram& program, const WrapperSettings& settin
     const std::uint32_t step = settings.stopTimeoutMs;
     events.Stopping(StopBoundMs(settings));
     bool ended = false;
-    if (GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, program.processId))
-        ended = WaitTreeEnded(program, step, step + kKillWaitMs, events);
+    if (SendCtrlC(program)) ended = WaitTreeEnded(program, step, step + kKillWaitMs, events);
     if (!ended) {
         std::vector<DWORD> processes = ProcessesOf(program.job.get());
         if (processes.empty()) processes.push_back(program.processId);

@@ -5,9 +5,10 @@
 // its events.
 //
 // How a program is stopped:
-//  1. Ctrl+Break to its console process group (the program and everything it
-//     started share that group; a batch file's programs get it too), then up to
-//     StopTimeoutMs for the whole process tree to end;
+//  1. Ctrl+C to its console: the program runs in a console of its own without a
+//     window, which everything it starts shares (a batch file's programs too);
+//     the wrapper attaches to that console for a moment and raises Ctrl+C in it,
+//     then waits up to StopTimeoutMs for the whole process tree to end;
 //  2. WM_CLOSE to every top-level window of the tree's processes, then again up
 //     to StopTimeoutMs;
 //  3. the job object that holds the tree is terminated (exit code 1), and the

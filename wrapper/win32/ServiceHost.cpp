@@ -83,20 +83,10 @@ DWORD WINAPI ControlHandler(DWORD control, DWORD, void*, void*) {
     }
 }
 
-// Console control events reach the wrapper too (it shares its console with the
-// program); they are the program's business, never a reason for the wrapper to end.
+// The Ctrl+C the wrapper raises in the program's console reaches the wrapper too
+// while it is attached there; it is never a reason for the wrapper to end.
 BOOL WINAPI IgnoreConsoleEvents(DWORD) {
     return TRUE;
-}
-
-// The program gets a console of its own group inside the wrapper's console, so
-// that Ctrl+Break can reach it; a service has none, so it makes a hidden one.
-void EnsureConsole() {
-    SetConsoleCtrlHandler(IgnoreConsoleEvents, TRUE);
-    if (GetConsoleWindow() != nullptr) return;
-    if (AllocConsole()) {
-        if (const HWND window = GetConsoleWindow(); window != nullptr) ShowWindow(window, SW_HIDE);
-    }
 }
 
 // argv[1..] of the service main: start arguments replace the stored parameter.
@@ -132,7 +122,7 @@ ServiceExit RunService(const std::string& name, DWORD argc, wchar_t** argv) {
     for (const auto& warning : read.warnings)
         messages.Report(Severity::Warning, warning);
 
-    EnsureConsole();
+    SetConsoleCtrlHandler(IgnoreConsoleEvents, TRUE);
     const ServiceExit exit =
         RunPayload(settings, state.stopEvent.get(), state.reporter, messages, log, false);
     messages.Report(
@@ -169,11 +159,11 @@ void WINAPI ServiceMain(DWORD argc, wchar_t** argv) {
 }
 
 // Console mode: Ctrl+C, Ctrl+Break and closing the console ask the payload to stop.
-HANDLE g_consoleStop = nullptr;
+std::atomic<HANDLE> g_consoleStop{nullptr};
 
 BOOL WINAPI ConsoleStop(DWORD event) {
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
-        if (g_consoleStop != nullptr) SetEvent(g_consoleStop);
+        if (const HANDLE stop = g_consoleStop.load(); stop != nullptr) SetEvent(stop);
         return TRUE;
     }
     return FALSE;
@@ -228,7 +218,7 @@ std::uint32_t RunInConsole(std::string_view serviceName) {
     SetConsoleCtrlHandler(ConsoleStop, TRUE);
     ConsoleEvents events(messages);
     const ServiceExit exit = RunPayload(settings, stop.get(), events, messages, log, true);
-    SetConsoleCtrlHandler(ConsoleStop, FALSE);
+    // The handler stays: the Ctrl+C raised for the program may still be on its way here.
     g_consoleStop = nullptr;
     return exit.win32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR ? exit.specificExitCode
                                                               : exit.win32ExitCode;
