@@ -1,6 +1,7 @@
 #include "wrapper/testing/WineServiceTest.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -126,9 +127,9 @@ RunResult RunProcess(const std::wstring& application, const std::wstring& comman
     std::thread reader([&] {
         std::vector<char> buffer(4096);
         DWORD got = 0;
-        while (ReadFile(read.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
-                        nullptr) &&
-               got > 0)
+        while (
+            ReadFile(read.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
+            got > 0)
             output.append(buffer.data(), got);
     });
     if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0)
@@ -144,7 +145,8 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    if (file) WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (file)
+        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
@@ -229,6 +231,40 @@ DWORD StopService(const std::wstring& name) {
     if (!service) return GetLastError();
     SERVICE_STATUS status{};
     return ControlService(service.get(), SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError();
+}
+
+std::string Ansi(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), size, nullptr, nullptr);
+    ansi.resize(ansi.size() - 1);
+    return ansi;
+}
+
+DWORD NumberAfter(const std::string& text, const std::string& prefix) {
+    const auto at = text.find(prefix);
+    if (at == std::string::npos) return 0;
+    return static_cast<DWORD>(std::strtoul(text.c_str() + at + prefix.size(), nullptr, 10));
+}
+
+bool ProcessAlive(DWORD processId) {
+    UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+DWORD CreateWrappedService(const std::wstring& name, const TempFolder& folder,
+                           const std::wstring& program, DWORD startType) {
+    UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+    if (!manager) return GetLastError();
+    const std::wstring path = L"\"" + (folder / L"VtlShell.exe") + L"\"";
+    UniqueScHandle service(CreateServiceW(manager.get(), name.c_str(), name.c_str(),
+                                          SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, startType,
+                                          SERVICE_ERROR_NORMAL, path.c_str(), nullptr, nullptr,
+                                          nullptr, nullptr, nullptr));
+    if (!service) return GetLastError();
+    WriteRegString(L"SYSTEM\\CurrentControlSet\\Services\\" + name + L"\\parameters",
+                   L"Application", folder / program);
+    return 0;
 }
 
 std::wstring ReadRegString(const std::wstring& key, const std::wstring& value) {

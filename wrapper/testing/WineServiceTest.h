@@ -80,6 +80,20 @@ struct ConfigSummary {
 // Asks the service to stop; the error of ControlService.
 [[nodiscard]] DWORD StopService(const std::wstring& name);
 
+// Narrow ASCII/ANSI text for the companion library's arguments.
+[[nodiscard]] std::string Ansi(const std::wstring& text);
+// The process id after "<prefix>" in a text ("probe 123 running" -> 123); 0 if none.
+[[nodiscard]] DWORD NumberAfter(const std::string& text, const std::string& prefix);
+// Whether a process with this id is still running.
+[[nodiscard]] bool ProcessAlive(DWORD processId);
+
+// Creates a service that runs VtlShell.exe from the folder with the program
+// (a file in the folder) written to its parameters key, as -install -power does.
+// 0 or the error.
+[[nodiscard]] DWORD CreateWrappedService(const std::wstring& name, const TempFolder& folder,
+                                         const std::wstring& program,
+                                         DWORD startType = SERVICE_DEMAND_START);
+
 // Registry values below HKLM (REG_SZ / REG_DWORD).
 [[nodiscard]] std::wstring ReadRegString(const std::wstring& key, const std::wstring& value);
 void WriteRegDword(const std::wstring& key, const std::wstring& value, DWORD data);
