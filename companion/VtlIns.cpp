@@ -36,13 +36,15 @@ std::wstring UncComputer(std::wstring computer) {
 
 struct StartRequest {
     std::wstring service;
-    std::wstring computer;  // "\\name", or empty for this computer
+    bool hasService = false;  // a null name is refused without asking the manager
+    std::wstring computer;    // "\\name", or empty for this computer
     std::wstring parameter;
     bool hasParameter = false;
     HMODULE module = nullptr;  // a reference that keeps the library loaded while the thread runs
 };
 
 DWORD StartAndWait(const StartRequest& request) {
+    if (!request.hasService) return ERROR_INVALID_PARAMETER;
     UniqueScHandle manager(
         OpenSCManagerW(request.computer.empty() ? nullptr : request.computer.c_str(), nullptr,
                        SC_MANAGER_CONNECT));
@@ -99,7 +101,7 @@ DWORD WINAPI StartThread(void* parameter) {
 // START_PENDING; 997 when it was started but still start pending after 120 s;
 // otherwise the Windows error of the call that failed (opening the manager or the
 // service, StartService, QueryServiceStatus). NULL when no thread could be made
-// (last error set).
+// (last error set). A null service name ends the thread with 87.
 extern "C" HANDLE __stdcall VTLStartService(const char* service, const char* computer,
                                             const char* parameter) noexcept {
     try {
@@ -108,7 +110,7 @@ extern "C" HANDLE __stdcall VTLStartService(const char* service, const char* com
         request->computer = UncComputer(FromAnsi(computer));
         request->hasParameter = parameter != nullptr && *parameter != '\0';
         request->parameter = FromAnsi(parameter);
-        if (service == nullptr) request->service.clear();
+        request->hasService = service != nullptr;
         GetModuleHandleExW(
             GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
             reinterpret_cast<const wchar_t*>(reinterpret_cast<const void*>(&StartThread)),
