@@ -225,6 +225,28 @@ TEST_F(WrapperTest, AProgramThatIgnoresCtrlCIsEndedWithItsTreeWithinTheBound) {
     EXPECT_NE(Log().find("ending its processes"), std::string::npos) << Log();
 }
 
+TEST_F(WrapperTest, AProgramWithAWindowIsAskedToCloseIt) {
+    const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
+                                        "\" -demand -power \"VtlChildProbe.exe\"");
+    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
+    WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
+                   L"\"" + (folder_ / L"hb.txt") + L"\" --ignore-ctrl --window --marker \"" +
+                       (folder_ / L"marker.txt") + L"\"");
+    SetDword(L"StopTimeoutMs", 2000);
+    ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
+    const std::wstring log = folder_ / L"VtlChildProbe.log";
+    ASSERT_TRUE(
+        WaitUntil([&] { return ReadFileBytes(log).find("window ") != std::string::npos; }, 10000));
+    if (ReadFileBytes(log).find("window failed") != std::string::npos)
+        GTEST_SKIP() << "no display: Wine creates no windows";
+    ASSERT_EQ(StopService(name_), 0u);
+    ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
+    EXPECT_EQ(ReadFileBytes(folder_ / L"marker.txt"), "close");
+    const auto status = QueryStatus(name_);
+    EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
+    EXPECT_EQ(status.dwServiceSpecificExitCode, 8u);
+}
+
 TEST_F(WrapperTest, AProgramEndedByForceStopsTheServiceWithTheTerminationCode) {
     const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
                                         "\" -demand -power \"VtlChildProbe.exe\"");

@@ -9,6 +9,8 @@
 // --marker PATH     where it notes how it ended
 // --exit-after-ms N ends by itself after N ms with the --exit-code (default 0)
 // --print N         writes N lines of 100 characters to standard output first
+// --window          opens a hidden top-level window; WM_CLOSE writes "close" to the
+//                   marker and ends it with exit code 8
 
 #include <atomic>
 #include <cstdlib>
@@ -39,6 +41,24 @@ BOOL WINAPI OnCtrl(DWORD) {
     ExitProcess(7);
 }
 
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        if (!g_marker.empty()) WriteWholeFile(g_marker, "close");
+        ExitProcess(8);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool OpenWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"VtlChildProbe";
+    if (RegisterClassW(&windowClass) == 0) return false;
+    return CreateWindowExW(0, L"VtlChildProbe", L"VtlChildProbe", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                           100, nullptr, nullptr, windowClass.hInstance, nullptr) != nullptr;
+}
+
 }  // namespace
 
 int main() {
@@ -49,6 +69,7 @@ int main() {
     DWORD exitAfter = INFINITE;
     int exitCode = 0;
     int printLines = 0;
+    bool window = false;
     for (int i = 2; i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -60,6 +81,8 @@ int main() {
             exitAfter = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
         } else if (arg == L"--exit-code" && hasValue) {
             exitCode = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
+        } else if (arg == L"--window") {
+            window = true;
         } else if (arg == L"--print" && hasValue) {
             printLines = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
         } else {
@@ -74,7 +97,8 @@ int main() {
         DWORD written = 0;
         WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     }
-    const std::string hello = "probe " + std::to_string(GetCurrentProcessId()) + " running\r\n";
+    std::string hello = "probe " + std::to_string(GetCurrentProcessId()) + " running\r\n";
+    if (window) hello += OpenWindow() ? "window open\r\n" : "window failed\r\n";
     DWORD written = 0;
     WriteFile(out, hello.data(), static_cast<DWORD>(hello.size()), &written, nullptr);
     const ULONGLONG begin = GetTickCount64();
@@ -84,6 +108,9 @@ int main() {
             if (!g_marker.empty()) WriteWholeFile(g_marker, "exit");
             return exitCode;
         }
-        Sleep(50);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
     }
 }
