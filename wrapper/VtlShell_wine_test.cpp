@@ -342,6 +342,48 @@ TEST_F(WrapperTest, ConsoleModeRunsTheServicesProgramHere) {
     EXPECT_NE(run.output.find("ended by itself with exit code 5"), std::string::npos) << run.output;
 }
 
+BOOL WINAPI IgnoreCtrl(DWORD) {
+    return TRUE;
+}
+
+TEST_F(WrapperTest, ConsoleModeStopsTheProgramOnCtrlC) {
+    InstallBatch(kProbeBatch);
+    // VtlShell -run in a console of its own, its output in a file.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    UniqueKernelHandle out(CreateFileW((folder_ / L"run-output.txt").c_str(), GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(out);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out.get();
+    startup.hStdError = out.get();
+    std::wstring line = L"VtlShell -run \"" + name_ + L"\"";
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessW((folder_ / L"VtlShell.exe").c_str(), line.data(), nullptr, nullptr,
+                               TRUE, CREATE_NO_WINDOW, nullptr, folder_.path().c_str(), &startup,
+                               &info));
+    UniqueKernelHandle process(info.hProcess);
+    UniqueKernelHandle thread(info.hThread);
+    const auto output = [&] { return ReadFileBytes(folder_ / L"run-output.txt"); };
+    ASSERT_TRUE(WaitUntil([&] { return Log().find("probe ") != std::string::npos; }, 10000))
+        << output();
+    const DWORD probe = NumberAfter(Log(), "probe ");
+
+    // Ctrl+C in its console, as a user would press it.
+    SetConsoleCtrlHandler(IgnoreCtrl, TRUE);
+    FreeConsole();
+    ASSERT_TRUE(AttachConsole(info.dwProcessId)) << GetLastError();
+    EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+    FreeConsole();
+    EXPECT_EQ(WaitForSingleObject(process.get(), kStopTimeoutMs), WAIT_OBJECT_0) << output();
+    EXPECT_FALSE(ProcessAlive(probe));
+    EXPECT_EQ(ReadFileBytes(folder_ / L"marker.txt"), "ctrl");
+    EXPECT_NE(output().find("Stopping..."), std::string::npos) << output();
+    EXPECT_NE(output().find("The program was stopped"), std::string::npos) << output();
+}
+
 TEST_F(WrapperTest, InstallOptionsReachTheServiceConfiguration) {
     const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
                                         "\" -disabled -power -interact -dep "

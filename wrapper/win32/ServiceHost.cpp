@@ -67,19 +67,23 @@ ServiceState& State() {
 }
 
 DWORD WINAPI ControlHandler(DWORD control, DWORD, void*, void*) {
-    ServiceState& state = State();
-    switch (control) {
-        case SERVICE_CONTROL_STOP:
-        case SERVICE_CONTROL_SHUTDOWN:
-            // Stop-pending is reported before anything starts to stop.
-            state.reporter.Stopping(state.stopHintMs);
-            SetEvent(state.stopEvent.get());
-            return NO_ERROR;
-        case SERVICE_CONTROL_INTERROGATE:
-            state.reporter.Repeat();
-            return NO_ERROR;
-        default:
-            return ERROR_CALL_NOT_IMPLEMENTED;
+    try {
+        ServiceState& state = State();
+        switch (control) {
+            case SERVICE_CONTROL_STOP:
+            case SERVICE_CONTROL_SHUTDOWN:
+                // Stop-pending is reported before anything starts to stop.
+                state.reporter.Stopping(state.stopHintMs);
+                SetEvent(state.stopEvent.get());
+                return NO_ERROR;
+            case SERVICE_CONTROL_INTERROGATE:
+                state.reporter.Repeat();
+                return NO_ERROR;
+            default:
+                return ERROR_CALL_NOT_IMPLEMENTED;
+        }
+    } catch (...) {
+        return ERROR_CALL_NOT_IMPLEMENTED;
     }
 }
 
@@ -136,26 +140,31 @@ ServiceExit RunService(const std::string& name, DWORD argc, wchar_t** argv) {
 }
 
 void WINAPI ServiceMain(DWORD argc, wchar_t** argv) {
-    ServiceState& state = State();
-    const std::wstring name = argc > 0 && argv[0] != nullptr ? argv[0] : L"";
-    const SERVICE_STATUS_HANDLE handle =
-        RegisterServiceCtrlHandlerExW(name.c_str(), ControlHandler, nullptr);
-    if (handle == nullptr) return;
-    state.reporter.Attach(handle);
-    state.reporter.StartPending();
-    ServiceExit exit{ERROR_NOT_ENOUGH_MEMORY, 0};
     try {
+        ServiceState& state = State();
+        // The stop event exists before any control can arrive.
         state.stopEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        if (!state.stopEvent)
-            exit = {GetLastError(), 0};
-        else
-            exit = RunService(Narrow(name), argc, argv);
-    } catch (const std::bad_alloc&) {
-        exit = {ERROR_NOT_ENOUGH_MEMORY, 0};
+        const std::wstring name = argc > 0 && argv[0] != nullptr ? argv[0] : L"";
+        const SERVICE_STATUS_HANDLE handle =
+            RegisterServiceCtrlHandlerExW(name.c_str(), ControlHandler, nullptr);
+        if (handle == nullptr) return;
+        state.reporter.Attach(handle);
+        state.reporter.StartPending();
+        ServiceExit exit{ERROR_NOT_ENOUGH_MEMORY, 0};
+        try {
+            if (!state.stopEvent)
+                exit = {GetLastError(), 0};
+            else
+                exit = RunService(Narrow(name), argc, argv);
+        } catch (const std::bad_alloc&) {
+            exit = {ERROR_NOT_ENOUGH_MEMORY, 0};
+        } catch (...) {
+            exit = {ERROR_PROCESS_ABORTED, 0};
+        }
+        state.reporter.Stopped(exit);
     } catch (...) {
-        exit = {ERROR_PROCESS_ABORTED, 0};
+        // Nothing is left to report with.
     }
-    state.reporter.Stopped(exit);
 }
 
 // Console mode: Ctrl+C, Ctrl+Break and closing the console ask the payload to stop.
