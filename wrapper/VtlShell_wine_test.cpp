@@ -210,16 +210,31 @@ TEST_F(WrapperTest, AProgramThatIgnoresCtrlCIsEndedWithItsTreeWithinTheBound) {
     InstallBatch(
         "@echo off\r\nVtlChildProbe.exe \"%~dp0heartbeat.txt\" --ignore-ctrl --marker "
         "\"%~dp0marker.txt\"\r\n");
-    SetDword(L"StopTimeoutMs", 500);
+    SetDword(L"StopTimeoutMs", 2500);
     ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
     ASSERT_TRUE(WaitUntil([&] { return Log().find("probe ") != std::string::npos; }, 10000));
     const DWORD probe = NumberAfter(Log(), "probe ");
     const ULONGLONG begin = GetTickCount64();
     ASSERT_EQ(StopService(name_), 0u);
-    // While it waits, the service says it is stopping.
-    EXPECT_EQ(QueryStatus(name_).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
-    ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
-    EXPECT_LT(GetTickCount64() - begin, 2 * 500 + 5000 + 2000u);
+    // While it waits, the service says it is stopping, with advancing check points
+    // and a wait hint that covers what is left.
+    std::vector<DWORD> checkPoints;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const auto status = QueryStatus(name_);
+            if (status.dwCurrentState == SERVICE_STOP_PENDING) {
+                EXPECT_GT(status.dwWaitHint, 0u);
+                EXPECT_LE(status.dwWaitHint, 2 * 2500 + 5000u);
+                if (checkPoints.empty() || checkPoints.back() != status.dwCheckPoint)
+                    checkPoints.push_back(status.dwCheckPoint);
+            }
+            return status.dwCurrentState == SERVICE_STOPPED;
+        },
+        kStopTimeoutMs));
+    EXPECT_LT(GetTickCount64() - begin, 2 * 2500 + 5000 + 2000u);
+    ASSERT_GE(checkPoints.size(), 3u) << ::testing::PrintToString(checkPoints) << Log();
+    for (std::size_t i = 1; i < checkPoints.size(); ++i)
+        EXPECT_GT(checkPoints[i], checkPoints[i - 1]);
     EXPECT_FALSE(ProcessAlive(probe));
     EXPECT_FALSE(FileExists(folder_ / L"marker.txt"));  // it never ended by itself
     EXPECT_NE(Log().find("ending its processes"), std::string::npos) << Log();
