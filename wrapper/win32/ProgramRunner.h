@@ -14,9 +14,13 @@
 //  3. the job object that holds the tree is terminated (exit code 1), and the
 //     wrapper waits at most 5 s more for the program to be gone.
 // So a stop takes at most 2 x StopTimeoutMs + 5 s (15 s with the default
-// StopTimeoutMs of 5 s), and no process of the tree survives it: the job is created with
-// KILL_ON_JOB_CLOSE, so even a wrapper that dies takes the tree with it. Processes outside the tree
-// are never touched.
+// StopTimeoutMs of 5 s), and no process of the tree survives it: the job is
+// created with KILL_ON_JOB_CLOSE, so even a wrapper that dies takes the tree with
+// it. Processes outside the tree are never touched.
+//
+// A program that ends by itself (its first process) takes what it left running
+// in the job with it; then the service stops with its exit code, or the program
+// starts again after a back-off delay (OnExit restart).
 
 #include <cstdint>
 
