@@ -197,8 +197,8 @@ class ConsoleEvents final : public PayloadEvents {
 }  // namespace
 
 bool RunAsService(std::uint32_t& error) {
-    wchar_t noName[] = L"";
-    SERVICE_TABLE_ENTRYW table[] = {{noName, ServiceMain}, {nullptr, nullptr}};
+    std::wstring noName;  // the name is ignored for a service of its own process
+    SERVICE_TABLE_ENTRYW table[] = {{noName.data(), ServiceMain}, {nullptr, nullptr}};
     if (StartServiceCtrlDispatcherW(table)) return true;
     error = GetLastError();
     return false;
