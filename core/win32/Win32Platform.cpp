@@ -455,13 +455,15 @@ ErrorCode Win32Platform::RegSetValueEx(const RegKey& key, const std::string& val
     const std::wstring name = Widen(valueName);
     LSTATUS status;
     if (IsStringType(type)) {
-        // Every UTF-8 byte converted, zeros included: a value stored without a
-        // terminating zero stays without one.
-        const std::wstring wide =
+        // Every UTF-8 byte converted, zeros included. Windows (and Wine) count a
+        // zero that follows the data into a string value that lacks one; a
+        // non-zero character after the data keeps such a value as it was given.
+        std::wstring wide =
             Widen(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+        const auto bytes = static_cast<DWORD>(wide.size() * sizeof(wchar_t));
+        wide += L'\x1';
         status = ::RegSetValueExW(ToHkey(key.get()), name.c_str(), 0, type,
-                                  reinterpret_cast<const BYTE*>(wide.c_str()),
-                                  static_cast<DWORD>(wide.size() * sizeof(wchar_t)));
+                                  reinterpret_cast<const BYTE*>(wide.c_str()), bytes);
     } else {
         status =
             ::RegSetValueExW(ToHkey(key.get()), name.c_str(), 0, type,
