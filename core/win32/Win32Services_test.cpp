@@ -247,6 +247,35 @@ TEST_F(Win32Services, ConfigurationReadsBackEveryField) {
     EXPECT_EQ(listed->status.currentState, kServiceStopped);
 }
 
+TEST_F(Win32Services, CreatedAsTheWizardCreatesIt) {
+    // Interactive own process, errors ignored, load order group "0", a tag asked
+    // for, the system account, an automatic start.
+    const std::string name = UniqueName("VtlW32Wiz");
+    const auto guard = Guard(name);
+    ServiceManagerApi::CreateArgs args;
+    args.serviceName = name;
+    args.displayName = "";
+    args.serviceType = kServiceWin32OwnProcess | kServiceInteractiveProcess;
+    args.startType = kServiceAutoStart;
+    args.errorControl = kServiceErrorIgnore;
+    args.binaryPathName = TestServiceCommand(folder_, "");
+    args.loadOrderGroup = "0";
+    args.wantTagId = true;
+    auto created = platform_.CreateService(manager_, args);
+    ASSERT_TRUE(created.handle) << created.error;
+    EXPECT_EQ(created.error, kErrorSuccess);
+    const auto read = GetServiceConfig(platform_, created.handle);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.config->serviceType, kServiceWin32OwnProcess | kServiceInteractiveProcess);
+    EXPECT_EQ(read.config->startType, kServiceAutoStart);
+    EXPECT_EQ(read.config->errorControl, kServiceErrorIgnore);
+    EXPECT_EQ(read.config->loadOrderGroup, "0");
+    EXPECT_EQ(read.config->tagId, created.tagId);
+    // An empty display name: Windows shows the service name in its place.
+    EXPECT_TRUE(read.config->displayName.empty() || read.config->displayName == name)
+        << read.config->displayName;
+}
+
 TEST_F(Win32Services, DependenciesAsTheServiceManagerKeepsThem) {
     const std::string name = UniqueName("VtlW32Dep");
     const auto guard = Guard(name);
