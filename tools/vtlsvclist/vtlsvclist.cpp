@@ -20,11 +20,27 @@ namespace {
 
 using vtl::ServiceRow;
 
-// Characters (not bytes) of a UTF-8 text, for the column widths.
+// Columns a UTF-8 text takes on a terminal: one per character, two for the
+// wide East Asian ranges.
+bool IsWide(char32_t c) {
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
 std::size_t DisplayWidth(std::string_view utf8) {
-    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        width += IsWide(c) ? 2 : 1;
+        i += length;
+    }
+    return width;
 }
 
 // Writes UTF-8 text to standard output: through the console's wide function
