@@ -34,6 +34,19 @@ using vtl::win32::testing::UniqueName;
 
 constexpr std::uint32_t kWaitMs = 15000;
 
+std::string ReadWholeFile(const std::string& path) {
+    UniqueKernelHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {};
+    std::string content;
+    char chunk[512];
+    DWORD read = 0;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
+        content.append(chunk, read);
+    return content;
+}
+
 class Win32Services : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -288,8 +301,19 @@ TEST_F(Win32Services, DependenciesAsTheServiceManagerKeepsThem) {
     ASSERT_TRUE(created.handle) << created.error;
     const auto read = GetServiceConfig(platform_, created.handle);
     ASSERT_TRUE(read.ok());
+    // The service's key keeps them as a double-zero-terminated list.
+    {
+        auto [key, keyError] =
+            platform_.RegOpenKeyEx(LocalMachineKey(), ServiceKeyPath(name), kKeyRead);
+        ASSERT_TRUE(key) << keyError;
+        const auto stored = platform_.RegQueryValueEx(key, "DependOnService", 1024);
+        ASSERT_EQ(stored.error, kErrorSuccess);
+        EXPECT_EQ(stored.type, kRegMultiSz);
+        EXPECT_EQ(stored.data, vtl::testing::Bytes(std::string_view("RpcSs\0PlugPlay\0\0", 16)));
+    }
     if (IsWine()) {
-        // Wine 8 does not store dependencies: the configuration lists none.
+        // Wine 8 stores the list in the registry but its configuration query
+        // reports none.
         EXPECT_TRUE(read.config->dependencies.empty());
     } else {
         EXPECT_EQ(read.config->dependencies, (std::vector<std::string>{"RpcSs", "PlugPlay"}));
@@ -406,14 +430,27 @@ TEST_F(Win32Services, StartPauseContinueStop) {
 }
 
 TEST_F(Win32Services, StartArgumentsReachTheService) {
-    // StartService with arguments: the service still starts (it ignores them).
+    // The test service writes the arguments of its start into its marker file.
     const std::string name = UniqueName("VtlW32Arg");
     const auto guard = Guard(name);
-    ServiceHandle service = Create(name, "");
+    const std::string marker = folder_ + "\\" + name + ".marker";
+    DeleteFileW(Widen(marker).c_str());
+    ServiceHandle service = Create(name, "--marker \"" + marker + "\"");
     ASSERT_TRUE(service);
-    ASSERT_EQ(platform_.StartService(service, {"-x", "\xC3\xA9t\xC3\xA9"}), kErrorSuccess);
+    ASSERT_EQ(platform_.StartService(service, {"-x", "\xC3\xA9t\xC3\xA9 \xCE\xA9"}), kErrorSuccess);
     ServiceStatus status;
     ASSERT_TRUE(WaitForState(platform_, service, {kServiceRunning}, kWaitMs, status));
+    std::string content;
+    const std::uint64_t end = platform_.TickCount() + 5000;
+    while (platform_.TickCount() < end) {
+        content = ReadWholeFile(marker);
+        if (content.size() >= 9 && content.back() == '\n' &&
+            content.find("\xCE\xA9") != std::string::npos)
+            break;
+        platform_.Sleep(20);
+    }
+    EXPECT_EQ(content, "RUNNING\r\n-x\r\n\xC3\xA9t\xC3\xA9 \xCE\xA9\r\n");
+    DeleteFileW(Widen(marker).c_str());
 }
 
 TEST_F(Win32Services, FailingStartReportsTheServiceSpecificCode) {

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/testsvc/TestServiceOptions.h"
 #include "core/win32/WinHandle.h"
@@ -38,7 +39,7 @@ class TestService {
     explicit TestService(std::optional<TestServiceOptions> options)
         : options_(std::move(options)) {}
 
-    void Run(const wchar_t* name) noexcept;
+    void Run(DWORD argc, LPWSTR* argv) noexcept;
     DWORD OnControl(DWORD control) noexcept;
 
   private:
@@ -61,6 +62,7 @@ class TestService {
     std::condition_variable changed_;
     SERVICE_STATUS status_{};
     std::deque<DWORD> controls_;
+    std::vector<std::string> startArguments_;  // of StartService, UTF-8
 };
 
 TestService* g_service = nullptr;  // set once by wmain before the dispatcher runs
@@ -70,7 +72,7 @@ DWORD WINAPI ControlHandler(DWORD control, DWORD, LPVOID, LPVOID context) {
 }
 
 void WINAPI ServiceMain(DWORD argc, LPWSTR* argv) {
-    g_service->Run(argc > 0 ? argv[0] : L"VtlTestSvc");
+    g_service->Run(argc, argv);
 }
 
 DWORD TestService::AcceptedControls() const {
@@ -170,9 +172,12 @@ void TestService::WriteMarker() const {
     vtl::win32::UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
-    static constexpr char kText[] = "RUNNING\r\n";
+    // "RUNNING", then the arguments StartService passed, one a line.
+    std::string text = "RUNNING\r\n";
+    for (const auto& argument : startArguments_)
+        text += argument + "\r\n";
     DWORD written = 0;
-    ::WriteFile(file.get(), kText, sizeof kText - 1, &written, nullptr);
+    ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 void TestService::Serve() {
@@ -221,10 +226,13 @@ void TestService::Serve() {
     }
 }
 
-void TestService::Run(const wchar_t* name) noexcept {
+void TestService::Run(DWORD argc, LPWSTR* argv) noexcept {
+    const wchar_t* name = argc > 0 ? argv[0] : L"VtlTestSvc";
     statusHandle_ = RegisterServiceCtrlHandlerExW(name, ControlHandler, this);
     if (statusHandle_ == nullptr) return;
     try {
+        for (DWORD i = 1; i < argc; ++i)
+            startArguments_.push_back(vtl::win32::Narrow(argv[i]));
         Serve();
     } catch (...) {
         // Whatever went wrong, the service manager learns that the service ended.
