@@ -46,6 +46,10 @@ class TestService {
     // Reports a state; pending states count their check point up, others reset it.
     void Report(DWORD state, DWORD waitHint = 0, DWORD win32ExitCode = NO_ERROR,
                 DWORD specificExitCode = 0);
+    // For the control handler: reports the pending state of a control only
+    // while the service runs or is paused; false otherwise.
+    bool ReportControlPending(DWORD state, DWORD waitHint);
+    void ReportLocked(DWORD state, DWORD waitHint, DWORD win32ExitCode, DWORD specificExitCode);
     DWORD AcceptedControls() const;
     // Waits for the next control until the deadline; nullopt when it passed.
     std::optional<DWORD> NextControl(std::optional<Clock::time_point> deadline);
@@ -84,6 +88,21 @@ DWORD TestService::AcceptedControls() const {
 
 void TestService::Report(DWORD state, DWORD waitHint, DWORD win32ExitCode, DWORD specificExitCode) {
     std::lock_guard lock(mutex_);
+    ReportLocked(state, waitHint, win32ExitCode, specificExitCode);
+}
+
+bool TestService::ReportControlPending(DWORD state, DWORD waitHint) {
+    std::lock_guard lock(mutex_);
+    // A control that meets a service already stopping (it stopped by itself
+    // meanwhile) changes nothing.
+    if (status_.dwCurrentState != SERVICE_RUNNING && status_.dwCurrentState != SERVICE_PAUSED)
+        return false;
+    ReportLocked(state, waitHint, NO_ERROR, 0);
+    return true;
+}
+
+void TestService::ReportLocked(DWORD state, DWORD waitHint, DWORD win32ExitCode,
+                               DWORD specificExitCode) {
     status_.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     if (IsPending(state))
         status_.dwCheckPoint = status_.dwCurrentState == state ? status_.dwCheckPoint + 1 : 1;
@@ -110,15 +129,19 @@ DWORD TestService::OnControl(DWORD control) noexcept {
             case SERVICE_CONTROL_SHUTDOWN:
                 if (!options_ || !options_->acceptStop) return ERROR_CALL_NOT_IMPLEMENTED;
                 // Stop pending before the stop begins, so the caller sees it at once.
-                Report(SERVICE_STOP_PENDING, options_->stopMs + kWaitHintSlackMs);
+                if (!ReportControlPending(SERVICE_STOP_PENDING,
+                                          options_->stopMs + kWaitHintSlackMs))
+                    return ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
                 break;
             case SERVICE_CONTROL_PAUSE:
                 if (!options_ || !options_->acceptPause) return ERROR_CALL_NOT_IMPLEMENTED;
-                Report(SERVICE_PAUSE_PENDING, kWaitHintSlackMs);
+                if (!ReportControlPending(SERVICE_PAUSE_PENDING, kWaitHintSlackMs))
+                    return ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
                 break;
             case SERVICE_CONTROL_CONTINUE:
                 if (!options_ || !options_->acceptPause) return ERROR_CALL_NOT_IMPLEMENTED;
-                Report(SERVICE_CONTINUE_PENDING, kWaitHintSlackMs);
+                if (!ReportControlPending(SERVICE_CONTINUE_PENDING, kWaitHintSlackMs))
+                    return ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
                 break;
             default:
                 return ERROR_CALL_NOT_IMPLEMENTED;
