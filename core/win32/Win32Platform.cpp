@@ -673,9 +673,14 @@ std::uint64_t Win32Platform::TickCount() {
 Win32Platform::AnyFunction Win32Platform::CompanionExport(const char* exportName,
                                                           ErrorCode& error) {
     if (companion_ == nullptr) {
-        std::wstring path = Widen(ApplicationFolder());
-        path += L'\\';
-        path += kCompanionLibraryName;
+        std::wstring path;
+        if (companionPath_.empty()) {
+            path = Widen(ApplicationFolder());
+            path += L'\\';
+            path += kCompanionLibraryName;
+        } else {
+            path = Widen(companionPath_);
+        }
         HMODULE module = ::LoadLibraryW(path.c_str());
         if (module == nullptr) {
             error = LastErrorOr(ERROR_MOD_NOT_FOUND);

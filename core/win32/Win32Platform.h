@@ -3,13 +3,19 @@
 // kernel32 and netapi32, with UTF-8 texts on the interface's side. Handle
 // values are the real SC_HANDLE, HKEY, HMODULE and HANDLE values.
 
+#include <string>
+#include <utility>
+
 #include "core/Platform.h"
 
 namespace vtl::win32 {
 
 class Win32Platform final : public Platform {
   public:
-    Win32Platform() = default;
+    // companionPath: the companion library to load; empty: VtlIns.dll in the
+    // application's folder.
+    explicit Win32Platform(std::string companionPath = {})
+        : companionPath_(std::move(companionPath)) {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -97,6 +103,7 @@ class Win32Platform final : public Platform {
     // The companion library stays loaded for the life of the process: the start
     // threads it spawns run its code long after VTLStartService has returned.
     // A failed load is tried again at the next call.
+    std::string companionPath_;
     void* companion_ = nullptr;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "core/ServiceCalls.h"
@@ -226,6 +227,66 @@ TEST(Win32System, CompanionLibraryLoadedFromTheApplicationFolder) {
     }
     // The exit code of no thread cannot be read.
     EXPECT_EQ(platform.GetExitCodeThread(ThreadHandle()).error, kErrorInvalidHandle);
+}
+
+// The system's ANSI form of a UTF-8 text.
+std::string Ansi(const std::string& utf8) {
+    const std::wstring wide = Widen(utf8);
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), size,
+                        nullptr, nullptr);
+    return ansi;
+}
+
+TEST(Win32System, CompanionExportsAreCalledAsTheyAreDeclared) {
+    // A stand-in VtlIns.dll records what it is given.
+    const std::string folder = Win32Platform().ApplicationFolder() + "\\fakecompanion";
+    Win32Platform platform(folder + "\\VtlIns.dll");
+    const std::string record = folder + "\\FakeCompanion.txt";
+
+    // ANSI strings; no parameter is a null pointer, an empty one is not.
+    struct Case {
+        std::optional<std::string> parameter;
+        std::string seen;
+    };
+    for (const Case& c : {Case{std::nullopt, "<null>"}, Case{"", ""}, Case{"-p \xC3\xA9", ""}}) {
+        DeleteFileW(Widen(record).c_str());
+        auto [thread, error] = platform.VTLStartService("Svc \xC3\xA9", "\\\\PC", c.parameter);
+        ASSERT_TRUE(thread) << "error " << error;
+        EXPECT_EQ(error, kErrorSuccess);
+        const std::string parameter = c.parameter ? Ansi(*c.parameter) : c.seen;
+        EXPECT_EQ(ReadWholeFile(record), Ansi("Svc \xC3\xA9") + "|\\\\PC|" + parameter);
+        // The thread runs on and then ends with its code.
+        StartLibraryApi::ExitCode exit = platform.GetExitCodeThread(thread);
+        ASSERT_EQ(exit.error, kErrorSuccess);
+        EXPECT_EQ(exit.code, kStillActive);
+        const std::uint64_t end = platform.TickCount() + 10000;
+        while (exit.code == kStillActive && platform.TickCount() < end) {
+            platform.Sleep(20);
+            exit = platform.GetExitCodeThread(thread);
+        }
+        EXPECT_EQ(exit.code, 42u);
+    }
+    DeleteFileW(Widen(record).c_str());
+    if (GetACP() == 1252) {
+        EXPECT_EQ(Ansi("Svc \xC3\xA9"), "Svc \xE9");
+    }
+
+    // fnLogRight: the computer as UTF-16, the SID's bytes.
+    const auto system = platform.LookupAccountName("", "SYSTEM");
+    ASSERT_EQ(system.error, kErrorSuccess);
+    ASSERT_GT(system.sid.size(), 1u);
+    EXPECT_EQ(platform.fnLogRight("PC\xC3\x9C", system.sid), 3u * 256u + system.sid[1]);
+    EXPECT_EQ(platform.fnLogRight("PC", {}), kErrorInvalidParameter);
+
+    // A library without the exports: 127; no library at all: 126.
+    Win32Platform noExports("C:\\windows\\system32\\kernel32.dll");
+    EXPECT_EQ(noExports.VTLStartService("S", "PC", std::nullopt).error, kErrorProcNotFound);
+    EXPECT_EQ(noExports.fnLogRight("PC", system.sid), kErrorProcNotFound);
+    Win32Platform noLibrary(folder + "\\NoSuchCompanion.dll");
+    EXPECT_EQ(noLibrary.VTLStartService("S", "PC", std::nullopt).error, 126u);
 }
 
 }  // namespace
