@@ -44,8 +44,8 @@ class CompanionTest : public ::testing::Test {
     void SetUp() override {
         library_.reset(LoadLibraryW(L"VtlIns.dll"));
         ASSERT_TRUE(library_) << GetLastError();
-        start_ = Export<vtl::win32::VTLStartServiceFn>(library_, "VTLStartService");
-        logRight_ = Export<vtl::win32::fnLogRightFn>(library_, "fnLogRight");
+        start_ = Export<vtl::win32::VTLStartServiceFn>(library_, vtl::win32::kStartServiceExport);
+        logRight_ = Export<vtl::win32::fnLogRightFn>(library_, vtl::win32::kLogRightExport);
         ASSERT_NE(start_, nullptr);
         ASSERT_NE(logRight_, nullptr);
     }
