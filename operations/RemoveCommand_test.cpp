@@ -1,0 +1,215 @@
+// Remove: the two questions, the stop request, three delete attempts and what
+// the list shows afterwards.
+
+#include <gtest/gtest.h>
+
+#include "operations/OperationsTestSupport.h"
+
+namespace vtl::testing {
+namespace {
+
+using ui::testing::QuestionKind;
+
+class RemoveTest : public OperationsTest {
+  protected:
+    RemoveTest() {
+        Add(pc1(), TestSvc("X", "", kServiceStopped));
+        Add(pc1(), TestSvc("Busy", "", kServiceRunning));
+        Add(pc1(), TestSvc("Held", "", kServiceStopped));
+        Add(pc1(), TestSvc("Gone", "", kServiceStopped));
+        Add(pc1(), TestSvc("Slow", "--hang-start", kServiceStopped));
+    }
+    void AnswerBoth() { prompts.AnswerMsgBox(ui::MsgResult::Yes).AnswerMsgBox(ui::MsgResult::Yes); }
+    int Rows() const { return form->lvServices.RowCount(); }
+};
+
+TEST_F(RemoveTest, AStoppedServiceIsRemovedWithItsRowAndTheCountDrops) {
+    OpenWithOperations();
+    Select({"X"});
+    const int rows = Rows();
+    network.ClearCallLog();
+    std::vector<std::string> progress;
+    prompts.onMsgBox = [&](std::string_view) { progress.push_back(Progress()); };
+    AnswerBoth();
+    form->mnuDelete.Click();
+
+    ASSERT_EQ(prompts.Questions().size(), 2u);
+    const auto& note = prompts.Questions()[0];
+    EXPECT_EQ(note.text,
+              "Note that you must have administrator privileges to remove a service.\rDo you "
+              "want to continue?");
+    EXPECT_EQ(note.buttons, ui::MsgButtons::YesNo);
+    EXPECT_EQ(note.icon, ui::MsgIcon::Question);
+    EXPECT_EQ(note.title, "Vantrel");
+    const auto& sure = prompts.Questions()[1];
+    EXPECT_EQ(sure.text, "Are you sure you want to remove the service 'X' on PC1?");
+    EXPECT_EQ(sure.buttons, ui::MsgButtons::YesNo);
+    EXPECT_EQ(sure.icon, ui::MsgIcon::Question);
+    // No progress text while the questions are up.
+    EXPECT_EQ(progress, (std::vector<std::string>{"Done", "Done"}));
+
+    EXPECT_FALSE(pc1().HasService("X"));
+    EXPECT_FALSE(form->lvServices.FindRow("X"));
+    EXPECT_EQ(Rows(), rows - 1);
+    EXPECT_EQ(Count(), "Total Services : " + std::to_string(rows - 1));
+    EXPECT_EQ(Progress(), "Done");
+    EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
+    // The manager with all access, the service with DELETE and SERVICE_STOP.
+    EXPECT_EQ(ManagerAccesses(), (std::vector<std::uint32_t>{0xF003Fu}));
+    EXPECT_EQ(ServiceAccesses("X"), (std::vector<std::uint32_t>{0x10020u}));
+    EXPECT_EQ(ProgramCalls("ControlService").size(), 1u) << "the stop is asked for anyway";
+    EXPECT_EQ(ProgramCalls("DeleteService").size(), 1u);
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(RemoveTest, NoToEitherQuestionChangesNothing) {
+    OpenWithOperations();
+    Select({"X"});
+    const int rows = Rows();
+    const std::string count = Count();
+    for (int declined = 0; declined < 2; ++declined) {
+        prompts.ClearQuestions();
+        if (declined == 1) prompts.AnswerMsgBox(ui::MsgResult::Yes);
+        prompts.AnswerMsgBox(ui::MsgResult::No);
+        network.ClearCallLog();
+        form->mnuDelete.Click();
+        EXPECT_EQ(prompts.Questions().size(), static_cast<std::size_t>(declined + 1));
+        EXPECT_TRUE(network.CallLog().empty());
+        EXPECT_TRUE(pc1().HasService("X"));
+        EXPECT_EQ(Rows(), rows);
+        EXPECT_EQ(Count(), count);
+        EXPECT_EQ(Progress(), "Done");
+    }
+}
+
+TEST_F(RemoveTest, ARunningServiceIsAskedToStopThenDeleted) {
+    OpenWithOperations();
+    Select({"Busy"});
+    AnswerBoth();
+    form->mnuDelete.Click();
+    EXPECT_EQ(prompts.Questions().size(), 2u);
+    EXPECT_FALSE(form->lvServices.FindRow("Busy"));
+    EXPECT_FALSE(pc1().HasService("Busy"));
+}
+
+TEST_F(RemoveTest, AServiceThatCannotBeDeletedEndsMarkedAfterThreeAttemptsWithoutAMessage) {
+    OpenWithOperations();
+    Select({"Held"});
+    // Another program deleted it already and holds it open: every delete
+    // answers that it is marked.
+    network.FailAlways("DeleteService", kErrorServiceMarkedForDelete, "Held");
+    network.ClearCallLog();
+    AnswerBoth();
+    const std::uint64_t before = network.Now();
+    form->mnuDelete.Click();
+    EXPECT_EQ(prompts.Questions().size(), 2u) << "no message after the third attempt";
+    EXPECT_EQ(ProgramCalls("DeleteService").size(), 3u);
+    EXPECT_EQ(ServiceAccesses("Held"), (std::vector<std::uint32_t>{0x10020u, 0x10020u}));
+    EXPECT_EQ(network.Now() - before, 2000u) << "a wait before the first and the second attempt";
+    EXPECT_EQ(Cell("Held", kColStatus), "Marked for Deletion");
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(RemoveTest, AServiceAlreadyDeletedLosesItsRowAndThe1060TextIsShown) {
+    OpenWithOperations();
+    ASSERT_EQ(pc1().RemoveService("Gone"), kErrorSuccess);
+    Select({"Gone"});
+    const int rows = Rows();
+    AnswerBoth();
+    form->mnuDelete.Click();
+    ASSERT_EQ(prompts.Questions().size(), 3u);
+    EXPECT_EQ(prompts.Questions()[2].text, ErrorText(kErrorServiceDoesNotExist));
+    EXPECT_EQ(prompts.Questions()[2].buttons, ui::MsgButtons::OK);
+    EXPECT_EQ(prompts.Questions()[2].title, "Vantrel");
+    EXPECT_FALSE(form->lvServices.FindRow("Gone"));
+    EXPECT_EQ(Count(), "Total Services : " + std::to_string(rows - 1));
+}
+
+TEST_F(RemoveTest, AMarkedServiceKeepsItsRowMarkedAndTheTextIsShown) {
+    OpenWithOperations();
+    // Held open by another program and deleted by another tool.
+    auto [manager, e1] = platform().OpenSCManager("", kScManagerConnect);
+    auto [other, e2] = platform().OpenService(manager, "Held", kServiceQueryStatus);
+    ASSERT_EQ(pc1().RemoveService("Held"), kErrorSuccess);
+    Select({"Held"});
+    AnswerBoth();
+    form->mnuDelete.Click();
+    ASSERT_EQ(prompts.Questions().size(), 3u);
+    EXPECT_EQ(prompts.Questions()[2].text, ErrorText(kErrorServiceMarkedForDelete));
+    EXPECT_EQ(Cell("Held", kColStatus), "Marked for Deletion");
+}
+
+TEST_F(RemoveTest, NoRightsLeaveTheRowUnchanged) {
+    OpenWithOperations();
+    Select({"X"});
+    EXPECT_TRUE(pc1().DenyServiceAccess("X", kDelete));
+    AnswerBoth();
+    form->mnuDelete.Click();
+    ASSERT_EQ(prompts.Questions().size(), 3u);
+    EXPECT_EQ(prompts.Questions()[2].text, ErrorText(kErrorAccessDenied));
+    EXPECT_EQ(Cell("X", kColStatus), "Stopped");
+    EXPECT_TRUE(pc1().HasService("X"));
+
+    prompts.ClearQuestions();
+    pc1().DenyManagerAccess();
+    AnswerBoth();
+    form->mnuDelete.Click();
+    ASSERT_EQ(prompts.Questions().size(), 3u);
+    EXPECT_EQ(prompts.Questions()[2].text, ErrorText(kErrorAccessDenied));
+    EXPECT_TRUE(form->lvServices.FindRow("X"));
+}
+
+TEST_F(RemoveTest, ExactlyTheSelectedItemIsRemovedAndNamed) {
+    OpenWithOperations();
+    // Three rows selected; the focused one is the list's selected item.
+    form->lvServices.ClearSelection();
+    form->lvServices.SetSelected(Row("Busy"), true);
+    form->lvServices.SetSelected(Row("X"), true);
+    form->lvServices.SetSelected(Row("Held"), true);
+    form->lvServices.SetFocusedRow(Row("X"));
+    ASSERT_EQ(form->lvServices.SelectedItem(), Row("X"));
+    AnswerBoth();
+    form->mnuDelete.Click();
+    EXPECT_EQ(prompts.Questions()[1].text,
+              "Are you sure you want to remove the service 'X' on PC1?");
+    EXPECT_FALSE(pc1().HasService("X"));
+    EXPECT_TRUE(pc1().HasService("Busy"));
+    EXPECT_TRUE(pc1().HasService("Held"));
+    EXPECT_TRUE(form->lvServices.FindRow("Busy"));
+    EXPECT_TRUE(form->lvServices.FindRow("Held"));
+
+    // Focus on a row that is not selected: the topmost selected row.
+    prompts.ClearQuestions();
+    form->lvServices.SetFocusedRow(Row("Slow"));
+    AnswerBoth();
+    form->mnuDelete.Click();
+    EXPECT_EQ(prompts.Questions()[1].text,
+              "Are you sure you want to remove the service 'Busy' on PC1?");
+    EXPECT_FALSE(pc1().HasService("Busy"));
+    EXPECT_TRUE(pc1().HasService("Held"));
+}
+
+TEST_F(RemoveTest, NothingSelectedAsksNothing) {
+    OpenWithOperations();
+    form->lvServices.ClearSelection();
+    form->mnuDelete.Click();
+    EXPECT_TRUE(prompts.Questions().empty());
+}
+
+TEST_F(RemoveTest, AWatchedRowThatIsRemovedGivesUpItsHandleAtOnce) {
+    OpenWithOperations();
+    Select({"Slow"});
+    form->mnuStart.Click();
+    ASSERT_EQ(ops.WatchedCount(), 1u);
+    AnswerBoth();
+    form->mnuDelete.Click();
+    EXPECT_FALSE(form->lvServices.FindRow("Slow"));
+    EXPECT_EQ(ops.WatchedCount(), 0u);
+    EXPECT_EQ(network.OpenHandleCount(sim::HandleKind::StartThread), 0u);
+    RunUntilWatchEnds();
+    network.Advance(sim::kStartThreadBoundMs);  // its start thread gives up
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+}  // namespace
+}  // namespace vtl::testing

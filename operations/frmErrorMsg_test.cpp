@@ -1,0 +1,179 @@
+// The error list window: design, entries, showing, resizing, and the details
+// of an entry on the release that ends a double click.
+
+#include "operations/frmErrorMsg.h"
+
+#include <gtest/gtest.h>
+
+#include "operations/OperationTexts.h"
+#include "ui/FormInstance.h"
+#include "ui/testing/ScriptedPrompter.h"
+#include "ui/testing/TestHost.h"
+
+namespace vtl {
+namespace {
+
+using ui::testing::QuestionKind;
+
+class ErrorListTest : public ::testing::Test {
+  protected:
+    ErrorListTest() { prompts.SetAutoOk(true); }
+
+    ui::ListMouseEvent Mouse(ui::MouseButton button, ui::ListRowId row) {
+        ui::ListMouseEvent e;
+        e.button = button;
+        e.row = row;
+        e.x = 200;
+        e.y = 200;
+        return e;
+    }
+    std::vector<std::string> Column(int column) {
+        std::vector<std::string> out;
+        for (ui::ListRowId row : frm.lvErrors.Rows())
+            out.push_back(frm.lvErrors.Text(row, column));
+        return out;
+    }
+
+    ui::testing::ScriptedPrompter prompts;
+    ui::testing::TestHost host{prompts};
+    frmErrorMsg frm{host};
+};
+
+TEST_F(ErrorListTest, DesignHasTwoColumnsWithTheirWidths) {
+    EXPECT_EQ(frm.Caption(), "Errors");
+    EXPECT_EQ(frm.lvErrors.View(), ui::ListViewMode::Report);
+    ASSERT_EQ(frm.lvErrors.ColumnCount(), 2);
+    EXPECT_EQ(frm.lvErrors.Column(0).key, "SrvName");
+    EXPECT_EQ(frm.lvErrors.Column(0).caption, "Service Name");
+    EXPECT_EQ(frm.lvErrors.Column(0).width, 3087);
+    EXPECT_EQ(frm.lvErrors.Column(1).key, "Error");
+    EXPECT_EQ(frm.lvErrors.Column(1).caption, "Error");
+    EXPECT_EQ(frm.lvErrors.Column(1).width, 9702);
+    EXPECT_EQ(frm.EntryCount(), 0);
+    EXPECT_FALSE(frm.Loaded());
+}
+
+TEST_F(ErrorListTest, EntriesStandInTheOrderOfTheCallsAndClearingEmptiesThem) {
+    EXPECT_EQ(frm.AddToErrorList("Alpha", "first\r\n"), 0);
+    EXPECT_EQ(frm.AddToErrorList("Beta", "second"), 0);
+    EXPECT_EQ(frm.AddToErrorList("Alpha", "third"), 0);  // the same service twice
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"Alpha", "Beta", "Alpha"}));
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"first\r\n", "second", "third"}));
+    // Adding does not show the window; clearing neither shows nor hides it.
+    EXPECT_FALSE(frm.Visible());
+    frm.ClearErrorList();
+    EXPECT_EQ(frm.EntryCount(), 0);
+    EXPECT_FALSE(frm.Visible());
+    frm.Show();
+    frm.ClearErrorList();
+    EXPECT_TRUE(frm.Visible());
+}
+
+TEST_F(ErrorListTest, ShownModelessWithoutOwner) {
+    frm.AddToErrorList("Alpha", "text");
+    frm.Show(nullptr);
+    EXPECT_TRUE(frm.Visible());
+    EXPECT_FALSE(frm.Modal());
+    ASSERT_FALSE(host.Log().empty());
+    EXPECT_EQ(host.Log().back(), "Show frmErrorMsg");
+    // Showing it again brings it to the front.
+    frm.Show(nullptr);
+    EXPECT_EQ(host.ActiveForm(), &frm);
+}
+
+TEST_F(ErrorListTest, ResizeFillsTheWidthAndLeavesTheBandBelow) {
+    frm.Show();
+    frm.lvErrors.Move(0, 0, 100, 100);
+    frm.Move(500, 600, 9000, 5000);
+    EXPECT_EQ(frm.lvErrors.Left(), 0);
+    EXPECT_EQ(frm.lvErrors.Top(), 0);
+    EXPECT_EQ(frm.lvErrors.Width(), frm.ScaleWidth());
+    EXPECT_EQ(frm.lvErrors.Height(), frm.ScaleHeight() - 400);
+    EXPECT_GE(frm.lblHint.Top(), frm.lvErrors.Height());
+    EXPECT_LE(frm.lblHint.Top() + frm.lblHint.Height(), frm.ScaleHeight());
+
+    // Minimizing leaves the list's size as it was.
+    const int width = frm.lvErrors.Width();
+    const int height = frm.lvErrors.Height();
+    frm.SetWindowState(ui::WindowState::Minimized);
+    frm.Move(500, 600, 3000, 2000);
+    EXPECT_EQ(frm.lvErrors.Width(), width);
+    EXPECT_EQ(frm.lvErrors.Height(), height);
+
+    // Restored, the rule applies again; a window lower than the band gives no height.
+    frm.SetWindowState(ui::WindowState::Normal);
+    frm.Move(500, 600, 3000, 700);
+    EXPECT_EQ(frm.lvErrors.Width(), frm.ScaleWidth());
+    EXPECT_EQ(frm.lvErrors.Height(), 0);
+}
+
+TEST_F(ErrorListTest, DetailsOnTheReleaseThatEndsALeftDoubleClickOverAnEntry) {
+    frm.AddToErrorList("Spooler", "Access is denied.\r\n");
+    frm.Show();
+    const ui::ListRowId row = frm.lvErrors.RowAt(0);
+    frm.lvErrors.DblClick();
+    frm.lvErrors.MouseUp(Mouse(ui::MouseButton::Left, row));
+    ASSERT_EQ(prompts.Questions().size(), 1u);
+    const auto& q = prompts.Questions()[0];
+    EXPECT_EQ(q.kind, QuestionKind::MsgBox);
+    EXPECT_EQ(q.text, "Service Name : Spooler\r\rError Detail : \rAccess is denied.\r\n");
+    EXPECT_EQ(q.buttons, ui::MsgButtons::OK);
+    EXPECT_EQ(q.icon, ui::MsgIcon::None);
+    EXPECT_EQ(q.title, "Vantrel");
+
+    // The flag went with that release: a plain release shows nothing.
+    frm.lvErrors.MouseUp(Mouse(ui::MouseButton::Left, row));
+    EXPECT_EQ(prompts.Questions().size(), 1u);
+}
+
+TEST_F(ErrorListTest, NoDetailsForASingleClickARightDoubleClickOrEmptySpace) {
+    frm.AddToErrorList("Spooler", "text");
+    frm.Show();
+    const ui::ListRowId row = frm.lvErrors.RowAt(0);
+    // A single click.
+    frm.lvErrors.MouseUp(Mouse(ui::MouseButton::Left, row));
+    // A double click with the right button; the release clears the flag.
+    frm.lvErrors.DblClick();
+    frm.lvErrors.MouseUp(Mouse(ui::MouseButton::Right, row));
+    frm.lvErrors.MouseUp(Mouse(ui::MouseButton::Left, row));
+    // A double click on the empty part of the list clears the flag too.
+    frm.lvErrors.DblClick();
+    frm.lvErrors.MouseUp(Mouse(ui::MouseButton::Left, ui::ListRowId{}));
+    frm.lvErrors.MouseUp(Mouse(ui::MouseButton::Left, row));
+    EXPECT_TRUE(prompts.Questions().empty());
+}
+
+TEST_F(ErrorListTest, ClosingDiscardsTheListAndTheNextUseStartsEmpty) {
+    ui::FormInstance<frmErrorMsg> instance([this] { return std::make_unique<frmErrorMsg>(host); });
+    instance->AddToErrorList("Alpha", "text");
+    instance->Show();
+    EXPECT_EQ(instance->EntryCount(), 1);
+    instance->Unload(ui::UnloadMode::ControlMenu);  // the user closes it
+    EXPECT_EQ(instance->EntryCount(), 0);
+    EXPECT_FALSE(instance->Visible());
+}
+
+TEST(OperationTexts, TextsOfTheCommands) {
+    EXPECT_EQ(RemoveConfirmText("X", "PC1"),
+              "Are you sure you want to remove the service 'X' on PC1?");
+    EXPECT_EQ(ProbeSpecificErrorText(5),
+              "The service did not start and has reported the specific error 5");
+    EXPECT_EQ(ProbeSpecificErrorText(0xFFFFFFFEu),
+              "The service did not start and has reported the specific error -2");
+    EXPECT_EQ(StopBoundText(30000),
+              "The service was still stop pending after 30 seconds; the wait for it was given up.");
+    EXPECT_EQ(StartBoundText(1000),
+              "The service was still start pending after 1 second; the wait for it was given up.");
+    EXPECT_EQ(DependentStopBoundText("Svc", 30000),
+              "The service was still stop pending after 30 seconds; it was being stopped as a "
+              "dependent of 'Svc'.");
+    EXPECT_EQ(StartLibraryFailureText(126, "not found\r\n"),
+              "VtlIns.dll could not be loaded, so the service was not started: not found\r\n");
+    EXPECT_EQ(StartLibraryFailureText(127, ""),
+              "VtlIns.dll has no VTLStartService function, so the service was not started: error "
+              "127");
+    EXPECT_EQ(StartLibraryFailureText(8, "x"), "VtlIns.dll could not start the service: x");
+}
+
+}  // namespace
+}  // namespace vtl
