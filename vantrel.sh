@@ -59,6 +59,10 @@ start_wine_session() {  # $1: "own-display" to always use a private Xvfb
     wineserver -f -p >/dev/null 2>&1 &
     wineserver_pid=$!
     trap stop_wine_session EXIT
+    # Start Wine's own services (services.exe, winedevice, ...) away from any
+    # pipe: they inherit the standard handles of the first Wine program of the
+    # session and would hold a test runner's output pipe open until the end.
+    wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 stop_wine_session() {

@@ -792,12 +792,16 @@ std::string SidToString(const std::vector<std::uint8_t>& sid) {
     std::uint64_t authority = 0;
     for (std::size_t i = 2; i < 8; ++i)
         authority = (authority << 8) | sid[i];
-    std::string text = "S-" + std::to_string(sid[0]) + "-" + std::to_string(authority);
+    std::string text = "S-";
+    text += std::to_string(sid[0]);
+    text += '-';
+    text += std::to_string(authority);
     for (std::size_t i = 0; i < count; ++i) {
         std::uint32_t value = 0;
         for (int b = 3; b >= 0; --b)
             value = (value << 8) | sid[8 + 4 * i + static_cast<std::size_t>(b)];
-        text += "-" + std::to_string(value);
+        text += '-';
+        text += std::to_string(value);
     }
     return text;
 }

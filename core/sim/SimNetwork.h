@@ -20,27 +20,49 @@
 //   EXPECT_EQ(network->CountCalls("OpenSCManager"), 1u);
 //   EXPECT_EQ(network->OpenHandleCount(), 0u);
 //
+// The parts of the API:
+// - SimNetwork (this file): computers, the platform of a computer, the clock,
+//   faults, latency, the call log, open handles, the companion library's state.
+// - SimComputer (SimComputer.h): set-up and inspection of one computer without
+//   going through the interface: services (AddService with a ServiceDefinition,
+//   SetBehaviour, ForceState, RemoveService, Status, Config, ...), reachability
+//   and access denials, registry, drives, shares, files, accounts, logon rights.
+// - ServiceBehaviour and ServiceDefinition (SimService.h): what a service does.
+//   A service whose binary path names VtlTestSvc.exe takes its behaviour from
+//   the same options the real test service reads (core/testsvc).
+// - MakeStandardNetwork (DataSet.h): a workstation, a file server, an old server.
+//
 // Rules the simulation keeps (as Windows does; see the tests for each):
 // - Access masks: every call is checked against the rights its handle was opened
 //   with (generic rights mapped as Windows maps them); 5 when missing.
 // - Time moves only through Advance, Sleep, latencies, and calls that block on
-//   Windows (StartService while it starts the service's dependencies, and a
-//   program that never connects: 30 s then 1053). Every call first runs the
-//   state machines up to the current time, so a transition due "now" is seen.
+//   Windows (StartService while it starts the service's dependencies, at most
+//   30 s for each, and a program that never connects: 30 s then 1053). Every
+//   call first runs the state machines up to the current time, so a transition
+//   due "now" is seen by the next call.
 // - Enumeration order: by service name without regard to case. A too small
 //   non-zero buffer gets the entries that fit and 234 with the bytes the rest
 //   need (EnumServicesStatus); EnumDependentServices returns nothing with 234.
 //   Record sizes are the x64 ones: ENUM_SERVICE_STATUSW 48 bytes,
 //   QUERY_SERVICE_CONFIGW 64, SERVICE_DESCRIPTIONW 8, plus each text in UTF-16
-//   with its terminator (dependencies as a double-terminated list).
+//   with its terminator (dependencies as a double-terminated list). Registry
+//   data is sized in the UTF-8 bytes it travels as.
 // - EnumDependentServices lists the services that depend on the service by name,
 //   directly or through other dependents, deepest first (the reverse of the
 //   order in which they would start); each service once. Group dependencies
-//   ("+Group") take part in starts but not in this list, nor in the 1051 check.
-// - A start thread (VTLStartService) makes its calls like the program would
-//   (they are logged and can be made to fail) but they cost no virtual time.
+//   ("+Group") take part in starts (one member must end up running) but not in
+//   this list, nor in the 1051 check, which counts every dependent not stopped.
+// - Start threads (VTLStartService): the thread opens the manager with
+//   SC_MANAGER_CONNECT and the service with SERVICE_START | SERVICE_QUERY_STATUS
+//   and asks for the start at once; a failure there ends the thread at once with
+//   its code. Then it looks at the service every tenth of its wait hint (1 to
+//   10 s) and ends with 0 when it has left START_PENDING, or with 997 when
+//   kStartThreadBoundMs have passed since the call. Its calls are logged (with
+//   onStartThread) and can be made to fail, but cost no virtual time.
+// - The call log is on from the start; benchmarks that make many calls turn it off.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>

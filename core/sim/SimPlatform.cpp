@@ -54,11 +54,6 @@ bool IsPending(std::uint32_t state) {
            state == kServicePausePending || state == kServiceContinuePending;
 }
 
-bool IsActive(std::uint32_t state) {
-    return state == kServiceRunning || state == kServicePaused || state == kServicePausePending ||
-           state == kServiceContinuePending;
-}
-
 bool MatchesState(std::uint32_t state, std::uint32_t selection) {
     if (selection == kServiceStateAll) return true;
     if (selection == kServiceActive) return state != kServiceStopped;
@@ -719,9 +714,9 @@ ErrorCode SimPlatform::ControlService(const ServiceHandle& service, std::uint32_
         return call.Result(error);
     };
     if (control == kServiceControlStop) {
+        // Any dependent that is not stopped, pending states included.
         for (const SimService* dependent : computer.Dependents(target))
-            if (IsActive(dependent->status.currentState) ||
-                dependent->status.currentState == kServiceStartPending)
+            if (dependent->status.currentState != kServiceStopped)
                 return answer(kErrorDependentServicesRunning);
     }
     if (current.currentState == kServiceStopped) return answer(kErrorServiceNotActive);

@@ -493,6 +493,21 @@ TEST_F(SimServicesTest, TheTestServicesOptionsDriveTheBehaviour) {
     ASSERT_EQ(Start("Bad"), kErrorSuccess);
     EXPECT_EQ(StateOf(pc1, "Bad"), kServiceStopped);
     EXPECT_EQ(pc1.Status("Bad")->win32ExitCode, kErrorInvalidParameter);
+    // A service created through the interface reads the same options.
+    {
+        auto manager = OpenManager(platform);
+        ServiceManagerApi::CreateArgs args;
+        args.serviceName = "Created";
+        args.binaryPathName =
+            "\"C:\\Tests\\VtlTestSvc.exe\" --start-ms 300 --fail-start --exit-code 5";
+        auto created = platform.CreateService(manager, args);
+        ASSERT_EQ(created.error, kErrorSuccess);
+        ASSERT_EQ(platform.StartService(created.handle, {}), kErrorSuccess);
+        network.Advance(299);
+        EXPECT_EQ(StateOf(pc1, "Created"), kServiceStartPending);
+        network.Advance(1);
+        EXPECT_EQ(pc1.Status("Created")->win32ExitCode, 5u);
+    }
     // A program that never connects keeps StartService waiting, then 1053.
     ServiceBehaviour silent;
     silent.noDispatcher = true;

@@ -20,6 +20,7 @@
 // --no-stop      does not accept the stop control
 // --pause        accepts pause and continue
 // --marker PATH  writes PATH when it reaches RUNNING (the real service only)
+//                ("RUNNING", then each argument of the start, one a line, CR LF)
 
 #include <cstdint>
 #include <optional>

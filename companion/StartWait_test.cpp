@@ -1,0 +1,83 @@
+#include "companion/StartWait.h"
+
+#include <gtest/gtest.h>
+
+namespace vtl::companion {
+namespace {
+
+ServiceStatus Pending(std::uint32_t checkPoint, std::uint32_t waitHint) {
+    ServiceStatus status;
+    status.currentState = kServiceStartPending;
+    status.checkPoint = checkPoint;
+    status.waitHint = waitHint;
+    return status;
+}
+
+ServiceStatus InState(std::uint32_t state) {
+    ServiceStatus status;
+    status.currentState = state;
+    return status;
+}
+
+TEST(StartWait, EndsWithSuccessOnceTheServiceHasLeftStartPending) {
+    for (const std::uint32_t state :
+         {kServiceRunning, kServiceStopped, kServiceStopPending, kServicePaused}) {
+        StartWait wait;
+        EXPECT_EQ(wait.Next(InState(state), 0), (StartWaitStep{true, 0, 0})) << state;
+    }
+    StartWait wait;
+    EXPECT_FALSE(wait.Next(Pending(1, 2000), 0).done);
+    EXPECT_EQ(wait.Next(InState(kServiceRunning), 119999), (StartWaitStep{true, 0, 0}));
+    // Even past the bound, a service that made it is a success, not "nothing to report".
+    StartWait late;
+    EXPECT_EQ(late.Next(InState(kServiceRunning), 500000), (StartWaitStep{true, 0, 0}));
+}
+
+TEST(StartWait, PollsAtATenthOfTheWaitHintWithinBounds) {
+    StartWait wait;
+    EXPECT_EQ(wait.Next(Pending(1, 30000), 0).sleepMs, 3000u);
+    StartWait small;
+    EXPECT_EQ(small.Next(Pending(1, 0), 0).sleepMs, kStartPollMinMs);
+    EXPECT_EQ(small.Next(Pending(2, 1000), 100).sleepMs, kStartPollMinMs);
+    StartWait large;
+    EXPECT_EQ(large.Next(Pending(1, 600000), 0).sleepMs, kStartPollMaxMs);
+}
+
+TEST(StartWait, AServiceStalledPastItsHintIsPolledEverySecondAndNotGivenUp) {
+    StartWait wait;
+    EXPECT_EQ(wait.Next(Pending(1, 5000), 0).sleepMs, 500u);
+    EXPECT_EQ(wait.Next(Pending(1, 5000), 4000).sleepMs, 500u);
+    // No check point change for longer than the hint.
+    EXPECT_EQ(wait.Next(Pending(1, 5000), 5001), (StartWaitStep{false, 0, kStartPollStalledMs}));
+    // Progress counts again from the new check point.
+    EXPECT_EQ(wait.Next(Pending(2, 5000), 9000).sleepMs, 500u);
+    EXPECT_EQ(wait.Next(Pending(2, 5000), 13999).sleepMs, 500u);
+    EXPECT_EQ(wait.Next(Pending(2, 5000), 14001).sleepMs, kStartPollStalledMs);
+}
+
+TEST(StartWait, StillStartPendingAtTheBoundIsTheOnlyNothingToReport) {
+    StartWait wait;
+    std::uint64_t elapsed = 0;
+    StartWaitStep step;
+    int polls = 0;
+    // A service that never leaves START_PENDING, polled as the thread polls it.
+    while (!(step = wait.Next(Pending(1, 30000), elapsed)).done) {
+        ASSERT_GT(step.sleepMs, 0u);
+        elapsed += step.sleepMs;
+        ++polls;
+        ASSERT_LT(polls, 1000);
+    }
+    EXPECT_EQ(step.exitCode, kErrorIoPending);
+    // The last sleep ends exactly at the bound, never past it.
+    EXPECT_EQ(elapsed, kStartWaitBoundMs);
+}
+
+TEST(StartWait, NoSleepReachesPastTheBound) {
+    StartWait wait;
+    EXPECT_EQ(wait.Next(Pending(1, 100000), 118000).sleepMs, 2000u);
+    EXPECT_EQ(wait.Next(Pending(2, 100000), 119999).sleepMs, 1u);
+    EXPECT_EQ(wait.Next(Pending(3, 100000), 120000), (StartWaitStep{true, kErrorIoPending, 0}));
+}
+
+}  // namespace
+}  // namespace vtl::companion

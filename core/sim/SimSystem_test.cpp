@@ -1,0 +1,261 @@
+// Files, drives, shares, accounts, message texts, libraries and time on the
+// simulated computers.
+
+#include <gtest/gtest.h>
+
+#include "core/ServiceCalls.h"
+#include "core/ServiceTypes.h"
+#include "core/sim/SimMessages.h"
+#include "core/sim/SimNetwork.h"
+#include "core/sim/SimTestSupport.h"
+
+namespace vtl::sim {
+namespace {
+
+using testing::TestService;
+
+class SimSystemTest : public ::testing::Test, protected testing::TwoComputers {
+  protected:
+    void SetUp() override {
+        pc1.AddDrive('C', kDriveFixed);
+        pc1.AddDrive('E', kDriveFixed);
+        pc1.AddDrive('D', kDriveCdRom);
+        pc1.SetApplicationFolder("C:\\Program Files\\Vantrel\\");
+        pc1.PutFile("C:\\Program Files\\Vantrel\\VtlShell.exe", "wrapper");
+        pc2.AddDrive('C', kDriveFixed);
+        pc2.AddDrive('D', kDriveFixed);
+        pc2.AddAdministrativeShares();
+        pc2.AddShare("Data", kStypeDiskTree, "D:\\Data", "Team data");
+        pc2.PutDirectory("C:\\apps");
+    }
+};
+
+TEST_F(SimSystemTest, CopyFileFollowsWindowsRulesLocallyAndThroughAdminShares) {
+    const std::string wrapper = platform.ApplicationFolder() + "\\VtlShell.exe";
+    EXPECT_EQ(platform.ApplicationFolder(), "C:\\Program Files\\Vantrel");
+    EXPECT_EQ(platform.CopyFile(wrapper, "\\\\PC2\\C$\\apps\\VtlShell.exe", true), kErrorSuccess);
+    EXPECT_EQ(pc2.FileContent("c:\\APPS\\vtlshell.exe"), "wrapper");
+    EXPECT_EQ(platform.CopyFile(wrapper, "\\\\pc2\\c$\\apps\\VtlShell.exe", true),
+              kErrorFileExists);
+    EXPECT_EQ(platform.CopyFile(wrapper, "\\\\PC2\\C$\\apps\\VtlShell.exe", false), kErrorSuccess);
+    EXPECT_EQ(platform.CopyFile(wrapper, "\\\\PC2\\C$\\nowhere\\VtlShell.exe", true),
+              kErrorPathNotFound);
+    EXPECT_EQ(platform.CopyFile("C:\\Program Files\\Vantrel\\Missing.exe", "C:\\x.exe", true),
+              kErrorFileNotFound);
+    EXPECT_EQ(platform.CopyFile("C:\\NoFolder\\Missing.exe", "C:\\x.exe", true),
+              kErrorPathNotFound);
+    EXPECT_EQ(platform.CopyFile(wrapper, "\\\\PC2\\Q$\\x.exe", true), kErrorBadNetName);
+    EXPECT_EQ(platform.CopyFile(wrapper, "\\\\PC2\\D$\\x.exe", true), kErrorSuccess);
+    EXPECT_TRUE(pc2.FileContent("D:\\x.exe"));
+    EXPECT_EQ(platform.CopyFile(wrapper, "\\\\PC2\\ADMIN$\\x.exe", true), kErrorPathNotFound);
+    pc2.PutDirectory("C:\\Windows");
+    EXPECT_EQ(platform.CopyFile(wrapper, "\\\\PC2\\ADMIN$\\x.exe", true), kErrorSuccess);
+    EXPECT_TRUE(pc2.FileContent("C:\\Windows\\x.exe"));
+    pc2.SetUnreachable(true);
+    EXPECT_EQ(platform.CopyFile(wrapper, "\\\\PC2\\C$\\apps\\y.exe", true), kErrorBadNetPath);
+    EXPECT_EQ(platform.CopyFile(wrapper, "\\\\GHOST\\C$\\y.exe", true), kErrorBadNetPath);
+    EXPECT_FALSE(platform.FileExists("\\\\PC2\\C$\\apps\\VtlShell.exe"));
+}
+
+TEST_F(SimSystemTest, FilesAndFoldersAreCreatedWhereTheirFolderExists) {
+    EXPECT_EQ(platform.CreateDirectory("C:\\Program Files\\Vantrel\\ExportDir"), kErrorSuccess);
+    EXPECT_EQ(platform.CreateDirectory("C:\\Program Files\\Vantrel\\ExportDir"),
+              kErrorAlreadyExists);
+    EXPECT_EQ(platform.CreateDirectory("C:\\A\\B"), kErrorPathNotFound);
+    EXPECT_EQ(
+        platform.WriteFile("C:\\Program Files\\Vantrel\\ExportDir\\Svc_Inst.bat", "@echo off\r\n"),
+        kErrorSuccess);
+    EXPECT_TRUE(platform.FileExists("c:/program files/vantrel/exportdir/svc_inst.bat"));
+    EXPECT_FALSE(platform.FileExists("C:\\Program Files\\Vantrel\\ExportDir"));  // a folder
+    EXPECT_EQ(platform.WriteFile("C:\\Program Files\\Vantrel\\ExportDir", "x"), kErrorAccessDenied);
+    EXPECT_EQ(platform.WriteFile("C:\\Missing\\f.txt", "x"), kErrorPathNotFound);
+    EXPECT_EQ(platform.WriteFile("Z:\\f.txt", "x"), kErrorPathNotFound);
+    EXPECT_EQ(platform.WriteFile("relative.txt", "x"), kErrorSuccess);  // the program's folder
+    EXPECT_TRUE(pc1.FileContent("C:\\Program Files\\Vantrel\\relative.txt"));
+    EXPECT_EQ(pc1.FilesIn("C:\\Program Files\\Vantrel").size(), 2u);
+    EXPECT_EQ(platform.CreateDirectory("\\\\PC2\\Data\\Reports"), kErrorPathNotFound);
+    pc2.PutDirectory("D:\\Data");
+    EXPECT_EQ(platform.CreateDirectory("\\\\PC2\\Data\\Reports"), kErrorSuccess);
+    EXPECT_TRUE(pc2.DirectoryExists("D:\\Data\\Reports"));
+}
+
+TEST_F(SimSystemTest, DrivesAndSharesAreReportedAsWindowsReportsThem) {
+    EXPECT_EQ(platform.GetLogicalDriveStrings(),
+              (std::vector<std::string>{"C:\\", "D:\\", "E:\\"}));
+    EXPECT_EQ(platform.GetDriveType("C:\\"), kDriveFixed);
+    EXPECT_EQ(platform.GetDriveType("d:\\"), kDriveCdRom);
+    EXPECT_EQ(platform.GetDriveType("Q:\\"), kDriveNoRootDir);
+    EXPECT_EQ(platform.GetDriveType("\\\\PC2\\C$\\"), kDriveRemote);
+    EXPECT_EQ(platform.GetDriveType("\\\\PC2\\NoShare\\"), kDriveNoRootDir);
+
+    auto shares = platform.NetShareEnum("\\\\PC2");
+    ASSERT_EQ(shares.error, kErrorSuccess);
+    std::vector<std::string> names;
+    for (const auto& share : shares.shares)
+        names.push_back(share.netName);
+    EXPECT_EQ(names, (std::vector<std::string>{"ADMIN$", "C$", "D$", "IPC$", "Data"}));
+    EXPECT_EQ(shares.shares[1].type, kStypeDiskTree | kStypeSpecial);
+    EXPECT_EQ(shares.shares[3].type, kStypeIpc | kStypeSpecial);
+    EXPECT_EQ(shares.shares[4].type, kStypeDiskTree);
+    EXPECT_EQ(shares.shares[4].remark, "Team data");
+    EXPECT_EQ(platform.NetShareEnum("\\\\GHOST").error, kErrorBadNetPath);
+    pc2.SetUnreachable(true);
+    EXPECT_EQ(platform.NetShareEnum("PC2").error, kErrorBadNetPath);
+}
+
+TEST_F(SimSystemTest, AccountsResolveToBinarySids) {
+    pc1.AddAccount("PC1", "admin", "S-1-5-21-100-200-300-1001");
+    pc1.AddAccount("CORP", "jdoe", "S-1-5-21-7-8-9-1105");
+    auto local = platform.LookupAccountName("", ".\\admin");
+    ASSERT_EQ(local.error, kErrorSuccess);
+    EXPECT_EQ(local.domain, "PC1");
+    EXPECT_EQ(local.use, 1u);
+    EXPECT_EQ(SidToString(local.sid), "S-1-5-21-100-200-300-1001");
+    EXPECT_EQ(local.sid.size(), 8u + 5u * 4u);
+    EXPECT_EQ(platform.LookupAccountName("PC1", "PC1\\admin").sid, local.sid);
+    EXPECT_EQ(platform.LookupAccountName("\\\\PC1", "admin").sid, local.sid);
+    auto domain = platform.LookupAccountName("PC1", "CORP\\jdoe");
+    EXPECT_EQ(domain.domain, "CORP");
+    EXPECT_EQ(platform.LookupAccountName("PC1", "jdoe").sid, domain.sid);
+
+    auto service = platform.LookupAccountName("", "NT AUTHORITY\\LocalService");
+    ASSERT_EQ(service.error, kErrorSuccess);
+    EXPECT_EQ(service.sid, (std::vector<std::uint8_t>{1, 1, 0, 0, 0, 0, 0, 5, 19, 0, 0, 0}));
+    EXPECT_EQ(service.domain, "NT AUTHORITY");
+    EXPECT_EQ(SidToString(platform.LookupAccountName("", "NetworkService").sid), "S-1-5-20");
+    EXPECT_EQ(platform.LookupAccountName("", "LocalSystem").error, kErrorNoneMapped);
+    EXPECT_EQ(platform.LookupAccountName("", "nobody").error, kErrorNoneMapped);
+    EXPECT_EQ(platform.LookupAccountName("", "OTHER\\jdoe").error, kErrorNoneMapped);
+    EXPECT_EQ(platform.LookupAccountName("PC2", "admin").error, kErrorNoneMapped);
+    pc2.SetUnreachable(true);
+    EXPECT_EQ(platform.LookupAccountName("PC2", "admin").error, kRpcServerUnavailable);
+}
+
+TEST_F(SimSystemTest, TheLogonRightIsGrantedAndRecordedUnlessRefused) {
+    const std::vector<std::uint8_t> sid = SidFromString("S-1-5-21-1-2-3-1001");
+    EXPECT_EQ(platform.fnLogRight("PC1", sid), 0u);
+    EXPECT_EQ(platform.fnLogRight("\\\\PC1", sid), 0u);
+    EXPECT_EQ(pc1.LogonRightGrants(), std::vector<std::string>{"S-1-5-21-1-2-3-1001"});
+    EXPECT_EQ(platform.fnLogRight("PC1", {1, 2, 3}), kErrorInvalidParameter);
+    pc1.RefuseLogonRight(kErrorAccessDenied);
+    EXPECT_EQ(platform.fnLogRight("PC1", sid), kErrorAccessDenied);
+    EXPECT_EQ(platform.fnLogRight("GHOST", sid), kRpcServerUnavailable);
+    network.SetStartLibraryMissing(true);
+    EXPECT_EQ(platform.fnLogRight("PC2", sid), kErrorModNotFound);
+    EXPECT_TRUE(pc2.LogonRightGrants().empty());
+}
+
+TEST(SimMessagesTest, TextsAreWindowsWordingWithTheirLineBreak) {
+    SimNetwork network;
+    network.AddComputer("PC1");
+    Platform& platform = network.LocalPlatform();
+    EXPECT_EQ(platform.FormatMessage(5), "Access is denied.\r\n");
+    EXPECT_EQ(platform.FormatMessage(1060),
+              "The specified service does not exist as an installed service.\r\n");
+    EXPECT_EQ(platform.FormatMessage(1051),
+              "A stop control has been sent to a service that other running services are "
+              "dependent on.\r\n");
+    EXPECT_EQ(platform.FormatMessage(1068), "The dependency service or group failed to start.\r\n");
+    EXPECT_EQ(platform.FormatMessage(1072),
+              "The specified service has been marked for deletion.\r\n");
+    EXPECT_EQ(GetErrorText(platform, 1722),
+              "The RPC server is unavailable.\r\n\rThis may be due to network problems. Please "
+              "verify network connectivity.");
+    EXPECT_EQ(platform.FormatMessage(0xDEAD), "");
+    EXPECT_EQ(platform.FormatMessage(1999), "");
+    // Every code the program decides on has its text.
+    for (ErrorCode code : {kErrorSuccess,
+                           kErrorFileNotFound,
+                           kErrorPathNotFound,
+                           kErrorAccessDenied,
+                           kErrorInvalidHandle,
+                           kErrorNotSupported,
+                           kErrorBadNetPath,
+                           kErrorFileExists,
+                           kErrorInvalidParameter,
+                           kErrorCallNotImplemented,
+                           kErrorInsufficientBuffer,
+                           kErrorInvalidLevel,
+                           kErrorProcNotFound,
+                           kErrorAlreadyExists,
+                           kErrorMoreData,
+                           kErrorNoMoreItems,
+                           kErrorIoPending,
+                           kErrorDependentServicesRunning,
+                           kErrorInvalidServiceControl,
+                           kErrorServiceRequestTimeout,
+                           kErrorServiceNoThread,
+                           kErrorServiceDatabaseLocked,
+                           kErrorServiceAlreadyRunning,
+                           kErrorInvalidServiceAccount,
+                           kErrorServiceDisabled,
+                           kErrorCircularDependency,
+                           kErrorServiceDoesNotExist,
+                           kErrorServiceCannotAcceptCtrl,
+                           kErrorServiceNotActive,
+                           kErrorServiceSpecificError,
+                           kErrorProcessAborted,
+                           kErrorServiceDependencyFail,
+                           kErrorServiceLogonFailed,
+                           kErrorServiceStartHang,
+                           kErrorServiceMarkedForDelete,
+                           kErrorServiceExists,
+                           kErrorDuplicateServiceName,
+                           kErrorNoneMapped,
+                           kRpcServerUnavailable,
+                           kErrorInvalidComputerName,
+                           kErrorTimeout,
+                           kErrorInvalidName,
+                           kErrorBadNetName,
+                           kErrorModNotFound,
+                           kErrorBadPathName,
+                           kErrorKeyDeleted,
+                           kErrorServiceDependencyDeleted}) {
+        const std::string text = platform.FormatMessage(code);
+        ASSERT_GT(text.size(), 2u) << code;
+        EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << code;
+        EXPECT_EQ(text.find("\r\n"), text.size() - 2) << code;
+        EXPECT_LE(text.size(), kErrorTextMaxChars) << code;
+    }
+}
+
+TEST(SimLibrariesTest, KnownLibrariesLoadByNameAndExportWhatWindowsExports) {
+    SimNetwork network;
+    network.AddComputer("PC1");
+    Platform& platform = network.LocalPlatform();
+    EXPECT_TRUE(HasQueryServiceConfig2(platform, "Advapi32.dll"));
+    EXPECT_TRUE(HasQueryServiceConfig2(platform, "ADVAPI32"));
+    EXPECT_TRUE(HasQueryServiceConfig2(platform, "C:\\Windows\\System32\\advapi32.dll"));
+    EXPECT_FALSE(HasQueryServiceConfig2(platform, "kernel32.dll"));
+    EXPECT_FALSE(HasQueryServiceConfig2(platform, "NoSuch.dll"));
+    auto [library, error] = platform.LoadLibrary("advapi32.dll");
+    ASSERT_TRUE(library);
+    EXPECT_FALSE(platform.HasProcAddress(library, "queryserviceconfig2a"));  // names are exact
+    EXPECT_EQ(platform.LoadLibrary("NoSuch.dll").error, kErrorModNotFound);
+    EXPECT_TRUE(platform.LoadLibrary("VtlIns.dll").handle);
+    network.SetStartLibraryMissing(true);
+    EXPECT_EQ(platform.LoadLibrary("VtlIns.dll").error, kErrorModNotFound);
+    library.reset();
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST(SimClockTest, SleepRunsTheStateMachinesAndTickCountReadsTheClock) {
+    SimNetwork network;
+    SimComputer& pc = network.AddComputer("PC1");
+    Platform& platform = network.LocalPlatform();
+    ASSERT_EQ(pc.AddService(TestService("Svc", "--run-ms 500")), 0u);
+    ASSERT_EQ(pc.ForceState("Svc", kServiceRunning), 0u);
+    EXPECT_EQ(platform.TickCount(), 0u);
+    platform.Sleep(499);
+    EXPECT_EQ(pc.Status("Svc")->currentState, kServiceRunning);
+    platform.Sleep(1);
+    EXPECT_EQ(pc.Status("Svc")->currentState, kServiceStopped);
+    EXPECT_EQ(platform.TickCount(), 500u);
+    EXPECT_EQ(network.Now(), 500u);
+    EXPECT_EQ(platform.GetComputerName().name, "PC1");
+    network.AddComputer("PC2");
+    EXPECT_EQ(network.PlatformFor("pc2").GetComputerName().name, "PC2");
+}
+
+}  // namespace
+}  // namespace vtl::sim

@@ -1,0 +1,298 @@
+#include "wrapper/testing/WineServiceTest.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include <tlhelp32.h>
+
+namespace vtl::testing {
+
+using vtl::win32::UniqueKernelHandle;
+using vtl::win32::UniqueRegKey;
+using vtl::win32::UniqueScHandle;
+
+std::wstring BinFolder() {
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    path.resize(length);
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+std::wstring ComputerName() {
+    std::wstring name(MAX_COMPUTERNAME_LENGTH + 1, L'\0');
+    DWORD size = static_cast<DWORD>(name.size());
+    GetComputerNameW(name.data(), &size);
+    name.resize(size);
+    return name;
+}
+
+std::wstring UniqueServiceName(const std::wstring& prefix) {
+    static std::atomic<int> counter{0};
+    return prefix + L" " + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++counter);
+}
+
+namespace {
+
+void DeleteTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                DeleteTree(path);
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+TempFolder::TempFolder(const std::wstring& prefix) {
+    std::wstring temp(MAX_PATH + 1, L'\0');
+    temp.resize(GetTempPathW(static_cast<DWORD>(temp.size()), temp.data()));
+    if (!temp.empty() && temp.back() == L'\\') temp.pop_back();
+    static std::atomic<int> counter{0};
+    path_ = temp + L"\\" + prefix + L" " + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++counter);
+    DeleteTree(path_);
+    CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+    // A program that was just killed may still hold a file for a moment.
+    for (int i = 0; i < 20; ++i) {
+        DeleteTree(path_);
+        if (GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+        Sleep(100);
+    }
+}
+
+ServiceGuard::~ServiceGuard() {
+    UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) return;
+    UniqueScHandle service(
+        OpenServiceW(manager.get(), name_.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
+    if (!service) return;
+    SERVICE_STATUS status{};
+    if (QueryServiceStatus(service.get(), &status) && status.dwCurrentState != SERVICE_STOPPED) {
+        ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+        for (int i = 0; i < 400; ++i) {
+            if (!QueryServiceStatus(service.get(), &status) ||
+                status.dwCurrentState == SERVICE_STOPPED)
+                break;
+            Sleep(50);
+        }
+    }
+    DeleteService(service.get());
+}
+
+RunResult RunProcess(const std::wstring& application, const std::wstring& commandLine,
+                     const std::wstring& folder, DWORD timeoutMs) {
+    RunResult result;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readRaw = nullptr;
+    HANDLE writeRaw = nullptr;
+    if (!CreatePipe(&readRaw, &writeRaw, &inherit, 0)) return result;
+    UniqueKernelHandle read(readRaw);
+    UniqueKernelHandle write(writeRaw);
+    SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
+    UniqueKernelHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         &inherit, OPEN_EXISTING, 0, nullptr));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input.get();
+    startup.hStdOutput = write.get();
+    startup.hStdError = write.get();
+    std::wstring line = commandLine;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+        result.output = "CreateProcess failed: " + std::to_string(GetLastError());
+        return result;
+    }
+    UniqueKernelHandle process(info.hProcess);
+    UniqueKernelHandle thread(info.hThread);
+    write.reset();
+    std::string output;
+    std::thread reader([&] {
+        std::vector<char> buffer(4096);
+        DWORD got = 0;
+        while (
+            ReadFile(read.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
+            got > 0)
+            output.append(buffer.data(), got);
+    });
+    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0)
+        TerminateProcess(process.get(), 0xDEAD);
+    WaitForSingleObject(process.get(), 5000);
+    GetExitCodeProcess(process.get(), &result.exitCode);
+    reader.join();
+    result.output = std::move(output);
+    return result;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (file)
+        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {};
+    std::string bytes;
+    std::vector<char> buffer(65536);
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
+           got > 0)
+        bytes.append(buffer.data(), got);
+    return bytes;
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CopyInto(const std::wstring& file, const TempFolder& folder) {
+    const std::wstring name = file.substr(file.find_last_of(L'\\') + 1);
+    return CopyFileW(file.c_str(), (folder / name).c_str(), FALSE) != FALSE;
+}
+
+int CountProcesses(const std::wstring& exeName) {
+    UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return -1;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (lstrcmpiW(entry.szExeFile, exeName.c_str()) == 0) ++count;
+    }
+    return count;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG begin = GetTickCount64();
+    while (true) {
+        if (condition()) return true;
+        if (GetTickCount64() - begin >= timeoutMs) return false;
+        Sleep(50);
+    }
+}
+
+SERVICE_STATUS QueryStatus(const std::wstring& name) {
+    SERVICE_STATUS status{};
+    UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) return status;
+    UniqueScHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
+    if (!service || !QueryServiceStatus(service.get(), &status)) return SERVICE_STATUS{};
+    return status;
+}
+
+ConfigSummary QueryConfig(const std::wstring& name) {
+    ConfigSummary summary;
+    UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) return summary;
+    UniqueScHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_CONFIG));
+    if (!service) return summary;
+    DWORD needed = 0;
+    QueryServiceConfigW(service.get(), nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed + 16);
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+    if (!QueryServiceConfigW(service.get(), config, static_cast<DWORD>(buffer.size()), &needed))
+        return summary;
+    summary.binaryPath = config->lpBinaryPathName ? config->lpBinaryPathName : L"";
+    summary.startType = config->dwStartType;
+    summary.serviceType = config->dwServiceType;
+    for (const wchar_t* dep = config->lpDependencies; dep != nullptr && *dep != L'\0';
+         dep += wcslen(dep) + 1)
+        summary.dependencies += std::wstring(dep) + L"/";
+    return summary;
+}
+
+DWORD StopService(const std::wstring& name) {
+    UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) return GetLastError();
+    UniqueScHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_STOP));
+    if (!service) return GetLastError();
+    SERVICE_STATUS status{};
+    return ControlService(service.get(), SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError();
+}
+
+std::string Ansi(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), size, nullptr, nullptr);
+    ansi.resize(ansi.size() - 1);
+    return ansi;
+}
+
+DWORD NumberAfter(const std::string& text, const std::string& prefix) {
+    const auto at = text.find(prefix);
+    if (at == std::string::npos) return 0;
+    return static_cast<DWORD>(std::strtoul(text.c_str() + at + prefix.size(), nullptr, 10));
+}
+
+bool ProcessAlive(DWORD processId) {
+    UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+DWORD CreateWrappedService(const std::wstring& name, const TempFolder& folder,
+                           const std::wstring& program, DWORD startType) {
+    UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+    if (!manager) return GetLastError();
+    const std::wstring path = L"\"" + (folder / L"VtlShell.exe") + L"\"";
+    UniqueScHandle service(CreateServiceW(manager.get(), name.c_str(), name.c_str(),
+                                          SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, startType,
+                                          SERVICE_ERROR_NORMAL, path.c_str(), nullptr, nullptr,
+                                          nullptr, nullptr, nullptr));
+    if (!service) return GetLastError();
+    WriteRegString(L"SYSTEM\\CurrentControlSet\\Services\\" + name + L"\\parameters",
+                   L"Application", folder / program);
+    return 0;
+}
+
+std::wstring ReadRegString(const std::wstring& key, const std::wstring& value) {
+    std::vector<wchar_t> buffer(4096);
+    DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str(), RRF_RT_REG_SZ, nullptr,
+                     buffer.data(), &size) != ERROR_SUCCESS)
+        return {};
+    return buffer.data();
+}
+
+void WriteRegDword(const std::wstring& key, const std::wstring& value, DWORD data) {
+    UniqueRegKey handle;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        handle.put(), nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExW(handle.get(), value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                   sizeof data);
+}
+
+void WriteRegString(const std::wstring& key, const std::wstring& value, const std::wstring& data) {
+    UniqueRegKey handle;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        handle.put(), nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExW(handle.get(), value.c_str(), 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+}  // namespace vtl::testing

@@ -1,0 +1,102 @@
+#pragma once
+// Helpers of the tests that run the wrapper and the companion library against
+// Wine's real service manager. Every helper that creates something removes it
+// in its destructor, so a failing test leaves nothing behind.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/win32/WinHandle.h"
+#include "core/win32/Windows.h"
+
+namespace vtl::testing {
+
+// The folder of the running test program: the build's bin folder.
+[[nodiscard]] std::wstring BinFolder();
+// This computer's name.
+[[nodiscard]] std::wstring ComputerName();
+// A service name no one else uses: the prefix, this process id and a counter.
+[[nodiscard]] std::wstring UniqueServiceName(const std::wstring& prefix);
+
+// A new folder below %TEMP% (its name has a blank), deleted with its content.
+class TempFolder {
+  public:
+    explicit TempFolder(const std::wstring& prefix);
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    [[nodiscard]] const std::wstring& path() const { return path_; }
+    [[nodiscard]] std::wstring operator/(const std::wstring& name) const {
+        return path_ + L"\\" + name;
+    }
+
+  private:
+    std::wstring path_;
+};
+
+// Stops (if it runs) and deletes a service by name when it goes.
+class ServiceGuard {
+  public:
+    explicit ServiceGuard(std::wstring name) : name_(std::move(name)) {}
+    ~ServiceGuard();
+    ServiceGuard(const ServiceGuard&) = delete;
+    ServiceGuard& operator=(const ServiceGuard&) = delete;
+
+  private:
+    std::wstring name_;
+};
+
+struct RunResult {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string output;  // standard output and error together
+};
+
+// Runs a program with exactly this command line, in this folder, and waits.
+[[nodiscard]] RunResult RunProcess(const std::wstring& application, const std::wstring& commandLine,
+                                   const std::wstring& folder, DWORD timeoutMs = 60000);
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+[[nodiscard]] std::string ReadFileBytes(const std::wstring& path);  // "" when missing
+[[nodiscard]] bool FileExists(const std::wstring& path);
+[[nodiscard]] bool CopyInto(const std::wstring& file, const TempFolder& folder);
+
+// Processes whose image has this file name (toolhelp snapshot).
+[[nodiscard]] int CountProcesses(const std::wstring& exeName);
+
+// Polls every 50 ms until the condition holds or the time is up.
+[[nodiscard]] bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// The service's status; currentState 0 when it cannot be read.
+[[nodiscard]] SERVICE_STATUS QueryStatus(const std::wstring& name);
+// The service's command path and start type; empty path when it cannot be read.
+struct ConfigSummary {
+    std::wstring binaryPath;
+    DWORD startType = 0;
+    DWORD serviceType = 0;
+    std::wstring dependencies;  // the names joined by '/'
+};
+[[nodiscard]] ConfigSummary QueryConfig(const std::wstring& name);
+// Asks the service to stop; the error of ControlService.
+[[nodiscard]] DWORD StopService(const std::wstring& name);
+
+// Narrow ASCII/ANSI text for the companion library's arguments.
+[[nodiscard]] std::string Ansi(const std::wstring& text);
+// The process id after "<prefix>" in a text ("probe 123 running" -> 123); 0 if none.
+[[nodiscard]] DWORD NumberAfter(const std::string& text, const std::string& prefix);
+// Whether a process with this id is still running.
+[[nodiscard]] bool ProcessAlive(DWORD processId);
+
+// Creates a service that runs VtlShell.exe from the folder with the program
+// (a file in the folder) written to its parameters key, as -install -power does.
+// 0 or the error.
+[[nodiscard]] DWORD CreateWrappedService(const std::wstring& name, const TempFolder& folder,
+                                         const std::wstring& program,
+                                         DWORD startType = SERVICE_DEMAND_START);
+
+// Registry values below HKLM (REG_SZ / REG_DWORD).
+[[nodiscard]] std::wstring ReadRegString(const std::wstring& key, const std::wstring& value);
+void WriteRegDword(const std::wstring& key, const std::wstring& value, DWORD data);
+void WriteRegString(const std::wstring& key, const std::wstring& value, const std::wstring& data);
+
+}  // namespace vtl::testing
