@@ -59,6 +59,9 @@ start_wine_session() {  # $1: "own-display" to always use a private Xvfb
     wineserver -f -p >/dev/null 2>&1 &
     wineserver_pid=$!
     trap stop_wine_session EXIT
+    # The first Wine program starts the prefix's service processes; started by a
+    # test they would keep ctest's output pipe open and ctest would wait for them.
+    wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 stop_wine_session() {
