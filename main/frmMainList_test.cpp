@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "core/ServiceRow.h"
 #include "main/MainTestSupport.h"
@@ -505,6 +506,33 @@ TEST_F(ListTest, TheTickLeavesTheListControlInPlace) {
     EXPECT_EQ(form->lvServices.Rows(), before);
     EXPECT_EQ(form->lvServices.Tag(Row("Gamma")), "1234");
     EXPECT_TRUE(form->lvServices.Selected(Row("Delta")));
+}
+
+// Counts what the list control is told, as the renderer would see it.
+class ListChanges : public ui::ChangeObserver {
+  public:
+    void OnChanged(ui::UiObject&, const ui::Change& change) override {
+        ++counts[static_cast<int>(change.kind)];
+    }
+    int Of(ui::ChangeKind kind) const {
+        const auto it = counts.find(static_cast<int>(kind));
+        return it == counts.end() ? 0 : it->second;
+    }
+    std::map<int, int> counts;
+};
+
+TEST_F(ListTest, ATickRewritesOnlyWhatChangedAndNeverRebuildsTheList) {
+    Open();
+    ListChanges changes;
+    form->lvServices.SetObserver(&changes);
+    host.RunFor(2000);  // nothing changed
+    EXPECT_TRUE(changes.counts.empty());
+    ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+    host.RunFor(2000);
+    EXPECT_EQ(changes.Of(ui::ChangeKind::RowText), 1);
+    EXPECT_EQ(changes.Of(ui::ChangeKind::RowIcon), 1);
+    EXPECT_EQ(changes.counts.size(), 2u);
+    form->lvServices.SetObserver(nullptr);
 }
 
 }  // namespace
