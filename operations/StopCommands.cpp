@@ -55,6 +55,15 @@ StopWait WaitWhileStopPending(Platform& platform, const ServiceHandle& service,
     return wait;
 }
 
+// The stop control. A failed call leaves a record worth reading only when the
+// service is already stopping (1061); after any other failure the record says
+// nothing to wait for (some service managers fill it with garbage then).
+ErrorCode SendStop(Platform& platform, const ServiceHandle& service, ServiceStatus& status) {
+    const ErrorCode error = platform.ControlService(service, kServiceControlStop, status);
+    if (error != kErrorSuccess && error != kErrorServiceCannotAcceptCtrl) status = ServiceStatus{};
+    return error;
+}
+
 }  // namespace
 
 // The state of one Stop or Restart command.
@@ -136,7 +145,7 @@ void ServiceOperations::StopService(StopRun& run, frmMain& main, ui::ListRowId r
         } else {
             // A record of this service only: nothing of the one before is read.
             ServiceStatus status;
-            ErrorCode error = platform.ControlService(service, kServiceControlStop, status);
+            ErrorCode error = SendStop(platform, service, status);
             run.Called(error);
 
             if (error == kErrorDependentServicesRunning) {
@@ -179,7 +188,7 @@ void ServiceOperations::StopService(StopRun& run, frmMain& main, ui::ListRowId r
                             StopDependent(run, dependent.serviceName, name);
                     }
                 }
-                error = platform.ControlService(service, kServiceControlStop, status);
+                error = SendStop(platform, service, status);
                 run.Called(error);
             }
 
@@ -223,7 +232,7 @@ void ServiceOperations::StopDependent(StopRun& run, const std::string& dependent
     run.Called(openError);
     if (!handle) return;
     ServiceStatus status;
-    run.Called(platform.ControlService(handle, kServiceControlStop, status));
+    run.Called(SendStop(platform, handle, status));
     const StopWait wait =
         WaitWhileStopPending(platform, handle, status, kDependentPollMs, kDependentStopBoundMs,
                              [&run](ErrorCode e) { run.Called(e); });

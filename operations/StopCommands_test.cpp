@@ -174,6 +174,27 @@ TEST_F(StopTest, ADependentThatNeverStopsIsBoundedAndReported) {
     EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
+TEST_F(StopTest, AServiceAlreadyStoppingIsWaitedForAndNotReported) {
+    Add(pc1(), TestSvc("Slow", "--stop-ms 5000", kServiceRunning));
+    OpenWithOperations();
+    {
+        auto [manager, e1] = platform().OpenSCManager("", kScManagerAllAccess);
+        auto [service, e2] = platform().OpenService(manager, "Slow", kServiceStop);
+        ServiceStatus status;
+        ASSERT_EQ(platform().ControlService(service, kServiceControlStop, status), kErrorSuccess);
+    }
+    Select({"Slow"});
+    network.ClearCallLog();
+    form->mnuStop.Click();
+    // The stop meets a service that is stopping already (1061); the command
+    // waits for it all the same.
+    EXPECT_EQ(ProgramCalls("ControlService").front().error, kErrorServiceCannotAcceptCtrl);
+    EXPECT_EQ(State("Slow"), kServiceStopped);
+    EXPECT_TRUE(Entries().empty());
+    EXPECT_TRUE(prompts.Questions().empty());
+    EXPECT_EQ(Cell("Slow", kColStatus), "Stopped") << "the focused row is read again";
+}
+
 TEST_F(StopTest, NoRowSelectedRefreshesOnlyTheFocusedRow) {
     OpenWithOperations();
     form->lvServices.ClearSelection();

@@ -1,0 +1,261 @@
+// The service commands against Wine's real service manager: the main window
+// over the Win32 platform, with the forms' timers on the real clock, starting,
+// stopping, restarting and removing the project's test service and a batch file
+// run by the wrapper. Every service a test creates is deleted by a guard, also
+// when the test fails.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/ServiceCalls.h"
+#include "core/ServiceRow.h"
+#include "core/win32/Win32Platform.h"
+#include "core/win32/Win32TestSupport.h"
+#include "core/win32/WinString.h"
+#include "core/win32/Windows.h"
+#include "main/MainTexts.h"
+#include "main/frmMain.h"
+#include "operations/OperationTexts.h"
+#include "operations/ServiceOperations.h"
+#include "ui/testing/ScriptedPrompter.h"
+#include "ui/testing/TestHost.h"
+#include "wrapper/testing/WineServiceTest.h"
+
+namespace vtl::testing {
+namespace {
+
+constexpr std::uint64_t kWatchLimitMs = 60000;
+
+// Open kernel handles of this process, found by asking for each handle value
+// (Wine's GetProcessHandleCount always says 0).
+DWORD CountOpenHandles() {
+    DWORD count = 0;
+    for (std::uintptr_t value = 4; value < 4 * 16384; value += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+    }
+    return count;
+}
+
+class OperationsWine : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = platform_.ApplicationFolder();
+        ASSERT_TRUE(platform_.FileExists(folder_ + "\\VtlTestSvc.exe"));
+        ASSERT_TRUE(platform_.FileExists(folder_ + "\\VtlIns.dll"));
+        prompts_.SetAutoOk(true);
+    }
+    void TearDown() override {
+        form_.reset();
+        guards_.clear();  // stops and deletes what the test created
+    }
+
+    // A demand-start test service with options; deleted when the test ends.
+    std::string CreateTestSvc(const std::string& stem, const std::string& options) {
+        const std::wstring wide = UniqueServiceName(L"VtlOps" + Widen(stem));
+        guards_.push_back(std::make_unique<ServiceGuard>(wide));
+        const std::string name = win32::Narrow(wide);
+        auto [manager, managerError] = platform_.OpenSCManager("", kScManagerAllAccess);
+        EXPECT_TRUE(manager) << managerError;
+        ServiceManagerApi::CreateArgs args;
+        args.serviceName = name;
+        args.displayName = name;
+        args.binaryPathName = "\"" + folder_ + "\\VtlTestSvc.exe\"";
+        if (!options.empty()) args.binaryPathName += " " + options;
+        auto created = platform_.CreateService(manager, args);
+        EXPECT_EQ(created.error, kErrorSuccess) << name;
+        return name;
+    }
+    static std::wstring Widen(const std::string& text) { return win32::Widen(text); }
+
+    std::uint32_t State(const std::string& name) {
+        auto [manager, e1] = platform_.OpenSCManager("", kScManagerConnect);
+        auto [service, e2] = platform_.OpenService(manager, name, kServiceQueryStatus);
+        ServiceStatus status;
+        if (!service || platform_.QueryServiceStatus(service, status) != kErrorSuccess) return 0;
+        return status.currentState;
+    }
+    bool StartDirectly(const std::string& name) {
+        auto [manager, e1] = platform_.OpenSCManager("", kScManagerConnect);
+        auto [service, e2] =
+            platform_.OpenService(manager, name, kServiceStart | kServiceQueryStatus);
+        if (!service || platform_.StartService(service, {}) != kErrorSuccess) return false;
+        return RunUntil([&] { return State(name) == kServiceRunning; }, 30000);
+    }
+
+    frmMain& Open() {
+        form_ = std::make_unique<frmMain>(host_, platform_);
+        form_->SetHooks(ops_);
+        form_->Show();
+        return *form_;
+    }
+    // The user clicks the first row and Ctrl+clicks the others.
+    void Select(const std::vector<std::string>& names) {
+        bool first = true;
+        for (const std::string& name : names) {
+            const ui::ListRowId row = form_->lvServices.FindRow(name);
+            ASSERT_TRUE(row) << name << " is not listed";
+            form_->lvServices.ClickRow(row, first ? 0 : ui::kCtrlMask);
+            first = false;
+        }
+    }
+    std::string Cell(const std::string& name, int column) {
+        const ui::ListRowId row = form_->lvServices.FindRow(name);
+        return row ? form_->lvServices.Text(row, column) : std::string("<no row>");
+    }
+    // Lets the window's timers run on the real clock until the condition holds.
+    bool RunUntil(const std::function<bool()>& done, std::uint64_t limitMs) {
+        const std::uint64_t end = platform_.TickCount() + limitMs;
+        while (!done()) {
+            if (platform_.TickCount() >= end) return false;
+            if (form_) {
+                host_.RunFor(100);
+            } else {
+                platform_.Sleep(100);
+            }
+        }
+        return true;
+    }
+    bool RunUntilWatchEnds() {
+        return RunUntil([&] { return !form_->tmrService.Running(); }, kWatchLimitMs);
+    }
+    std::vector<std::string> Entries() {
+        std::vector<std::string> out;
+        frmErrorMsg& errors = ops_.ErrorList();
+        for (ui::ListRowId row : errors.lvErrors.Rows())
+            out.push_back(errors.lvErrors.Text(row, 0) + ": " + errors.lvErrors.Text(row, 1));
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    std::string Entry(const std::string& name, ErrorCode code) {
+        return name + ": " + GetErrorText(platform_, code);
+    }
+
+    win32::Win32Platform platform_;
+    std::string folder_;
+    std::vector<std::unique_ptr<ServiceGuard>> guards_;
+    ui::testing::ScriptedPrompter prompts_;
+    ui::testing::TestHost host_{prompts_, [this] { return platform_.TickCount(); },
+                                [this](std::uint64_t t) {
+                                    const std::uint64_t now = platform_.TickCount();
+                                    if (t > now) platform_.Sleep(static_cast<DWORD>(t - now));
+                                }};
+    std::unique_ptr<frmMain> form_;
+    ServiceOperations ops_{host_};
+};
+
+TEST_F(OperationsWine, StartWatchesRealStartsAndReportsTheirFailures) {
+    const std::string slow = CreateTestSvc("Slow", "--start-ms 1500");
+    const std::string failing = CreateTestSvc("Fail", "--start-ms 200 --fail-start");
+    const std::string specific = CreateTestSvc("Spec", "--start-ms 200 --fail-start --specific 5");
+    Open();
+    Select({slow, failing, specific});
+    const DWORD handlesBefore = CountOpenHandles();
+    form_->mnuStart.Click();
+    EXPECT_EQ(Cell(slow, kColStatus), "Starting");
+    EXPECT_EQ(ops_.WatchedCount(), 3u);
+    EXPECT_TRUE(form_->tmrService.Running());
+
+    ASSERT_TRUE(RunUntilWatchEnds());
+    EXPECT_EQ(Cell(slow, kColStatus), "Running");
+    EXPECT_EQ(State(slow), kServiceRunning);
+    // Both failing services claimed success (they left START_PENDING) and were
+    // found stopped: the probe started them again and reported.
+    std::vector<std::string> expected = {
+        failing + ": " + std::string(kProbeNoError),
+        specific + ": " + ProbeSpecificErrorText(5),
+    };
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Entries(), expected);
+    EXPECT_EQ(ops_.WatchedCount(), 0u);
+    EXPECT_LE(CountOpenHandles(), handlesBefore) << "the start threads' handles were closed";
+}
+
+TEST_F(OperationsWine, StopReportsWhatTheServiceManagerRefuses) {
+    const std::string plain = CreateTestSvc("Plain", "--stop-ms 500");
+    const std::string noStop = CreateTestSvc("NoStop", "--no-stop");
+    const std::string idle = CreateTestSvc("Idle", "");
+    ASSERT_TRUE(StartDirectly(plain));
+    ASSERT_TRUE(StartDirectly(noStop));
+    Open();
+    Select({plain, noStop, idle});
+    form_->mnuStop.Click();
+    EXPECT_EQ(State(plain), kServiceStopped);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{Entry(idle, kErrorServiceNotActive),
+                                                   Entry(noStop, kErrorInvalidServiceControl)}));
+    EXPECT_TRUE(prompts_.Questions().empty());
+    EXPECT_EQ(form_->sbStatusBar.PanelText(kPanelProgress), "Done");
+    // The list follows: the periodic pass reads the stopped service.
+    EXPECT_TRUE(RunUntil([&] { return Cell(plain, kColStatus) == "Stopped"; }, 10000));
+}
+
+TEST_F(OperationsWine, RestartStopsAndStartsAgainThroughTheLibrary) {
+    const std::string name = CreateTestSvc("Again", "--stop-ms 300 --start-ms 300");
+    ASSERT_TRUE(StartDirectly(name));
+    Open();
+    Select({name});
+    form_->mnuRestart.Click();
+    EXPECT_EQ(State(name), kServiceStopped) << "stopped before the start thread began";
+    EXPECT_EQ(ops_.WatchedCount(), 1u);
+    ASSERT_TRUE(RunUntilWatchEnds());
+    EXPECT_EQ(State(name), kServiceRunning);
+    EXPECT_EQ(Cell(name, kColStatus), "Running");
+    EXPECT_TRUE(Entries().empty());
+    EXPECT_TRUE(prompts_.Questions().empty());
+}
+
+TEST_F(OperationsWine, AWrappedBatchFileStartsStopsAndRestarts) {
+    TempFolder files(L"vtl ops");
+    ASSERT_TRUE(CopyFileW((BinFolder() + L"\\VtlShell.exe").c_str(),
+                          (files / L"VtlShell.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((BinFolder() + L"\\VtlChildProbe.exe").c_str(),
+                          (files / L"VtlChildProbe.exe").c_str(), FALSE));
+    WriteFileBytes(files / L"run.bat", "@echo off\r\nVtlChildProbe.exe \"%~dp0heartbeat.txt\"\r\n");
+    const std::wstring wide = UniqueServiceName(L"VtlOpsWrapped");
+    guards_.push_back(std::make_unique<ServiceGuard>(wide));
+    const std::wstring line = L"\"" + (files / L"VtlShell.exe") + L"\" -install \"" + wide +
+                              L"\" -demand -power \"run.bat\"";
+    const RunResult installed = RunProcess(files / L"VtlShell.exe", line, files.path());
+    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
+    const std::string name = win32::Narrow(wide);
+
+    Open();
+    Select({name});
+    form_->mnuStart.Click();
+    ASSERT_TRUE(RunUntilWatchEnds());
+    EXPECT_EQ(State(name), kServiceRunning);
+    EXPECT_EQ(Cell(name, kColStatus), "Running");
+
+    form_->mnuRestart.Click();
+    ASSERT_TRUE(RunUntilWatchEnds());
+    EXPECT_EQ(State(name), kServiceRunning);
+
+    Select({name});
+    form_->mnuStop.Click();
+    EXPECT_EQ(State(name), kServiceStopped);
+    EXPECT_EQ(Cell(name, kColStatus), "Stopped");
+    EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(OperationsWine, RemoveDeletesTheServiceAndItsRow) {
+    const std::string name = CreateTestSvc("Gone", "");
+    Open();
+    Select({name});
+    const int rows = form_->lvServices.RowCount();
+    prompts_.AnswerMsgBox(ui::MsgResult::Yes).AnswerMsgBox(ui::MsgResult::Yes);
+    form_->mnuDelete.Click();
+    ASSERT_EQ(prompts_.Questions().size(), 2u);
+    EXPECT_EQ(prompts_.Questions()[1].text, "Are you sure you want to remove the service '" + name +
+                                                "' on " + form_->ComputerName() + "?");
+    EXPECT_FALSE(form_->lvServices.FindRow(name));
+    EXPECT_EQ(form_->lvServices.RowCount(), rows - 1);
+    EXPECT_EQ(State(name), 0u) << "the service is gone";
+}
+
+}  // namespace
+}  // namespace vtl::testing
