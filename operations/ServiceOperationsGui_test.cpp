@@ -1,0 +1,160 @@
+// Vantrel.exe under Xvfb and Wine, driven from outside: a stopped test service
+// is selected, the Start button pressed, and its row goes through "Starting" to
+// "Running"; a start that fails fills the error list window, whose screenshot
+// goes to build/windows/artifacts/.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "core/ServiceRow.h"
+#include "core/win32/WinHandle.h"
+#include "core/win32/WinString.h"
+#include "core/win32/Windows.h"
+#include "ui/win32/testing/GuiDriver.h"
+
+namespace vtl::guitest {
+namespace {
+
+using vtl::win32::Narrow;
+using vtl::win32::UniqueScHandle;
+
+constexpr DWORD kTimeout = 30000;
+const std::filesystem::path kArtifacts = VTL_ARTIFACT_DIR;
+
+// A demand-start test service with options, removed again when the test ends.
+class TestService {
+  public:
+    TestService(const std::wstring& name, const std::wstring& options) : name_(name) {
+        const UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        std::wstring command = L"\"" + BesideThisProgram(L"VtlTestSvc.exe") + L"\"";
+        if (!options.empty()) command += L" " + options;
+        service_.reset(CreateServiceW(manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
+                                      SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
+                                      SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
+                                      nullptr, nullptr, nullptr));
+    }
+    ~TestService() {
+        if (!service_) return;
+        SERVICE_STATUS status{};
+        ControlService(service_.get(), SERVICE_CONTROL_STOP, &status);
+        WaitFor(
+            [&] {
+                return QueryServiceStatus(service_.get(), &status) &&
+                       status.dwCurrentState == SERVICE_STOPPED;
+            },
+            10000);
+        DeleteService(service_.get());
+    }
+    TestService(const TestService&) = delete;
+    TestService& operator=(const TestService&) = delete;
+
+    explicit operator bool() const { return static_cast<bool>(service_); }
+    [[nodiscard]] std::string Name() const { return Narrow(name_); }
+
+  private:
+    std::wstring name_;
+    UniqueScHandle service_;
+};
+
+class OperationsGui : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* display = std::getenv("DISPLAY");
+        if (display == nullptr || *display == '\0') GTEST_SKIP() << "no display";
+        std::filesystem::create_directories(kArtifacts);
+    }
+    void TearDown() override {
+        if (program) program->Terminate();
+    }
+
+    void Launch() {
+        program = Process::Start(L"\"" + BesideThisProgram(L"Vantrel.exe") + L"\"");
+        ASSERT_TRUE(program.has_value());
+        form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kTimeout);
+        ASSERT_NE(form, nullptr) << "the main window did not appear";
+        list = FindChild(form, L"SysListView32");
+        ASSERT_NE(list, nullptr);
+        const HWND status = FindChild(form, L"msctls_statusbar32");
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                const std::vector<std::wstring> panels = ReadStatusBar(status);
+                return panels.size() == 5 && panels[0] == L"Done";
+            },
+            kTimeout));
+        startBar = FindChild(form, L"ToolbarWindow32", 0);  // tbStart comes first
+        ASSERT_NE(startBar, nullptr);
+    }
+    int RowOf(const std::string& name) {
+        const Rows rows = ReadListView(list);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (Narrow(rows[i][0]) == name) return static_cast<int>(i);
+        }
+        return -1;
+    }
+    std::wstring StatusOf(const std::string& name) {
+        const Rows rows = ReadListView(list);
+        const int row = RowOf(name);
+        return row < 0 ? L"<not listed>" : rows[row][kColStatus];
+    }
+    // Selects the row as a click does and presses the Start button.
+    void StartRow(const std::string& name) {
+        const int row = RowOf(name);
+        ASSERT_GE(row, 0) << name << " is not listed";
+        ASSERT_TRUE(SelectListViewRow(list, row));
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                const auto buttons = ReadToolbar(startBar);
+                return !buttons.empty() && buttons[0].enabled;
+            },
+            kTimeout))
+            << "Start is not available for a stopped service";
+        ASSERT_TRUE(ClickToolbarButton(startBar, 0));
+    }
+
+    std::optional<Process> program;
+    HWND form = nullptr;
+    HWND list = nullptr;
+    HWND startBar = nullptr;
+};
+
+TEST_F(OperationsGui, TheStartButtonTakesARowThroughStartingToRunning) {
+    const std::wstring pid = std::to_wstring(GetCurrentProcessId());
+    TestService slow(L"VtlGuiOpsSlow_" + pid, L"--start-ms 1500");
+    ASSERT_TRUE(slow);
+    Launch();
+    ASSERT_EQ(StatusOf(slow.Name()), L"Stopped");
+    StartRow(slow.Name());
+    EXPECT_TRUE(WaitFor([&] { return StatusOf(slow.Name()) == L"Starting"; }, kTimeout));
+    EXPECT_TRUE(WaitFor([&] { return StatusOf(slow.Name()) == L"Running"; }, kTimeout))
+        << Narrow(StatusOf(slow.Name()));
+    SaveScreenshot(kArtifacts / "operations_started.png", form);
+    EXPECT_EQ(FindTopWindow(program->Id(), L"VtlForm", L"Errors"), nullptr)
+        << "nothing failed, no error list";
+}
+
+TEST_F(OperationsGui, AFailingStartShowsTheErrorListWindow) {
+    const std::wstring pid = std::to_wstring(GetCurrentProcessId());
+    TestService failing(L"VtlGuiOpsFail_" + pid, L"--start-ms 300 --fail-start --specific 5");
+    ASSERT_TRUE(failing);
+    Launch();
+    StartRow(failing.Name());
+    const HWND errors = WaitForTopWindow(program->Id(), L"VtlForm", L"Errors", kTimeout);
+    ASSERT_NE(errors, nullptr) << "the error list did not appear";
+    const HWND entries = FindChild(errors, L"SysListView32");
+    ASSERT_NE(entries, nullptr);
+    EXPECT_EQ(ReadListViewColumns(entries), (std::vector<std::wstring>{L"Service Name", L"Error"}));
+    ASSERT_TRUE(WaitFor([&] { return ListViewCount(entries) >= 1; }, kTimeout));
+    const Rows rows = ReadListView(entries);
+    EXPECT_EQ(Narrow(rows[0][0]), failing.Name());
+    EXPECT_EQ(Narrow(rows[0][1]),
+              "The service did not start and has reported the specific error 5");
+    EXPECT_TRUE(SaveScreenshot(kArtifacts / "operations_error_list.png", errors));
+    EXPECT_TRUE(SaveScreenshot(kArtifacts / "operations_error_list_screen.png"));
+}
+
+}  // namespace
+}  // namespace vtl::guitest
