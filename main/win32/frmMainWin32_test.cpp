@@ -18,6 +18,7 @@
 #include "core/win32/WinString.h"
 #include "core/win32/Windows.h"
 #include "main/frmMain.h"
+#include "main/win32/HelpPrompter.h"
 #include "main/win32/testing/DirectServices.h"
 #include "ui/testing/ScriptedPrompter.h"
 #include "ui/testing/TestHost.h"
@@ -143,6 +144,13 @@ TEST_F(MainOverWin32, FollowsATestServiceThroughRefreshTicksAndItsRemoval) {
         host.RunFor(2000);
     }
     EXPECT_FALSE(form->lvServices.FindRow(name));
+}
+
+TEST(HelpPrompter, TheHelpPageHasTheHelpFilesNameWithHtm) {
+    EXPECT_EQ(HelpPageFor("Vtlhelp.hlp"), "Vtlhelp.htm");
+    EXPECT_EQ(HelpPageFor("C:\\Tools\\Vtlhelp.hlp"), "C:\\Tools\\Vtlhelp.htm");
+    EXPECT_EQ(HelpPageFor("C:\\v1.2\\help"), "C:\\v1.2\\help.htm");
+    EXPECT_EQ(HelpPageFor("help"), "help.htm");
 }
 
 }  // namespace

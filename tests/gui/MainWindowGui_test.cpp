@@ -268,5 +268,33 @@ TEST_F(MainWindowGui, TheSimulatedNetworkShowsInTheSameWindow) {
     program.reset();
 }
 
+TEST_F(MainWindowGui, HelpWithoutAHelpFileSaysWhereItLooked) {
+    // A copy of the program in a folder of its own, without the help page.
+    const std::filesystem::path folder = kArtifacts / "nohelp";
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path exe = folder / "Vantrel.exe";
+    ASSERT_TRUE(CopyFileW(BesideThisProgram(L"Vantrel.exe").c_str(), exe.wstring().c_str(), FALSE));
+    program = Process::Start(L"\"" + exe.wstring() + L"\"");
+    ASSERT_TRUE(program.has_value());
+    form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kTimeout);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(PressKey(form, VK_F1));
+    HWND box = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (box = FindMessageBox(program->Id())) != nullptr; }, kTimeout));
+    EXPECT_EQ(Text(box), L"Vantrel");
+    const std::wstring text = MessageBoxText(box);
+    EXPECT_EQ(text.rfind(L"The help file Vtlhelp.hlp was not found in ", 0), 0u) << Narrow(text);
+    EXPECT_NE(text.find(L"nohelp\\."), std::wstring::npos) << Narrow(text);
+    Sleep(500);
+    SaveScreenshot(kArtifacts / "vantrel-nohelp.png");
+    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    ASSERT_TRUE(CloseTopWindow(form));
+    EXPECT_TRUE(program->WaitForExit(kTimeout));
+    program.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
 }  // namespace
 }  // namespace vtl::guitest
