@@ -947,12 +947,17 @@ class ListViewView : public View {
                 const LRESULT r = DefSubclassProc(hwnd_, msg, wp, lp);
                 if (!Alive()) return r;
                 if (press && b == MouseButton::Right) List().MouseDown(down);
-                if (Alive() && pendingUp_[slot] && GetKeyState(VirtualKey(b)) >= 0) {
+                // The release is reported now if the list's loop swallowed it; if it is
+                // still on its way, it is reported when it comes.
+                const UINT upMessage = b == MouseButton::Left    ? WM_LBUTTONUP
+                                       : b == MouseButton::Right ? WM_RBUTTONUP
+                                                                 : WM_MBUTTONUP;
+                MSG queued{};
+                const bool upQueued =
+                    PeekMessageW(&queued, hwnd_, upMessage, upMessage, PM_NOREMOVE) != 0;
+                if (Alive() && pendingUp_[slot] && !upQueued && GetKeyState(VirtualKey(b)) >= 0) {
                     pendingUp_[slot] = false;
-                    POINT pt{};
-                    GetCursorPos(&pt);
-                    ScreenToClient(hwnd_, &pt);
-                    List().MouseUp(MouseEvent(b, MAKELPARAM(pt.x, pt.y)));
+                    List().MouseUp(MouseEvent(b, lp));
                 }
                 return r;
             }

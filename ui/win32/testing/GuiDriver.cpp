@@ -509,6 +509,18 @@ bool CloseTopWindow(HWND window) {
     return PostMessageW(window, WM_CLOSE, 0, 0) != 0;
 }
 
+// --- Wine ---
+
+void UseUnmanagedWindows() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    const wchar_t no[] = L"N";
+    RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof(no));
+    RegCloseKey(key);
+}
+
 // --- Pictures ---
 
 namespace {

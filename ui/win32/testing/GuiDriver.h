@@ -104,6 +104,13 @@ bool MoveWindowTo(HWND window, int x, int y, int width, int height);
 // Asks the window to close (WM_CLOSE), as its close box does.
 bool CloseTopWindow(HWND window);
 
+// --- Wine ---
+// Under Xvfb there is no window manager, and Wine waits up to 2 s for one each time
+// a window is hidden or closed. Makes the Wine programs started from now on (and,
+// when called before its first window, this one) create unmanaged windows, which
+// need no window manager. Test prefixes only: a user's desktop wants managed ones.
+void UseUnmanagedWindows();
+
 // --- Pictures ---
 // Saves the screen (or a window's part of it) as a 24-bit PNG file.
 bool SaveScreenshot(const std::filesystem::path& file, HWND window = nullptr);
