@@ -350,6 +350,22 @@ const bool kUnmanaged = [] {
     return true;
 }();
 
+TEST(Win32HostSettings, AreKeptUnderTheApplicationsKey) {
+    Win32Host host("Vantrel");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel Settings Test");
+    EXPECT_EQ(host.GetSetting("Vantrel Settings Test", "Settings", "MainLeft"), std::nullopt);
+    host.SaveSetting("Vantrel Settings Test", "Settings", "MainLeft", "1215");
+    host.SaveSetting("Vantrel Settings Test", "Settings", "ViewMode", "3");
+    EXPECT_EQ(host.GetSetting("Vantrel Settings Test", "Settings", "MainLeft"), "1215");
+    std::wstring value(16, L'\0');
+    DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Vantrel Settings Test\\Settings",
+                           L"ViewMode", RRF_RT_REG_SZ, nullptr, value.data(), &bytes),
+              ERROR_SUCCESS);
+    EXPECT_EQ(Narrow(value.c_str()), "3");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel Settings Test");
+}
+
 TEST(PlainComputerName, TakesPlainNamesOnly) {
     EXPECT_EQ(PlainComputerName("HOST"), "HOST");
     EXPECT_EQ(PlainComputerName("  \\\\host2 "), "host2");
