@@ -150,8 +150,10 @@ TEST_F(RendererTest, ListViewFollowsTheModelInPlace) {
     EXPECT_EQ(ItemText(lv, 0), m.Text(m.RowAt(0)));
     m.SetSubItem(a, 1, "Starting");
     EXPECT_EQ(ItemText(lv, m.PositionOf(a), 1), "Starting");
+    m.SetFocusedRow(b);
     m.RemoveRow(b);
     EXPECT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(lv, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
     for (int p = 0; p < m.RowCount(); ++p)
         EXPECT_EQ(ItemText(lv, p), m.Text(m.RowAt(p)));
 
