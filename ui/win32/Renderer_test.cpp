@@ -352,6 +352,75 @@ const bool kUnmanaged = [] {
     return true;
 }();
 
+class frmPicture : public Form {
+  public:
+    explicit frmPicture(UiHost& host) : Form(host, "frmSplash") {
+        SetCaption("Splash test");
+        SetBorderStyle(FormBorderStyle::None);
+        SetStartUpPosition(StartUpPosition::CenterScreen);
+        Move(0, 0, 4950, 2550);  // 330 x 170 pixels at 96 DPI
+        picSplash.SetBorderStyle(BorderStyle::None);
+        picSplash.Move(0, 0, 4950, 2550);
+        picSplash.SetPicture("Splash");
+        tb.Move(0, 0, 600, 400);
+        tb.SetImageList(&iml);
+        iml.Add("Start");
+        tb.AddButton({"Start", "", "Start a service", 1});
+    }
+    ImageList iml{*this, "iml"};
+    PictureBox picSplash{*this, "picSplash"};
+    Toolbar tb{picSplash, "tbStart"};
+};
+
+TEST(RendererPictures, SplashBitmapToolTipsAndHourglass) {
+    if (!HaveDisplay()) GTEST_SKIP() << "no display";
+    Win32Host host("Vantrel");
+    frmPicture splash(host);
+    splash.Show();
+    splash.Refresh();
+    for (int i = 0; i < 10; ++i) {
+        host.DoEvents();
+        Sleep(20);
+    }
+    const HWND hwnd = FindWindowW(L"VtlForm", L"Splash test");
+    ASSERT_NE(hwnd, nullptr);
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.right - r.left, host.XToPixels(4950));
+    vtl::guitest::SaveScreenshot(std::filesystem::path(VTL_ARTIFACT_DIR) / "ui-splash.png", hwnd);
+    // The artwork's colours where the pictures has them: the green line under the
+    // name and the blue background.
+    HDC screen = GetDC(nullptr);
+    const COLORREF line = GetPixel(screen, r.left + 200, r.top + 109);
+    const COLORREF back = GetPixel(screen, r.left + 120, r.top + 160);
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(GetGValue(line), GetRValue(line) + 60) << std::hex << line;
+    EXPECT_GT(GetGValue(line), GetBValue(line) + 60) << std::hex << line;
+    EXPECT_GT(GetBValue(back), GetRValue(back) + 60) << std::hex << back;
+
+    // The toolbar's tool tip comes from the model.
+    const HWND toolbar = Child(hwnd, TOOLBARCLASSNAMEW);
+    ASSERT_NE(toolbar, nullptr);
+    const auto tips = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(tips, nullptr);
+    NMTTDISPINFOW info{};
+    info.hdr.hwndFrom = tips;
+    info.hdr.idFrom = 100;  // the first button's command
+    info.hdr.code = TTN_GETDISPINFOW;
+    SendMessageW(GetParent(toolbar), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    ASSERT_NE(info.lpszText, nullptr);
+    EXPECT_STREQ(info.lpszText, L"Start a service");
+
+    // The hourglass holds over the window while the form asks for it.
+    splash.SetMousePointer(MousePointer::Hourglass);
+    EXPECT_TRUE(SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd),
+                             MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    splash.SetMousePointer(MousePointer::Default);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    splash.Unload();
+}
+
 TEST(Win32HostSettings, AreKeptUnderTheApplicationsKey) {
     Win32Host host("Vantrel");
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel Settings Test");
