@@ -348,6 +348,48 @@ std::vector<ToolbarButtonInfo> ReadToolbar(HWND toolbar) {
     return buttons;
 }
 
+namespace {
+// Item texts: the system copies these messages' strings across processes itself.
+std::vector<std::wstring> ReadItems(HWND control, UINT countMsg, UINT lengthMsg, UINT textMsg) {
+    std::vector<std::wstring> items;
+    const int n = static_cast<int>(SendMessageW(control, countMsg, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        const auto length = SendMessageW(control, lengthMsg, static_cast<WPARAM>(i), 0);
+        if (length < 0) break;
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        const auto copied = SendMessageW(control, textMsg, static_cast<WPARAM>(i),
+                                         reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+        items.push_back(std::move(text));
+    }
+    return items;
+}
+}  // namespace
+
+std::vector<std::wstring> ReadComboBox(HWND combo, int* selected) {
+    if (selected != nullptr) *selected = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
+    return ReadItems(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
+}
+
+std::vector<std::wstring> ReadListBox(HWND list) {
+    return ReadItems(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+}
+
+bool SelectComboItem(HWND combo, int index) {
+    if (SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != index) return false;
+    return PostMessageW(GetParent(combo), WM_COMMAND,
+                        MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                        reinterpret_cast<LPARAM>(combo)) != 0;
+}
+
+bool TypeIntoEdit(HWND edit, std::wstring_view text) {
+    // EM_REPLACESEL's string is copied across processes by the system.
+    const std::wstring copy(text);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(copy.c_str()));
+    return true;
+}
+
 bool ClickToolbarButton(HWND toolbar, int index) {
     const std::vector<ToolbarButtonInfo> buttons = ReadToolbar(toolbar);
     if (index < 0 || index >= static_cast<int>(buttons.size()) || !buttons[index].enabled)

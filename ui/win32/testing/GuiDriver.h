@@ -81,6 +81,14 @@ struct ToolbarButtonInfo {
     std::wstring text;
 };
 [[nodiscard]] std::vector<ToolbarButtonInfo> ReadToolbar(HWND toolbar);
+// Items of a combo box or list box; selected gets the combo's selected index (-1
+// none), if given.
+[[nodiscard]] std::vector<std::wstring> ReadComboBox(HWND combo, int* selected = nullptr);
+[[nodiscard]] std::vector<std::wstring> ReadListBox(HWND list);
+// Picks an item as the user does: the selection changes and the owner is told.
+bool SelectComboItem(HWND combo, int index);
+// Replaces an edit box's text as typing does (the owner is told of the change).
+bool TypeIntoEdit(HWND edit, std::wstring_view text);
 // Presses the button: the toolbar's owner gets its command, as from a click.
 bool ClickToolbarButton(HWND toolbar, int index);
 bool ClickButton(HWND button);
