@@ -175,6 +175,16 @@ TEST_F(GuiDemoTest, ShowsTheModelsAndTakesInputFromOutside) {
     EXPECT_EQ(Text(FindChild(pages, L"Edit", 1)), L"Loads files to memory\r\nfor later printing.");
     Sleep(300);
     EXPECT_TRUE(SaveScreenshot(kArtifacts / "ui-demo-pages.png"));
+    // The second page: its frame of options shows, the first page goes.
+    const HWND tabs = FindChild(pages, L"SysTabControl32");
+    ASSERT_TRUE(ClickTab(tabs, 1));
+    const HWND system = FindChildByText(pages, L"Button", L"&System Account");
+    ASSERT_NE(system, nullptr);
+    EXPECT_TRUE(
+        WaitFor([&] { return IsWindowVisible(system) && !IsWindowVisible(name); }, kTimeout));
+    EXPECT_EQ(SendMessageW(system, BM_GETCHECK, 0, 0), BST_CHECKED);
+    Sleep(300);
+    EXPECT_TRUE(SaveScreenshot(kArtifacts / "ui-demo-logon.png"));
 
     // Closing the main window closes the dialog first, writes the size and ends.
     ASSERT_TRUE(CloseTopWindow(form));

@@ -382,6 +382,18 @@ bool SelectComboItem(HWND combo, int index) {
                         reinterpret_cast<LPARAM>(combo)) != 0;
 }
 
+bool ClickTab(HWND tabControl, int index) {
+    RemoteMemory mem(tabControl, sizeof(RECT));
+    if (!mem || !SendMessageW(tabControl, TCM_GETITEMRECT, static_cast<WPARAM>(index),
+                              reinterpret_cast<LPARAM>(mem.At(0))))
+        return false;
+    RECT r{};
+    if (!mem.Read(0, &r, sizeof(r))) return false;
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return PostMessageW(tabControl, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+           PostMessageW(tabControl, WM_LBUTTONUP, 0, at);
+}
+
 bool TypeIntoEdit(HWND edit, std::wstring_view text) {
     // EM_REPLACESEL's string is copied across processes by the system.
     const std::wstring copy(text);

@@ -87,6 +87,8 @@ struct ToolbarButtonInfo {
 [[nodiscard]] std::vector<std::wstring> ReadListBox(HWND list);
 // Picks an item as the user does: the selection changes and the owner is told.
 bool SelectComboItem(HWND combo, int index);
+// Clicks a tab of a tab control (a press and release in its middle).
+bool ClickTab(HWND tabControl, int index);
 // Replaces an edit box's text as typing does (the owner is told of the change).
 bool TypeIntoEdit(HWND edit, std::wstring_view text);
 // Presses the button: the toolbar's owner gets its command, as from a click.
