@@ -36,7 +36,7 @@ class GuiDemoTest : public ::testing::Test {
         const char* display = std::getenv("DISPLAY");
         if (display == nullptr || *display == '\0') GTEST_SKIP() << "no display";
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel Demo");
-        UseUnmanagedWindows();
+        UseUnmanagedWindows(L"vtl_ui_demo.exe");
         demo = Process::Start(L"\"" + BesideThisProgram(L"vtl_ui_demo.exe") + L"\"");
         ASSERT_TRUE(demo.has_value());
         form = WaitForTopWindow(demo->Id(), L"VtlForm", L"Vantrel UI Demo", kTimeout);

@@ -565,14 +565,22 @@ bool CloseTopWindow(HWND window) {
 
 // --- Wine ---
 
-void UseUnmanagedWindows() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+void UseUnmanagedWindows(std::wstring_view program) {
+    std::wstring name(program);
+    if (name.empty()) {
+        const std::wstring self = BesideThisProgram(L"");
+        std::wstring path(32768, L'\0');
+        path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+        name = path.substr(self.size());
+    }
+    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + name + L"\\X11 Driver";
+    HKEY handle = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &handle, nullptr) != ERROR_SUCCESS)
         return;
     const wchar_t no[] = L"N";
-    RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof(no));
-    RegCloseKey(key);
+    RegSetValueExW(handle, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof(no));
+    RegCloseKey(handle);
 }
 
 // --- Pictures ---

@@ -116,10 +116,11 @@ bool CloseTopWindow(HWND window);
 
 // --- Wine ---
 // Under Xvfb there is no window manager, and Wine waits up to 2 s for one each time
-// a window is hidden or closed. Makes the Wine programs started from now on (and,
-// when called before its first window, this one) create unmanaged windows, which
-// need no window manager. Test prefixes only: a user's desktop wants managed ones.
-void UseUnmanagedWindows();
+// a window is hidden or closed. Makes program (a file name such as
+// L"vtl_ui_demo.exe"; empty: this program) create unmanaged windows, which need no
+// window manager, from its next start on (Wine's per-program setting, so other
+// programs of the prefix keep their managed windows).
+void UseUnmanagedWindows(std::wstring_view program = {});
 
 // --- Pictures ---
 // Saves the screen (or a window's part of it) as a 24-bit PNG file.
