@@ -116,6 +116,7 @@ class MainWindowGui : public ::testing::Test {
 
     // Starts a program beside this test and finds its main window.
     void Launch(const wchar_t* exe) {
+        UseUnmanagedWindows(exe);
         program = Process::Start(L"\"" + BesideThisProgram(exe) + L"\"");
         ASSERT_TRUE(program.has_value());
         form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kTimeout);
@@ -251,7 +252,24 @@ TEST_F(MainWindowGui, ListsFollowsRefreshesResizesAndWritesItsSettingsOnClose) {
     program.reset();
 }
 
-TEST_F(MainWindowGui, TheSimulatedNetworkShowsInTheSameWindow) {
+// Selects a computer in the browse dialog by typing its name.
+void BrowseTo(HWND form, DWORD processId, const std::wstring& name) {
+    const HWND button = FindChildByText(form, L"Button", L"Select &Computer");
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(ClickButton(button));
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            dialog = FindTopWindow(processId, L"#32770");
+            return dialog != nullptr && FindChild(dialog, L"Edit") != nullptr;
+        },
+        kTimeout))
+        << "no browse dialog";
+    ASSERT_TRUE(TypeIntoEdit(FindChild(dialog, L"Edit"), name));
+    ASSERT_TRUE(ClickButton(GetDlgItem(dialog, IDOK)));
+}
+
+TEST_F(MainWindowGui, TheSimulatedNetworkShowsInTheSameWindowAndItsComputersCanBePicked) {
     Launch(L"VantrelSim.exe");
     const Rows rows = ReadListView(list);
     EXPECT_GT(rows.size(), 100u);
@@ -262,6 +280,38 @@ TEST_F(MainWindowGui, TheSimulatedNetworkShowsInTheSameWindow) {
     EXPECT_EQ(Text(combo), L"WS-ADMIN01");
     Sleep(500);
     SaveScreenshot(kArtifacts / "vantrelsim-main.png");
+
+    // The file server, typed into the browse dialog in lower case: a new entry.
+    BrowseTo(form, program->Id(), L"srv-file01");
+    EXPECT_TRUE(WaitFor([&] { return Text(combo) == L"srv-file01"; }, kTimeout));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const std::vector<std::wstring> panels = ReadStatusBar(status);
+            return panels[0] == L"Done" && ListViewCount(list) > 50 &&
+                   panels[4] == L"Total Services : " + std::to_wstring(ListViewCount(list)) &&
+                   ListViewCount(list) != static_cast<int>(rows.size());
+        },
+        kTimeout));
+    EXPECT_EQ(ReadComboBox(combo), (std::vector<std::wstring>{L"WS-ADMIN01", L"srv-file01"}));
+
+    // The server that does not answer: one message with the network hint and 1722.
+    BrowseTo(form, program->Id(), L"\\\\OLD-NT4");
+    HWND box = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (box = FindMessageBox(program->Id())) != nullptr; }, kTimeout));
+    const std::wstring text = MessageBoxText(box);
+    EXPECT_NE(text.find(L"This may be due to network problems. Please verify network "
+                        L"connectivity.  1722"),
+              std::wstring::npos)
+        << Narrow(text);
+    Sleep(500);
+    SaveScreenshot(kArtifacts / "vantrelsim-unreachable.png");
+    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    EXPECT_TRUE(WaitFor([&] { return ListViewCount(list) == 0; }, kTimeout));
+    EXPECT_TRUE(
+        WaitFor([&] { return ReadStatusBar(status)[4] == L"Total Services : 0"; }, kTimeout));
+    EXPECT_EQ(Text(combo), L"OLD-NT4");
+
     // File > Exit ends it at once.
     ASSERT_TRUE(ChooseMenuItem(form, L"&File|E&xit"));
     EXPECT_TRUE(program->WaitForExit(kTimeout));
@@ -274,6 +324,7 @@ TEST_F(MainWindowGui, HelpWithoutAHelpFileSaysWhereItLooked) {
     std::filesystem::create_directories(folder);
     const std::filesystem::path exe = folder / "Vantrel.exe";
     ASSERT_TRUE(CopyFileW(BesideThisProgram(L"Vantrel.exe").c_str(), exe.wstring().c_str(), FALSE));
+    UseUnmanagedWindows(L"Vantrel.exe");
     program = Process::Start(L"\"" + exe.wstring() + L"\"");
     ASSERT_TRUE(program.has_value());
     form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kTimeout);
