@@ -124,13 +124,52 @@ cmd_build() {
     build_preset native
 }
 
+# Waits until an X window of that name is mapped (Wine maps the main window only
+# once it has loaded); false after $2 seconds.
+wait_for_x_window() {
+    local name=$1 seconds=$2 i
+    for i in $(seq 1 $((seconds * 10))); do
+        xwininfo -display "$DISPLAY" -name "$name" 2>/dev/null | grep -q 'Map State: IsViewable' &&
+            return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 cmd_run() {
     setup
     mkdir -p build
     build_preset windows
+    local exe=build/windows/Vantrel/Vantrel.exe
+    [ -f "$exe" ] || { echo "missing $exe" >&2; return 1; }
     start_wine_session
-    log "services of the local (Wine) computer, read through the Win32 backend:"
-    wine build/windows/bin/vtlsvclist.exe
+    if [ -z "$xvfb_pid" ]; then
+        log "Vantrel on $DISPLAY (close its window to end)"
+        wine "$exe" || true
+    else
+        # No display of our own: run on the virtual one, take a picture, close.
+        local shot="$root/build/windows/artifacts/vantrel-run.png" pid
+        mkdir -p "$(dirname "$shot")"
+        log "Vantrel on the virtual display $DISPLAY"
+        wine "$exe" >/dev/null 2>&1 &
+        pid=$!
+        if wait_for_x_window Vantrel 60; then
+            sleep 1  # let it paint
+            xwd -root -silent -display "$DISPLAY" | convert xwd:- "$shot"
+            log "screenshot: $shot"
+        else
+            echo "the Vantrel window did not appear" >&2
+        fi
+        # A close request, as from the window's close box (the settings are written).
+        wine taskkill /im Vantrel.exe >/dev/null 2>&1 || true
+        local i
+        for i in $(seq 1 100); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    fi
     stop_wine_session
 }
 

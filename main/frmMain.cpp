@@ -372,7 +372,8 @@ void frmMain::SetRestartEnabled(bool enabled) {
 }
 
 void frmMain::UpdateCommandState(std::uint32_t state, ui::ListRowId row) {
-    if (lvServices.Text(row, kColStatus) == kStatusMarkedForDeletion) {
+    // A row that is no longer listed has no status to look at: the state decides.
+    if (lvServices.Contains(row) && lvServices.Text(row, kColStatus) == kStatusMarkedForDeletion) {
         SetStartEnabled(false);
         SetStopEnabled(false);
         SetRestartEnabled(false);

@@ -332,6 +332,16 @@ TEST_F(ListTest, RefreshByNameShowsTheCodeOfTheCallThatFailedAndNothingWhenAllSu
     EXPECT_TRUE(prompts.Questions().empty());
 }
 
+TEST_F(ListTest, RefreshByNameShowsOneMessageForTheFirstOfTwoFailures) {
+    Open();
+    network.FailCall("QueryServiceStatus", 1, 6);
+    network.FailCall("QueryServiceConfig", 2, 5);
+    prompts.AnswerMsgBox(ui::MsgResult::OK);
+    form->RefreshGUIForService("Gamma");
+    EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{ErrorText(6)});
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
 TEST_F(ListTest, RefreshByNameKeepsFieldsThatWereNotRead) {
     Open();
     ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);

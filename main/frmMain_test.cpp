@@ -323,6 +323,16 @@ TEST_F(FrameTest, ARowMarkedForDeletionDisablesStartStopAndRestartWhateverItsSta
     ExpectGroups(false, false, false);
 }
 
+TEST_F(FrameTest, CommandStateForARowNoLongerListedFollowsTheState) {
+    Open();
+    const ui::ListRowId row = Row("Stopped1");
+    form->lvServices.RemoveRow(row);
+    form->UpdateCommandState(kServiceRunning, row);
+    ExpectGroups(false, true, true);
+    form->UpdateCommandState(kServiceStopped, ui::ListRowId{});
+    ExpectGroups(true, false, false);
+}
+
 TEST_F(FrameTest, AStartingRowGetsTheBusyIconOnClick) {
     Open();
     const ui::ListRowId row = Row("Stopped1");

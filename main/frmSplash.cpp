@@ -1,11 +1,9 @@
 #include "main/frmSplash.h"
 
-#include "main/MainTexts.h"
-
 namespace vtl {
 
 frmSplash::frmSplash(ui::UiHost& host) : Form(host, "frmSplash") {
-    SetCaption(std::string(kAppTitle));
+    // No caption: the main window is the one window titled with the product's name.
     SetBorderStyle(ui::FormBorderStyle::None);
     SetShowInTaskbar(false);
     SetStartUpPosition(ui::StartUpPosition::CenterScreen);

@@ -388,7 +388,13 @@ void FormWindow::ReportFrame() {
         reportAgain_ = true;
         return;
     }
-    reporting_ = true;
+    struct Reporting {
+        bool& flag;
+        explicit Reporting(bool& f) : flag(f) { flag = true; }
+        ~Reporting() { flag = false; }
+        Reporting(const Reporting&) = delete;
+        Reporting& operator=(const Reporting&) = delete;
+    } reporting(reporting_);  // a failing resize handler must not stop later reports
     int rounds = 0;
     do {
         reportAgain_ = false;
@@ -416,7 +422,6 @@ void FormWindow::ReportFrame() {
                          host_.XToTwips(outer.right - outer.left),
                          host_.YToTwips(outer.bottom - outer.top), scaleWidth, scaleHeight, state);
     } while (reportAgain_ && form_ != nullptr && ++rounds < 8);
-    reporting_ = false;
 }
 
 void FormWindow::LayoutBars() {

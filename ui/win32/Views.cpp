@@ -158,7 +158,7 @@ namespace {
 
 class PanelWindow : public Window {
   public:
-    PanelWindow(FormWindow& owner) : owner_(owner) {}
+    explicit PanelWindow(FormWindow& owner) : owner_(owner) {}
     ~PanelWindow() override { DestroyHandle(); }
     bool Make(HWND parent, DWORD style, DWORD exStyle, int x, int y, int w, int h, int id) {
         RegisterClassOnce(L"VtlPanel", GetSysColorBrush(COLOR_BTNFACE));
@@ -173,10 +173,6 @@ class PanelWindow : public Window {
             if (!bitmap_) icon_ = LoadArtworkIcon(key, 32, 32);
         }
         if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, TRUE);
-    }
-    void Release() noexcept {
-        // The HWND is owned by the view's bookkeeping as well; destroy through us.
-        DestroyHandle();
     }
 
   protected:
@@ -683,9 +679,14 @@ class ListViewView : public View {
             case ChangeKind::RowInserted:
                 InsertRow(change.index, change.row);
                 break;
-            case ChangeKind::RowRemoved:
+            case ChangeKind::RowRemoved: {
                 Send(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(change.index));
+                // The list may move its focus to a neighbour; the model says where it is.
+                const int shown = static_cast<int>(
+                    Send(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+                if (shown >= 0 && RowOf(shown) != m.FocusedRow()) SetState(shown, 0, LVIS_FOCUSED);
                 break;
+            }
             case ChangeKind::RowText:
                 SetCell(m.PositionOf(change.row), change.row, change.column);
                 break;
@@ -947,12 +948,17 @@ class ListViewView : public View {
                 const LRESULT r = DefSubclassProc(hwnd_, msg, wp, lp);
                 if (!Alive()) return r;
                 if (press && b == MouseButton::Right) List().MouseDown(down);
-                if (Alive() && pendingUp_[slot] && GetKeyState(VirtualKey(b)) >= 0) {
+                // The release is reported now if the list's loop swallowed it; if it is
+                // still on its way, it is reported when it comes.
+                const UINT upMessage = b == MouseButton::Left    ? WM_LBUTTONUP
+                                       : b == MouseButton::Right ? WM_RBUTTONUP
+                                                                 : WM_MBUTTONUP;
+                MSG queued{};
+                const bool upQueued =
+                    PeekMessageW(&queued, hwnd_, upMessage, upMessage, PM_NOREMOVE) != 0;
+                if (Alive() && pendingUp_[slot] && !upQueued && GetKeyState(VirtualKey(b)) >= 0) {
                     pendingUp_[slot] = false;
-                    POINT pt{};
-                    GetCursorPos(&pt);
-                    ScreenToClient(hwnd_, &pt);
-                    List().MouseUp(MouseEvent(b, MAKELPARAM(pt.x, pt.y)));
+                    List().MouseUp(MouseEvent(b, lp));
                 }
                 return r;
             }

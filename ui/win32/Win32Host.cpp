@@ -105,6 +105,19 @@ void Win32Host::CollectGarbage() {
     if (Window::DispatchDepth() == 0) graveyard_.clear();
 }
 
+void Win32Host::DoEvents() {
+    MSG msg{};
+    while (!quit_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quit_ = true;
+            exitCode_ = static_cast<int>(msg.wParam);
+            break;
+        }
+        Dispatch(msg);
+    }
+    CollectGarbage();
+}
+
 int Win32Host::Run(Form* main) {
     while (!ending_ && !quit_) {
         if (main != nullptr && !main->Loaded()) break;

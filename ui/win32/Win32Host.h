@@ -32,6 +32,8 @@ class Win32Host : public UiHost {
     // Runs the message loop until main (if given) is unloaded, no form is loaded any
     // more, or the program ends. Windows still open then go without unload events.
     int Run(Form* main = nullptr);
+    // Handles the messages waiting now (input, paint, timers) and returns.
+    void DoEvents();
 
     // --- UiHost ---
     [[nodiscard]] const std::string& AppTitle() const override { return appTitle_; }

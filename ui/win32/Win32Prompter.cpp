@@ -7,6 +7,7 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 
 #include "core/win32/WinString.h"
@@ -37,11 +38,84 @@ struct ComputerBrowse {
     std::wstring invalidNote;
 };
 
+// Watches the dialog's OK: a name typed into its edit box is taken when it is a
+// plain computer name, refused with a note otherwise. The shell's own validation
+// (BFFM_VALIDATEFAILED) does the same where it exists; this also covers shells that
+// return only the selected tree item (Wine).
+LRESULT CALLBACK ComputerDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                    DWORD_PTR data) {
+    try {
+        auto* state = reinterpret_cast<ComputerBrowse*>(data);
+        if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
+            const HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+            if (edit != nullptr && IsWindowVisible(edit)) {
+                std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+                text.resize(static_cast<std::size_t>(
+                    GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+                if (!text.empty()) {
+                    state->typed = PlainComputerName(Narrow(text));
+                    if (!state->typed) {
+                        MessageBoxW(dialog, state->invalidNote.c_str(), nullptr,
+                                    MB_OK | MB_ICONEXCLAMATION);
+                        return 0;
+                    }
+                }
+            }
+        } else if (msg == WM_NCDESTROY) {
+            RemoveWindowSubclass(dialog, &ComputerDialogProc, 1);
+        }
+    } catch (...) {
+        return 0;
+    }
+    return DefSubclassProc(dialog, msg, wp, lp);
+}
+
+// A shell that offers no edit box for a typed name (Wine's shows only "My Network
+// Places" and hides OK) gets one above its tree, and its OK back.
+void AddNameBox(HWND dialog) {
+    HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+    const HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
+    if ((edit == nullptr || !IsWindowVisible(edit)) && tree != nullptr) {
+        RECT r{};
+        GetWindowRect(tree, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+        HDC dc = GetDC(dialog);
+        const HGDIOBJ old = SelectObject(dc, font);
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(dialog, dc);
+        const int h = tm.tmHeight + 8;
+        SetWindowPos(tree, nullptr, r.left, r.top + h + 6, r.right - r.left,
+                     std::max(static_cast<int>(r.bottom - r.top) - h - 6, h), SWP_NOZORDER);
+        edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"",
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, r.left, r.top,
+                               r.right - r.left, h, dialog, nullptr, GetModuleHandleW(nullptr),
+                               nullptr);
+        if (edit != nullptr) {
+            SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            SendMessageW(edit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"Computer name"));
+            SetWindowPos(edit, tree, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            SetFocus(edit);
+        }
+    }
+    const HWND ok = GetDlgItem(dialog, IDOK);
+    if (ok != nullptr) {
+        ShowWindow(ok, SW_SHOW);
+        EnableWindow(ok, TRUE);
+    }
+}
+
 int CALLBACK ComputerCallback(HWND dialog, UINT msg, LPARAM lp, LPARAM data) {
     try {
         auto* state = reinterpret_cast<ComputerBrowse*>(data);
         switch (msg) {
             case BFFM_INITIALIZED:
+                SetWindowSubclass(dialog, &ComputerDialogProc, 1, static_cast<DWORD_PTR>(data));
+                AddNameBox(dialog);
+                SendMessageW(dialog, BFFM_ENABLEOK, 0, TRUE);
+                return 0;
             case BFFM_SELCHANGED:
                 // With nothing to pick on the network, OK must still take a typed name.
                 SendMessageW(dialog, BFFM_ENABLEOK, 0, TRUE);
@@ -153,8 +227,8 @@ std::optional<std::string> Win32Prompter::BrowseForComputer(const Form* owner,
     bi.lParam = reinterpret_cast<LPARAM>(&state);
     ItemList chosen;
     chosen.pidl = SHBrowseForFolderW(&bi);
+    if (chosen.pidl == nullptr && !state.typed) return std::nullopt;  // cancelled
     if (state.typed) return state.typed;
-    if (chosen.pidl == nullptr) return std::nullopt;
     display.resize(wcsnlen(display.c_str(), display.size()));
     return PlainComputerName(Narrow(display));
 }

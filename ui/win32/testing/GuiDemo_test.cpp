@@ -26,12 +26,17 @@ std::optional<std::wstring> Setting(const wchar_t* name) {
     return value;
 }
 
+bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
 class GuiDemoTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const char* display = std::getenv("DISPLAY");
         if (display == nullptr || *display == '\0') GTEST_SKIP() << "no display";
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel Demo");
+        UseUnmanagedWindows(L"vtl_ui_demo.exe");
         demo = Process::Start(L"\"" + BesideThisProgram(L"vtl_ui_demo.exe") + L"\"");
         ASSERT_TRUE(demo.has_value());
         form = WaitForTopWindow(demo->Id(), L"VtlForm", L"Vantrel UI Demo", kTimeout);
@@ -65,12 +70,24 @@ TEST_F(GuiDemoTest, ShowsTheModelsAndTakesInputFromOutside) {
     EXPECT_EQ(panels, (std::vector<std::wstring>{L"Done", L"Running", L"Manual Stopped",
                                                  L"Auto Stopped/Disabled", L"Total Services : 6"}));
 
+    // The computer box: its items, and a pick from outside.
+    const HWND combo = FindChild(form, L"ComboBox");
+    int selected = -2;
+    EXPECT_EQ(ReadComboBox(combo, &selected),
+              (std::vector<std::wstring>{L"LOCALHOST", L"SERVER2"}));
+    EXPECT_EQ(selected, 0);
+    ASSERT_TRUE(SelectComboItem(combo, 1));
+    EXPECT_TRUE(WaitFor([&] { return Text(combo) == L"SERVER2"; }, kTimeout));
+
     // The timer ticks.
-    const HWND ticks = FindChildByText(form, L"Static", L"Ticks : 0");
+    HWND ticks = nullptr;
+    for (HWND h : Descendants(form, L"Static"))
+        if (StartsWith(Text(h), L"Ticks : ")) ticks = h;
+    ASSERT_NE(ticks, nullptr);
     EXPECT_TRUE(WaitFor(
         [&] {
-            const std::wstring t = Text(ticks != nullptr ? ticks : form);
-            return t.rfind(L"Ticks : ", 0) == 0 && std::stoi(t.substr(8)) >= 3;
+            const std::wstring t = Text(ticks);
+            return StartsWith(t, L"Ticks : ") && std::stoi(t.substr(8)) >= 3;
         },
         kTimeout))
         << "timer text: " << Text(ticks);
@@ -153,9 +170,21 @@ TEST_F(GuiDemoTest, ShowsTheModelsAndTakesInputFromOutside) {
     ASSERT_NE(pages, nullptr);
     const HWND name = FindChild(pages, L"Edit", 0);
     EXPECT_EQ(Text(name), L"Print Spooler");
+    ASSERT_TRUE(TypeIntoEdit(name, L"Spooler \u00e9t\u00e9"));
+    EXPECT_EQ(Text(name), L"Spooler \u00e9t\u00e9");
     EXPECT_EQ(Text(FindChild(pages, L"Edit", 1)), L"Loads files to memory\r\nfor later printing.");
     Sleep(300);
     EXPECT_TRUE(SaveScreenshot(kArtifacts / "ui-demo-pages.png"));
+    // The second page: its frame of options shows, the first page goes.
+    const HWND tabs = FindChild(pages, L"SysTabControl32");
+    ASSERT_TRUE(ClickTab(tabs, 1));
+    const HWND system = FindChildByText(pages, L"Button", L"&System Account");
+    ASSERT_NE(system, nullptr);
+    EXPECT_TRUE(
+        WaitFor([&] { return IsWindowVisible(system) && !IsWindowVisible(name); }, kTimeout));
+    EXPECT_EQ(SendMessageW(system, BM_GETCHECK, 0, 0), BST_CHECKED);
+    Sleep(300);
+    EXPECT_TRUE(SaveScreenshot(kArtifacts / "ui-demo-logon.png"));
 
     // Closing the main window closes the dialog first, writes the size and ends.
     ASSERT_TRUE(CloseTopWindow(form));

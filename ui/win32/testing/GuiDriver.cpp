@@ -348,6 +348,60 @@ std::vector<ToolbarButtonInfo> ReadToolbar(HWND toolbar) {
     return buttons;
 }
 
+namespace {
+// Item texts: the system copies these messages' strings across processes itself.
+std::vector<std::wstring> ReadItems(HWND control, UINT countMsg, UINT lengthMsg, UINT textMsg) {
+    std::vector<std::wstring> items;
+    const int n = static_cast<int>(SendMessageW(control, countMsg, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        const auto length = SendMessageW(control, lengthMsg, static_cast<WPARAM>(i), 0);
+        if (length < 0) break;
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        const auto copied = SendMessageW(control, textMsg, static_cast<WPARAM>(i),
+                                         reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+        items.push_back(std::move(text));
+    }
+    return items;
+}
+}  // namespace
+
+std::vector<std::wstring> ReadComboBox(HWND combo, int* selected) {
+    if (selected != nullptr) *selected = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
+    return ReadItems(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
+}
+
+std::vector<std::wstring> ReadListBox(HWND list) {
+    return ReadItems(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+}
+
+bool SelectComboItem(HWND combo, int index) {
+    if (SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != index) return false;
+    return PostMessageW(GetParent(combo), WM_COMMAND,
+                        MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                        reinterpret_cast<LPARAM>(combo)) != 0;
+}
+
+bool ClickTab(HWND tabControl, int index) {
+    RemoteMemory mem(tabControl, sizeof(RECT));
+    if (!mem || !SendMessageW(tabControl, TCM_GETITEMRECT, static_cast<WPARAM>(index),
+                              reinterpret_cast<LPARAM>(mem.At(0))))
+        return false;
+    RECT r{};
+    if (!mem.Read(0, &r, sizeof(r))) return false;
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return PostMessageW(tabControl, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+           PostMessageW(tabControl, WM_LBUTTONUP, 0, at);
+}
+
+bool TypeIntoEdit(HWND edit, std::wstring_view text) {
+    // EM_REPLACESEL's string is copied across processes by the system.
+    const std::wstring copy(text);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(copy.c_str()));
+    return true;
+}
+
 bool ClickToolbarButton(HWND toolbar, int index) {
     const std::vector<ToolbarButtonInfo> buttons = ReadToolbar(toolbar);
     if (index < 0 || index >= static_cast<int>(buttons.size()) || !buttons[index].enabled)
@@ -507,6 +561,26 @@ bool MoveWindowTo(HWND window, int x, int y, int width, int height) {
 
 bool CloseTopWindow(HWND window) {
     return PostMessageW(window, WM_CLOSE, 0, 0) != 0;
+}
+
+// --- Wine ---
+
+void UseUnmanagedWindows(std::wstring_view program) {
+    std::wstring name(program);
+    if (name.empty()) {
+        const std::wstring self = BesideThisProgram(L"");
+        std::wstring path(32768, L'\0');
+        path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+        name = path.substr(self.size());
+    }
+    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + name + L"\\X11 Driver";
+    HKEY handle = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &handle, nullptr) != ERROR_SUCCESS)
+        return;
+    const wchar_t no[] = L"N";
+    RegSetValueExW(handle, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof(no));
+    RegCloseKey(handle);
 }
 
 // --- Pictures ---

@@ -81,6 +81,16 @@ struct ToolbarButtonInfo {
     std::wstring text;
 };
 [[nodiscard]] std::vector<ToolbarButtonInfo> ReadToolbar(HWND toolbar);
+// Items of a combo box or list box; selected gets the combo's selected index (-1
+// none), if given.
+[[nodiscard]] std::vector<std::wstring> ReadComboBox(HWND combo, int* selected = nullptr);
+[[nodiscard]] std::vector<std::wstring> ReadListBox(HWND list);
+// Picks an item as the user does: the selection changes and the owner is told.
+bool SelectComboItem(HWND combo, int index);
+// Clicks a tab of a tab control (a press and release in its middle).
+bool ClickTab(HWND tabControl, int index);
+// Replaces an edit box's text as typing does (the owner is told of the change).
+bool TypeIntoEdit(HWND edit, std::wstring_view text);
 // Presses the button: the toolbar's owner gets its command, as from a click.
 bool ClickToolbarButton(HWND toolbar, int index);
 bool ClickButton(HWND button);
@@ -103,6 +113,14 @@ bool AnswerMessageBox(HWND box, int buttonId);
 bool MoveWindowTo(HWND window, int x, int y, int width, int height);
 // Asks the window to close (WM_CLOSE), as its close box does.
 bool CloseTopWindow(HWND window);
+
+// --- Wine ---
+// Under Xvfb there is no window manager, and Wine waits up to 2 s for one each time
+// a window is hidden or closed. Makes program (a file name such as
+// L"vtl_ui_demo.exe"; empty: this program) create unmanaged windows, which need no
+// window manager, from its next start on (Wine's per-program setting, so other
+// programs of the prefix keep their managed windows).
+void UseUnmanagedWindows(std::wstring_view program = {});
 
 // --- Pictures ---
 // Saves the screen (or a window's part of it) as a 24-bit PNG file.

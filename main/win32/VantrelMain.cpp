@@ -1,0 +1,26 @@
+// Vantrel.exe: the main window on the Win32 renderer over the Win32 platform.
+
+#include <exception>
+#include <memory>
+
+#include "core/win32/Win32Platform.h"
+#include "core/win32/Windows.h"
+#include "main/MainTexts.h"
+#include "main/StartUp.h"
+#include "main/win32/HelpPrompter.h"
+#include "ui/win32/Win32Host.h"
+#include "ui/win32/Win32Prompter.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    try {
+        vtl::win32::Win32Platform platform;
+        auto prompter = std::make_unique<vtl::win32::HelpPrompter>();
+        vtl::win32::HelpPrompter& help = *prompter;
+        vtl::ui::win32::Win32Host host(std::string(vtl::kAppTitle), std::move(prompter));
+        help.SetInner(std::make_unique<vtl::ui::win32::Win32Prompter>(host), host);
+        std::unique_ptr<vtl::frmMain> main = vtl::StartUp(host, platform);
+        return host.Run(main.get());
+    } catch (const std::exception&) {
+        return 1;
+    }
+}

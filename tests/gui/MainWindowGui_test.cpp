@@ -1,0 +1,351 @@
+// Vantrel.exe as a user starts it, under Xvfb and Wine, read and driven from
+// another process through window messages: its list against the service
+// manager, a service started elsewhere, F5, resizing, closing and the settings
+// it writes. VantrelSim.exe shows the simulated network in the same windows.
+// Screenshots go to build/windows/artifacts/.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "core/ServiceRow.h"
+#include "core/win32/WinHandle.h"
+#include "core/win32/WinString.h"
+#include "core/win32/Windows.h"
+#include "main/win32/testing/DirectServices.h"
+#include "ui/win32/testing/GuiDriver.h"
+
+#include <commctrl.h>
+
+namespace vtl::guitest {
+namespace {
+
+using vtl::win32::Narrow;
+using vtl::win32::UniqueKernelHandle;
+using vtl::win32::UniqueScHandle;
+using vtl::win32::Widen;
+
+constexpr DWORD kTimeout = 30000;
+// Two ticks of the periodic refresh and some room for Wine.
+constexpr DWORD kTickWait = 6000;
+const std::filesystem::path kArtifacts = VTL_ARTIFACT_DIR;
+
+std::optional<std::wstring> Setting(const wchar_t* name) {
+    std::wstring value(256, L'\0');
+    DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Vantrel\\Settings", name, RRF_RT_REG_SZ,
+                     nullptr, value.data(), &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    value.resize(bytes / sizeof(wchar_t) - 1);
+    return value;
+}
+
+// The image index (0-based) of a row of another process's list view.
+int RowImage(HWND listView, int row) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(listView, &pid);
+    const UniqueKernelHandle process(
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (!process) return -2;
+    void* remote =
+        VirtualAllocEx(process.get(), nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
+    if (remote == nullptr) return -2;
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    int image = -2;
+    SIZE_T done = 0;
+    if (WriteProcessMemory(process.get(), remote, &item, sizeof item, &done) &&
+        SendMessageW(listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) &&
+        ReadProcessMemory(process.get(), remote, &item, sizeof item, &done))
+        image = item.iImage;
+    VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+    return image;
+}
+
+// A demand-start test service that is removed again when the test ends.
+class TestService {
+  public:
+    explicit TestService(const std::wstring& name) : name_(name) {
+        const UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        const std::wstring command = L"\"" + BesideThisProgram(L"VtlTestSvc.exe") + L"\"";
+        service_.reset(CreateServiceW(manager.get(), name.c_str(), (name + L" (GUI test)").c_str(),
+                                      SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                      SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, command.c_str(),
+                                      nullptr, nullptr, nullptr, nullptr, nullptr));
+    }
+    ~TestService() {
+        if (!service_) return;
+        SERVICE_STATUS status{};
+        ControlService(service_.get(), SERVICE_CONTROL_STOP, &status);
+        WaitFor(
+            [&] {
+                return QueryServiceStatus(service_.get(), &status) &&
+                       status.dwCurrentState == SERVICE_STOPPED;
+            },
+            5000);
+        DeleteService(service_.get());
+    }
+    TestService(const TestService&) = delete;
+    TestService& operator=(const TestService&) = delete;
+
+    explicit operator bool() const { return static_cast<bool>(service_); }
+    bool Start() { return StartServiceW(service_.get(), 0, nullptr) != FALSE; }
+    [[nodiscard]] std::string Name() const { return Narrow(name_); }
+
+  private:
+    std::wstring name_;
+    UniqueScHandle service_;
+};
+
+class MainWindowGui : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* display = std::getenv("DISPLAY");
+        if (display == nullptr || *display == '\0') GTEST_SKIP() << "no display";
+        std::filesystem::create_directories(kArtifacts);
+    }
+    void TearDown() override {
+        if (program) program->Terminate();
+    }
+
+    // Starts a program beside this test and finds its main window.
+    void Launch(const wchar_t* exe) {
+        UseUnmanagedWindows(exe);
+        program = Process::Start(L"\"" + BesideThisProgram(exe) + L"\"");
+        ASSERT_TRUE(program.has_value());
+        form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kTimeout);
+        ASSERT_NE(form, nullptr) << "the main window did not appear";
+        list = FindChild(form, L"SysListView32");
+        status = FindChild(form, L"msctls_statusbar32");
+        ASSERT_NE(list, nullptr);
+        ASSERT_NE(status, nullptr);
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                const std::vector<std::wstring> panels = ReadStatusBar(status);
+                return panels.size() == 5 && panels[0] == L"Done" &&
+                       panels[4].rfind(L"Total Services : ", 0) == 0;
+            },
+            kTimeout));
+    }
+
+    int RowOf(const std::string& name) {
+        const Rows rows = ReadListView(list);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (Narrow(rows[i][0]) == name) return static_cast<int>(i);
+        }
+        return -1;
+    }
+    std::wstring StatusOf(const std::string& name) {
+        const Rows rows = ReadListView(list);
+        const int row = RowOf(name);
+        return row < 0 ? L"<not listed>" : rows[row][kColStatus];
+    }
+
+    std::optional<Process> program;
+    HWND form = nullptr;
+    HWND list = nullptr;
+    HWND status = nullptr;
+};
+
+TEST_F(MainWindowGui, ListsFollowsRefreshesResizesAndWritesItsSettingsOnClose) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel");
+    const std::wstring pid = std::to_wstring(GetCurrentProcessId());
+    TestService watched(L"VtlGuiWatch_" + pid);
+    ASSERT_TRUE(watched);
+    Launch(L"Vantrel.exe");
+
+    // The frame: columns, legend, count.
+    EXPECT_EQ(ReadListViewColumns(list),
+              (std::vector<std::wstring>{L"Service Name", L"Display Name", L"Status",
+                                         L"Startup Type", L"Logon As"}));
+    std::vector<std::wstring> panels = ReadStatusBar(status);
+    EXPECT_EQ(panels[1], L"Running");
+    EXPECT_EQ(panels[2], L"Manual Stopped");
+    EXPECT_EQ(panels[3], L"Auto Stopped/Disabled");
+    EXPECT_EQ(FindChild(form, L"ToolbarWindow32", 6) != nullptr, true);  // seven toolbars
+
+    // The rows are the service manager's, sorted by name; states may move between
+    // the two readings, so they are compared once two ticks agree.
+    std::map<std::string, vtl::win32::testing::DirectService> direct;
+    Rows rows;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        direct = vtl::win32::testing::ReadServicesDirectly();
+        rows = ReadListView(list);
+        bool same = rows.size() == direct.size();
+        for (const auto& row : rows) {
+            const auto it = direct.find(Narrow(row[0]));
+            same = same && it != direct.end() &&
+                   Narrow(row[kColStatus]) == ServiceStatusText(it->second.state);
+        }
+        if (same) break;
+        Sleep(2500);
+    }
+    ASSERT_EQ(rows.size(), direct.size());
+    EXPECT_EQ(ReadStatusBar(status)[4], L"Total Services : " + std::to_wstring(direct.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string name = Narrow(rows[i][0]);
+        SCOPED_TRACE(name);
+        ASSERT_EQ(direct.count(name), 1u);
+        const auto& d = direct.at(name);
+        EXPECT_EQ(Narrow(rows[i][kColDisplayName]), CutToChars(d.displayName));
+        EXPECT_EQ(Narrow(rows[i][kColStatus]), ServiceStatusText(d.state));
+        EXPECT_EQ(Narrow(rows[i][kColStartupType]), StartTypeText(d.startType));
+        EXPECT_EQ(Narrow(rows[i][kColLogonAs]), CutToChars(d.account));
+        if (i > 0) {
+            EXPECT_LE(
+                CompareStringOrdinal(rows[i - 1][0].c_str(), -1, rows[i][0].c_str(), -1, TRUE),
+                CSTR_EQUAL);
+        }
+    }
+    SaveScreenshot(kArtifacts / "vantrel-main.png");
+
+    // A service started by another program: status and icon follow within a tick.
+    const int watchedRow = RowOf(watched.Name());
+    ASSERT_GE(watchedRow, 0);
+    EXPECT_EQ(StatusOf(watched.Name()), L"Stopped");
+    EXPECT_EQ(RowImage(list, watchedRow), static_cast<int>(StateIconIndex::Inactive) - 1);
+    ASSERT_TRUE(watched.Start());
+    EXPECT_TRUE(WaitFor([&] { return StatusOf(watched.Name()) == L"Running"; }, kTickWait))
+        << Narrow(StatusOf(watched.Name()));
+    EXPECT_EQ(RowImage(list, RowOf(watched.Name())), static_cast<int>(StateIconIndex::Active) - 1);
+
+    // F5: a service installed meanwhile joins the list, in name order, with the count.
+    TestService added(L"VtlGuiAdded_" + pid);
+    ASSERT_TRUE(added);
+    Sleep(300);
+    EXPECT_EQ(RowOf(added.Name()), -1);
+    ASSERT_TRUE(PressKey(form, VK_F5));
+    EXPECT_TRUE(WaitFor([&] { return RowOf(added.Name()) >= 0; }, kTimeout));
+    EXPECT_EQ(ReadStatusBar(status)[4],
+              L"Total Services : " + std::to_wstring(ListViewCount(list)));
+    EXPECT_EQ(StatusOf(added.Name()), L"Stopped");
+
+    // Resizing: the list follows the window (width - 100 twips, height - 1325).
+    ASSERT_TRUE(MoveWindowTo(form, 30, 20, 900, 600));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const RECT lv = WindowRect(list);
+            return std::abs((lv.right - lv.left) - (900 - MulDiv(100, 96, 1440))) <= 1 &&
+                   std::abs((lv.bottom - lv.top) - (600 - MulDiv(1325, 96, 1440))) <= 1;
+        },
+        kTimeout))
+        << "list " << WindowRect(list).right - WindowRect(list).left << " x "
+        << WindowRect(list).bottom - WindowRect(list).top;
+    Sleep(500);
+    SaveScreenshot(kArtifacts / "vantrel-resized.png");
+
+    // Closing writes the window's place and size in twips, and the view.
+    const RECT frame = WindowRect(form);
+    ASSERT_TRUE(CloseTopWindow(form));
+    ASSERT_TRUE(program->WaitForExit(kTimeout));
+    EXPECT_EQ(Setting(L"MainLeft"), std::to_wstring(frame.left * 15));
+    EXPECT_EQ(Setting(L"MainTop"), std::to_wstring(frame.top * 15));
+    EXPECT_EQ(Setting(L"MainWidth"), std::to_wstring((frame.right - frame.left) * 15));
+    EXPECT_EQ(Setting(L"MainHeight"), std::to_wstring((frame.bottom - frame.top) * 15));
+    EXPECT_EQ(Setting(L"ViewMode"), L"3");
+    program.reset();
+}
+
+// Selects a computer in the browse dialog by typing its name.
+void BrowseTo(HWND form, DWORD processId, const std::wstring& name) {
+    const HWND button = FindChildByText(form, L"Button", L"Select &Computer");
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(ClickButton(button));
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            dialog = FindTopWindow(processId, L"#32770");
+            return dialog != nullptr && FindChild(dialog, L"Edit") != nullptr;
+        },
+        kTimeout))
+        << "no browse dialog";
+    ASSERT_TRUE(TypeIntoEdit(FindChild(dialog, L"Edit"), name));
+    ASSERT_TRUE(ClickButton(GetDlgItem(dialog, IDOK)));
+}
+
+TEST_F(MainWindowGui, TheSimulatedNetworkShowsInTheSameWindowAndItsComputersCanBePicked) {
+    Launch(L"VantrelSim.exe");
+    const Rows rows = ReadListView(list);
+    EXPECT_GT(rows.size(), 100u);
+    EXPECT_NE(RowOf("Spooler"), -1);
+    EXPECT_EQ(ReadStatusBar(status)[4], L"Total Services : " + std::to_wstring(rows.size()));
+    const HWND combo = FindChild(form, L"ComboBox");
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(Text(combo), L"WS-ADMIN01");
+    Sleep(500);
+    SaveScreenshot(kArtifacts / "vantrelsim-main.png");
+
+    // The file server, typed into the browse dialog in lower case: a new entry.
+    BrowseTo(form, program->Id(), L"srv-file01");
+    EXPECT_TRUE(WaitFor([&] { return Text(combo) == L"srv-file01"; }, kTimeout));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const std::vector<std::wstring> panels = ReadStatusBar(status);
+            return panels[0] == L"Done" && ListViewCount(list) > 50 &&
+                   panels[4] == L"Total Services : " + std::to_wstring(ListViewCount(list)) &&
+                   ListViewCount(list) != static_cast<int>(rows.size());
+        },
+        kTimeout));
+    EXPECT_EQ(ReadComboBox(combo), (std::vector<std::wstring>{L"WS-ADMIN01", L"srv-file01"}));
+
+    // The server that does not answer: one message with the network hint and 1722.
+    BrowseTo(form, program->Id(), L"\\\\OLD-NT4");
+    HWND box = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (box = FindMessageBox(program->Id())) != nullptr; }, kTimeout));
+    const std::wstring text = MessageBoxText(box);
+    EXPECT_NE(text.find(L"This may be due to network problems. Please verify network "
+                        L"connectivity.  1722"),
+              std::wstring::npos)
+        << Narrow(text);
+    Sleep(500);
+    SaveScreenshot(kArtifacts / "vantrelsim-unreachable.png");
+    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    EXPECT_TRUE(WaitFor([&] { return ListViewCount(list) == 0; }, kTimeout));
+    EXPECT_TRUE(
+        WaitFor([&] { return ReadStatusBar(status)[4] == L"Total Services : 0"; }, kTimeout));
+    EXPECT_EQ(Text(combo), L"OLD-NT4");
+
+    // File > Exit ends it at once.
+    ASSERT_TRUE(ChooseMenuItem(form, L"&File|E&xit"));
+    EXPECT_TRUE(program->WaitForExit(kTimeout));
+    program.reset();
+}
+
+TEST_F(MainWindowGui, HelpWithoutAHelpFileSaysWhereItLooked) {
+    // A copy of the program in a folder of its own, without the help page.
+    const std::filesystem::path folder = kArtifacts / "nohelp";
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path exe = folder / "Vantrel.exe";
+    ASSERT_TRUE(CopyFileW(BesideThisProgram(L"Vantrel.exe").c_str(), exe.wstring().c_str(), FALSE));
+    UseUnmanagedWindows(L"Vantrel.exe");
+    program = Process::Start(L"\"" + exe.wstring() + L"\"");
+    ASSERT_TRUE(program.has_value());
+    form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kTimeout);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(PressKey(form, VK_F1));
+    HWND box = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (box = FindMessageBox(program->Id())) != nullptr; }, kTimeout));
+    EXPECT_EQ(Text(box), L"Vantrel");
+    const std::wstring text = MessageBoxText(box);
+    EXPECT_EQ(text.rfind(L"The help file Vtlhelp.hlp was not found in ", 0), 0u) << Narrow(text);
+    EXPECT_NE(text.find(L"nohelp\\."), std::wstring::npos) << Narrow(text);
+    Sleep(500);
+    SaveScreenshot(kArtifacts / "vantrel-nohelp.png");
+    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    ASSERT_TRUE(CloseTopWindow(form));
+    EXPECT_TRUE(program->WaitForExit(kTimeout));
+    program.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+}  // namespace
+}  // namespace vtl::guitest
