@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/Bars.h"
+#include "ui/Control.h"
+#include "ui/Form.h"
+#include "ui/ImageList.h"
+#include "ui/ListControls.h"
+#include "ui/testing/ScriptedPrompter.h"
+#include "ui/testing/TestHost.h"
+
+namespace vtl::ui {
+namespace {
+
+class ControlsTest : public ::testing::Test {
+  protected:
+    testing::ScriptedPrompter prompts;
+    testing::TestHost host{prompts};
+    Form form{host, "frmTest"};
+};
+
+TEST_F(ControlsTest, ControlsRegisterWithTheirContainersInOrder) {
+    Label lbl{form, "lblA", "&Computer :"};
+    Frame fra{form, "fraLogon", "Logon as"};
+    OptionButton opt1{fra, "optSysAcc", "&System Account"};
+    OptionButton opt2{fra, "optThisAcc", "&This Account"};
+    CommandButton cmd{form, "cmdOK", "OK"};
+    EXPECT_EQ(form.Children(), (std::vector<Control*>{&lbl, &fra, &cmd}));
+    EXPECT_EQ(fra.Children(), (std::vector<Control*>{&opt1, &opt2}));
+    EXPECT_EQ(form.AllControls(), (std::vector<Control*>{&lbl, &fra, &opt1, &opt2, &cmd}));
+    EXPECT_EQ(&opt2.OwnerForm(), &form);
+    EXPECT_EQ(opt1.TabIndex() + 1, opt2.TabIndex());
+    // A control in a disabled or hidden container cannot be reached.
+    fra.SetEnabled(false);
+    EXPECT_FALSE(opt1.Reachable());
+    EXPECT_FALSE(opt1.Click());
+    fra.SetEnabled(true);
+    EXPECT_TRUE(opt1.Click());
+    {
+        Label temp{fra, "lblTemp"};
+        EXPECT_EQ(fra.Children().size(), 3u);
+    }
+    EXPECT_EQ(fra.Children().size(), 2u);
+}
+
+TEST_F(ControlsTest, NegativeSizesAreStoredAsZero) {
+    Label lbl{form, "lbl"};
+    lbl.Move(100, 200, -5, 300);
+    EXPECT_EQ(lbl.Width(), 0);
+    lbl.SetHeight(-1325);
+    EXPECT_EQ(lbl.Height(), 0);
+    EXPECT_EQ(lbl.Left(), 100);
+}
+
+TEST_F(ControlsTest, OptionButtonsOfOneContainerExcludeEachOther) {
+    Frame type{form, "fraType"};
+    OptionButton any{type, "optNewPwr"};
+    OptionButton compliant{type, "optNewSrv"};
+    Frame start{form, "fraStart"};
+    OptionButton automatic{start, "optAuto"};
+    int clicks = 0;
+    compliant.onClick = [&] { ++clicks; };
+    any.SetValue(true);
+    automatic.SetValue(true);
+    EXPECT_TRUE(compliant.Click());
+    EXPECT_TRUE(compliant.Value());
+    EXPECT_FALSE(any.Value());
+    EXPECT_TRUE(automatic.Value());  // another group
+    compliant.SetValue(false);
+    EXPECT_EQ(clicks, 1);  // setters raise no events
+}
+
+TEST_F(ControlsTest, CheckBoxClickCyclesAndSettersAreSilent) {
+    CheckBox chk{form, "ChkInteract", "Interact with desktop"};
+    int clicks = 0;
+    chk.onClick = [&] { ++clicks; };
+    chk.SetValue(CheckValue::Checked);
+    EXPECT_EQ(clicks, 0);
+    chk.Click();
+    EXPECT_EQ(chk.Value(), CheckValue::Unchecked);
+    chk.Click();
+    EXPECT_EQ(chk.Value(), CheckValue::Checked);
+    chk.SetValue(CheckValue::Grayed);
+    chk.Click();
+    EXPECT_EQ(chk.Value(), CheckValue::Unchecked);
+    EXPECT_EQ(clicks, 3);
+    chk.SetVisible(false);
+    EXPECT_FALSE(chk.Click());
+}
+
+TEST_F(ControlsTest, TextBoxTypingHonoursLockAndMaxLength) {
+    TextBox txt{form, "txtSrvName"};
+    int changes = 0;
+    txt.onChange = [&] { ++changes; };
+    txt.SetMaxLength(4);
+    txt.TypeText("Dienst");
+    EXPECT_EQ(txt.Text(), "Dien");
+    txt.TypeText("Dien");  // same text: no Change
+    EXPECT_EQ(changes, 1);
+    txt.TypeText("\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\xC3\xA9");  // five characters, ten bytes
+    EXPECT_EQ(txt.Text(), "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F");
+    txt.SetLocked(true);
+    txt.TypeText("x");
+    EXPECT_EQ(txt.Text(), "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F");
+    txt.SetText("code may");  // code is not limited by the lock
+    EXPECT_EQ(txt.Text(), "code may");
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(ControlsTest, DefaultAndCancelButtonsAreUniquePerForm) {
+    CommandButton ok{form, "cmdOK", "OK"};
+    CommandButton close{form, "cmdClose", "&Cancel"};
+    ok.SetDefault(true);
+    close.SetDefault(true);
+    EXPECT_FALSE(ok.Default());
+    EXPECT_TRUE(close.Default());
+    close.SetCancel(true);
+    ok.SetCancel(true);
+    EXPECT_FALSE(close.Cancel());
+}
+
+TEST_F(ControlsTest, DropDownListSelectsByTextIgnoringCase) {
+    ComboBox cbo{form, "cboSystems", ComboStyle::DropDownList};
+    int clicks = 0;
+    cbo.onClick = [&] { ++clicks; };
+    cbo.AddItem("HOST1");
+    cbo.AddItem("Server");
+    EXPECT_EQ(cbo.ListIndex(), -1);
+    EXPECT_EQ(cbo.Text(), "");
+    EXPECT_TRUE(cbo.SetText("server"));
+    EXPECT_EQ(cbo.ListIndex(), 1);
+    EXPECT_EQ(cbo.Text(), "Server");  // the item's own text
+    EXPECT_FALSE(cbo.SetText("nowhere"));
+    EXPECT_EQ(cbo.Text(), "Server");
+    EXPECT_EQ(clicks, 0);
+    EXPECT_TRUE(cbo.SelectItem(0));
+    EXPECT_EQ(cbo.Text(), "HOST1");
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(cbo.FindItem("host1"), 0);
+    EXPECT_FALSE(cbo.TypeText("free text"));  // a drop-down list takes no typing
+    cbo.AddItem("First", 0);
+    EXPECT_EQ(cbo.ListIndex(), 1);  // the selection moves with its item
+    cbo.RemoveItem(1);
+    EXPECT_EQ(cbo.ListIndex(), -1);
+    EXPECT_EQ(cbo.Text(), "");
+    EXPECT_THROW(cbo.SetListIndex(5), std::out_of_range);
+}
+
+TEST_F(ControlsTest, DropDownComboTakesTypedText) {
+    ComboBox cbo{form, "cboStartupType"};
+    cbo.AddItem("Manual");
+    cbo.AddItem("Automatic");
+    int changes = 0;
+    cbo.onChange = [&] { ++changes; };
+    EXPECT_TRUE(cbo.TypeText("automatic"));
+    EXPECT_EQ(cbo.Text(), "automatic");
+    EXPECT_EQ(cbo.ListIndex(), 1);
+    EXPECT_TRUE(cbo.TypeText("other"));
+    EXPECT_EQ(cbo.ListIndex(), -1);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(ControlsTest, ListBoxSelectionModes) {
+    ListBox lst{form, "lstDepends"};
+    lst.AddItem("a");
+    lst.AddItem("b");
+    lst.AddItem("c");
+    lst.ClickItem(1);
+    lst.ClickItem(2);
+    EXPECT_EQ(lst.SelCount(), 1);
+    EXPECT_EQ(lst.ListIndex(), 2);
+    EXPECT_EQ(lst.Text(), "c");
+    lst.SetMultiSelect(MultiSelect::Extended);
+    lst.ClickItem(0, true);
+    EXPECT_EQ(lst.SelCount(), 2);
+    lst.ClickItem(1);
+    EXPECT_EQ(lst.SelCount(), 1);
+    EXPECT_TRUE(lst.Selected(1));
+    lst.RemoveItem(1);
+    EXPECT_EQ(lst.SelCount(), 0);
+    EXPECT_EQ(lst.ListIndex(), -1);
+    ListBox sorted{form, "lstSorted"};
+    sorted.SetSorted(true);
+    sorted.AddItem("b");
+    sorted.AddItem("A");
+    sorted.AddItem("c");
+    EXPECT_EQ(sorted.List(0), "A");
+    EXPECT_EQ(sorted.List(2), "c");
+}
+
+TEST_F(ControlsTest, ToolbarPassesTheClickedButton) {
+    ImageList iml{form, "imlToolbarIcons"};
+    EXPECT_EQ(iml.Add("Start"), 1);
+    EXPECT_EQ(iml.Add("Stop"), 2);
+    EXPECT_EQ(iml.IndexOf("Stop"), 2);
+    EXPECT_EQ(iml.IndexOf("stop"), 0);
+    EXPECT_EQ(iml.Key(1), "Start");
+    EXPECT_EQ(iml.Key(3), "");
+    Toolbar tb{form, "tbStart"};
+    tb.SetImageList(&iml);
+    tb.AddButton({"Start", "", "Start a service", 1});
+    std::vector<std::string> keys;
+    tb.onButtonClick = [&](const ToolbarButton& b) { keys.push_back(b.key); };
+    EXPECT_TRUE(tb.ClickButton("Start"));
+    tb.SetButtonEnabled(0, false);
+    EXPECT_FALSE(tb.ClickButton("Start"));
+    EXPECT_FALSE(tb.ClickButton("Nope"));
+    EXPECT_EQ(keys, (std::vector<std::string>{"Start"}));
+}
+
+TEST_F(ControlsTest, StatusBarPanelsAndTabStrip) {
+    StatusBar sb{form, "sbStatusBar"};
+    sb.AddPanel({"", "Status", 4000, 4000, PanelAutoSize::Spring});
+    sb.AddPanel({"", "", 1500, 1500, PanelAutoSize::None, 0});
+    sb.SetPanelText(0, "Done");
+    sb.SetPanelImage(1, 1);
+    EXPECT_EQ(sb.PanelText(0), "Done");
+    EXPECT_EQ(sb.Panel(1).image, 1);
+    EXPECT_THROW(sb.SetPanelText(2, "x"), std::out_of_range);
+
+    TabStrip tab{form, "tabProperties"};
+    EXPECT_EQ(tab.SelectedTab(), nullptr);
+    tab.AddTab({"General", "&General", "General properties"});
+    tab.AddTab({"Logon", "&Logon", "Logon properties"});
+    EXPECT_EQ(tab.SelectedIndex(), 0);
+    int clicks = 0;
+    tab.onClick = [&] { ++clicks; };
+    EXPECT_TRUE(tab.SelectTab(1));
+    EXPECT_EQ(tab.SelectedTab()->key, "Logon");
+    EXPECT_TRUE(tab.SelectTab(1));  // already selected: no Click
+    tab.SetSelectedIndex(0);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(CompareListText, IgnoresCaseThenOrdersByCharacter) {
+    EXPECT_EQ(CompareListText("abc", "ABC"), 0);
+    EXPECT_LT(CompareListText("Alpha", "beta"), 0);
+    EXPECT_LT(CompareListText("_x", "a"), 0);
+    EXPECT_LT(CompareListText("9", "A"), 0);
+    EXPECT_LT(CompareListText("ab", "abc"), 0);
+    EXPECT_GT(CompareListText("b", "Abc"), 0);
+    EXPECT_TRUE(EqualsIgnoreCase("Host", "hOST"));
+    EXPECT_FALSE(EqualsIgnoreCase("Host", "Hos"));
+}
+
+}  // namespace
+}  // namespace vtl::ui
+
+#include "ui/LineBreaks.h"
+
+namespace vtl::ui {
+namespace {
+
+TEST(LineBreaks, ConvertBetweenCrAndCrLf) {
+    EXPECT_EQ(ToCrLf("Service Name : a\r\rError Detail : \rx"),
+              "Service Name : a\r\n\r\nError Detail : \r\nx");
+    EXPECT_EQ(ToCrLf("a\r\nb\nc\r"), "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(ToCr("a\r\n\r\nb\nc"), "a\r\rb\rc");
+    EXPECT_EQ(ToCr(ToCrLf("x\r\ry\r")), "x\r\ry\r");
+    EXPECT_EQ(ToCrLf(""), "");
+}
+
+}  // namespace
+}  // namespace vtl::ui

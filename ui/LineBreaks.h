@@ -1,0 +1,15 @@
+#pragma once
+// The program joins lines with CR alone; Win32 edit controls and message boxes want
+// CR LF. These convert at the boundary.
+
+#include <string>
+#include <string_view>
+
+namespace vtl::ui {
+
+// Every CR without an LF after it, and every LF without a CR before it, becomes CR LF.
+[[nodiscard]] std::string ToCrLf(std::string_view text);
+// Every CR LF becomes CR; lone LFs become CR too.
+[[nodiscard]] std::string ToCr(std::string_view text);
+
+}  // namespace vtl::ui

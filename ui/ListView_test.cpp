@@ -1,0 +1,326 @@
+#include "ui/ListView.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ui/Form.h"
+#include "ui/ListControls.h"
+#include "ui/testing/ScriptedPrompter.h"
+#include "ui/testing/TestHost.h"
+
+namespace vtl::ui {
+namespace {
+
+class Recorder : public ChangeObserver {
+  public:
+    void OnChanged(UiObject&, const Change& change) override { changes.push_back(change); }
+    std::vector<Change> changes;
+};
+
+class ListViewTest : public ::testing::Test {
+  protected:
+    testing::ScriptedPrompter prompts;
+    testing::TestHost host{prompts};
+    Form form{host, "frmTest"};
+    ListView lv{form, "lvServices"};
+
+    std::vector<std::string> Column(int column) const {
+        std::vector<std::string> texts;
+        for (ListRowId id : lv.Rows())
+            texts.push_back(lv.Text(id, column));
+        return texts;
+    }
+    void ExpectPositionsConsistent() const {
+        for (int p = 0; p < lv.RowCount(); ++p)
+            ASSERT_EQ(lv.PositionOf(lv.RowAt(p)), p);
+    }
+};
+
+TEST_F(ListViewTest, RowsKeepTheirIdsWhileOthersComeAndGo) {
+    const ListRowId a = lv.AddRow("a");
+    const ListRowId b = lv.AddRow("b");
+    const ListRowId c = lv.AddRow("c");
+    const ListRowId first = lv.AddRow("first", 0, 0);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"first", "a", "b", "c"}));
+    EXPECT_EQ(lv.PositionOf(c), 3);
+
+    lv.RemoveRow(a);
+    EXPECT_FALSE(lv.Contains(a));
+    EXPECT_EQ(lv.PositionOf(a), -1);
+    EXPECT_EQ(lv.PositionOf(b), 1);
+    EXPECT_EQ(lv.RowAt(2), c);
+    EXPECT_EQ(lv.RowAt(3), ListRowId{});
+    EXPECT_THROW((void)lv.Text(a), std::out_of_range);
+
+    // The freed slot gets a new id: the old one never names the new row.
+    const ListRowId d = lv.AddRow("d");
+    EXPECT_NE(d, a);
+    EXPECT_FALSE(lv.Contains(a));
+    EXPECT_EQ(lv.Text(d), "d");
+    EXPECT_EQ(lv.PositionOf(first), 0);
+    ExpectPositionsConsistent();
+}
+
+TEST_F(ListViewTest, CellsIconsAndTags) {
+    const ListRowId r = lv.AddRowCells({"Svc", "Display"}, 2);
+    EXPECT_EQ(lv.Text(r), "Svc");
+    EXPECT_EQ(lv.SubItem(r, 1), "Display");
+    EXPECT_EQ(lv.SubItem(r, 4), "");  // past the last sub-item
+    lv.SetSubItem(r, 4, "LocalSystem");
+    EXPECT_EQ(lv.SubItem(r, 3), "");
+    EXPECT_EQ(lv.SubItem(r, 4), "LocalSystem");
+    EXPECT_EQ(lv.SmallIcon(r), 2);
+    lv.SetSmallIcon(r, 4);
+    EXPECT_EQ(lv.SmallIcon(r), 4);
+    EXPECT_EQ(lv.Tag(r), "");
+    lv.SetTag(r, "1234");
+    EXPECT_EQ(lv.Tag(r), "1234");
+    // A new row in a reused slot starts clean.
+    lv.RemoveRow(r);
+    const ListRowId n = lv.AddRow("New");
+    EXPECT_EQ(lv.Tag(n), "");
+    EXPECT_EQ(lv.SubItem(n, 4), "");
+    EXPECT_FALSE(lv.Selected(n));
+}
+
+TEST_F(ListViewTest, SortedListPlacesNewRowsIgnoringCaseAndStably) {
+    lv.SetSorted(true);
+    lv.AddRow("beta");
+    lv.AddRow("Alpha");
+    const ListRowId g1 = lv.AddRow("gamma");
+    lv.AddRow("_under");
+    lv.AddRow("ALPHA");
+    const ListRowId g2 = lv.AddRow("Gamma");
+    lv.AddRow("9lives");
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"9lives", "_under", "Alpha", "ALPHA", "beta",
+                                                   "gamma", "Gamma"}));
+    EXPECT_LT(lv.PositionOf(g1), lv.PositionOf(g2));
+    ExpectPositionsConsistent();
+}
+
+TEST_F(ListViewTest, SortKeyAndOrderReSortTheRows) {
+    const ListRowId a = lv.AddRowCells({"a", "", "Stopped"}, 0);
+    const ListRowId b = lv.AddRowCells({"b", "", "Running"}, 0);
+    const ListRowId c = lv.AddRowCells({"c", "", "running"}, 0);
+    const ListRowId d = lv.AddRowCells({"d", "", "Paused"}, 0);
+    lv.SetSorted(true);  // by column 0
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"a", "b", "c", "d"}));
+    lv.SetSortKey(2);
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"Paused", "Running", "running", "Stopped"}));
+    // Equal texts keep their order: b before c, and again after a second sort.
+    lv.SetSortKey(2);
+    EXPECT_EQ(lv.PositionOf(b) + 1, lv.PositionOf(c));
+    EXPECT_EQ(lv.PositionOf(d), 0);
+    EXPECT_EQ(lv.PositionOf(a), 3);
+    lv.SetSortOrder(SortOrder::Descending);
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"Stopped", "Running", "running", "Paused"}));
+    // A new row joins in descending order too.
+    lv.AddRowCells({"e", "", "Start Pending"}, 0);
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"Stopped", "Start Pending", "Running", "running",
+                                                   "Paused"}));
+    ExpectPositionsConsistent();
+}
+
+TEST_F(ListViewTest, ChangingTextDoesNotMoveARowUntilTheNextSort) {
+    lv.SetSorted(true);
+    const ListRowId a = lv.AddRow("a");
+    lv.AddRow("b");
+    lv.SetText(a, "z");
+    EXPECT_EQ(lv.PositionOf(a), 0);
+    lv.Sort();
+    EXPECT_EQ(lv.PositionOf(a), 1);
+}
+
+TEST_F(ListViewTest, KeyIndexFollowsInsertsRemovalsAndTextChanges) {
+    for (bool indexed : {false, true}) {
+        SCOPED_TRACE(indexed ? "indexed" : "scan");
+        lv.Clear();
+        lv.SetKeyIndex(indexed);
+        const ListRowId a = lv.AddRow("Alerter");
+        const ListRowId b = lv.AddRow("Browser");
+        EXPECT_EQ(lv.FindRow("Browser"), b);
+        EXPECT_EQ(lv.FindRow("browser"), ListRowId{});  // whole text, case matters
+        EXPECT_EQ(lv.FindRow("Brow"), ListRowId{});
+        lv.SetText(b, "Beeper");
+        EXPECT_EQ(lv.FindRow("Browser"), ListRowId{});
+        EXPECT_EQ(lv.FindRow("Beeper"), b);
+        lv.SetSubItem(b, 1, "Alerter");  // sub-items are not keys
+        EXPECT_EQ(lv.FindRow("Alerter"), a);
+        lv.RemoveRow(a);
+        EXPECT_EQ(lv.FindRow("Alerter"), ListRowId{});
+        const ListRowId dup1 = lv.AddRow("Dup");
+        const ListRowId dup2 = lv.AddRow("Dup");
+        const ListRowId found = lv.FindRow("Dup");
+        EXPECT_TRUE(found == dup1 || found == dup2);
+        lv.RemoveRow(found);
+        EXPECT_EQ(lv.FindRow("Dup"), found == dup1 ? dup2 : dup1);
+    }
+    // Switching the index on later indexes the rows already there.
+    lv.SetKeyIndex(false);
+    const ListRowId late = lv.AddRow("Late");
+    lv.SetKeyIndex(true);
+    EXPECT_EQ(lv.FindRow("Late"), late);
+    lv.Clear();
+    EXPECT_EQ(lv.FindRow("Late"), ListRowId{});
+}
+
+TEST_F(ListViewTest, SingleSelectionKeepsOneRow) {
+    const ListRowId a = lv.AddRow("a");
+    const ListRowId b = lv.AddRow("b");
+    lv.SetSelected(a, true);
+    lv.SetSelected(b, true);
+    EXPECT_FALSE(lv.Selected(a));
+    EXPECT_TRUE(lv.Selected(b));
+    EXPECT_EQ(lv.SelectedCount(), 1);
+    EXPECT_EQ(lv.SelectedItem(), b);
+}
+
+TEST_F(ListViewTest, SelectedItemIsTheFocusedRowWhenSelectedElseTheTopmostSelected) {
+    lv.SetMultiSelect(true);
+    const ListRowId a = lv.AddRow("a");
+    const ListRowId b = lv.AddRow("b");
+    const ListRowId c = lv.AddRow("c");
+    EXPECT_EQ(lv.SelectedItem(), ListRowId{});
+    lv.SetSelected(c, true);
+    lv.SetSelected(b, true);
+    EXPECT_EQ(lv.SelectedCount(), 2);
+    EXPECT_EQ(lv.SelectedItem(), b);  // no focus: topmost selected
+    lv.SetFocusedRow(c);
+    EXPECT_EQ(lv.SelectedItem(), c);
+    lv.SetFocusedRow(a);  // focused but not selected
+    EXPECT_EQ(lv.SelectedItem(), b);
+    EXPECT_EQ(lv.SelectedRows(), (std::vector<ListRowId>{b, c}));
+
+    // Removing rows keeps the count and focus right.
+    lv.RemoveRow(b);
+    EXPECT_EQ(lv.SelectedCount(), 1);
+    lv.RemoveRow(a);
+    EXPECT_EQ(lv.FocusedRow(), ListRowId{});
+    EXPECT_EQ(lv.SelectedItem(), c);
+    lv.ClearSelection();
+    EXPECT_EQ(lv.SelectedCount(), 0);
+    EXPECT_EQ(lv.SelectedItem(), ListRowId{});
+}
+
+TEST_F(ListViewTest, ClicksSelectAsTheWindowsListDoes) {
+    lv.SetMultiSelect(true);
+    std::vector<ListRowId> rows;
+    for (const char* t : {"a", "b", "c", "d", "e"})
+        rows.push_back(lv.AddRow(t));
+    std::vector<ListRowId> clicked;
+    lv.onItemClick = [&](ListRowId r) { clicked.push_back(r); };
+
+    EXPECT_TRUE(lv.ClickRow(rows[1]));
+    EXPECT_TRUE(lv.ClickRow(rows[3], kCtrlMask));
+    EXPECT_EQ(lv.SelectedRows(), (std::vector<ListRowId>{rows[1], rows[3]}));
+    EXPECT_EQ(lv.FocusedRow(), rows[3]);
+    EXPECT_TRUE(lv.ClickRow(rows[1], kCtrlMask));  // toggles off
+    EXPECT_EQ(lv.SelectedRows(), (std::vector<ListRowId>{rows[3]}));
+    EXPECT_EQ(lv.FocusedRow(), rows[1]);            // a Ctrl-click moves the focus too
+    EXPECT_TRUE(lv.ClickRow(rows[4], kShiftMask));  // range from the focused row
+    EXPECT_EQ(lv.SelectedRows(), (std::vector<ListRowId>{rows[1], rows[2], rows[3], rows[4]}));
+    EXPECT_EQ(lv.FocusedRow(), rows[1]);
+    EXPECT_TRUE(lv.ClickRow(rows[0], kShiftMask));
+    EXPECT_EQ(lv.SelectedRows(), (std::vector<ListRowId>{rows[0], rows[1]}));
+    EXPECT_TRUE(lv.ClickRow(rows[2]));  // a plain click selects it alone
+    EXPECT_EQ(lv.SelectedRows(), (std::vector<ListRowId>{rows[2]}));
+    EXPECT_EQ(clicked.size(), 6u);
+    EXPECT_EQ(clicked.back(), rows[2]);
+
+    EXPECT_FALSE(lv.ClickRow(ListRowId{}));
+    lv.SetEnabled(false);
+    EXPECT_FALSE(lv.ClickRow(rows[0]));
+    EXPECT_EQ(clicked.size(), 6u);
+}
+
+TEST_F(ListViewTest, MouseAndColumnEventsReachTheHandlers) {
+    const ListRowId r = lv.AddRow("a");
+    lv.AddColumn("SrvName", "Service Name", 1000);
+    std::vector<std::string> seen;
+    lv.onColumnClick = [&](int c) { seen.push_back("column " + std::to_string(c)); };
+    lv.onMouseDown = [&](const ListMouseEvent& e) {
+        seen.push_back("down " + std::to_string(static_cast<int>(e.button)) +
+                       (e.row == r ? " on row" : " on nothing"));
+    };
+    lv.onMouseUp = [&](const ListMouseEvent& e) {
+        seen.push_back("up " + std::to_string(e.x) + "," + std::to_string(e.y));
+    };
+    lv.onDblClick = [&] { seen.push_back("dblclick"); };
+    EXPECT_TRUE(lv.ClickColumn(0));
+    EXPECT_FALSE(lv.ClickColumn(1));
+    EXPECT_TRUE(lv.MouseDown({MouseButton::Right, 0, 10, 20, r}));
+    EXPECT_TRUE(lv.MouseDown({MouseButton::Left, 0, 10, 900, {}}));
+    EXPECT_TRUE(lv.DblClick());
+    EXPECT_TRUE(lv.MouseUp({MouseButton::Left, 0, 15, 30, r}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"column 0", "down 2 on row", "down 1 on nothing",
+                                              "dblclick", "up 15,30"}));
+    EXPECT_FALSE(lv.Selected(r));  // a press alone selects nothing
+}
+
+TEST_F(ListViewTest, ObserverHearsFineGrainedChanges) {
+    Recorder rec;
+    lv.SetObserver(&rec);
+    lv.SetSorted(true);
+    rec.changes.clear();
+    const ListRowId b = lv.AddRow("b");
+    const ListRowId a = lv.AddRow("a");
+    lv.SetSubItem(a, 2, "Running");
+    lv.SetSubItem(a, 2, "Running");  // no change, no notice
+    lv.SetSmallIcon(b, 3);
+    lv.SetSelected(a, true);
+    lv.SetFocusedRow(a);
+    lv.RemoveRow(b);
+    lv.SetSortKey(1);
+    lv.Clear();
+    lv.ApplyViewSelection(lv.AddRow("c"), true);  // from the view: no echo
+    std::vector<std::pair<ChangeKind, int>> got;
+    for (const Change& c : rec.changes)
+        got.emplace_back(c.kind, c.index);
+    const std::vector<std::pair<ChangeKind, int>> want = {
+        {ChangeKind::RowInserted, 0}, {ChangeKind::RowInserted, 0},   {ChangeKind::RowText, -1},
+        {ChangeKind::RowIcon, -1},    {ChangeKind::RowSelection, -1}, {ChangeKind::RowFocus, -1},
+        {ChangeKind::RowRemoved, 1},  {ChangeKind::RowsSorted, -1},   {ChangeKind::RowsCleared, -1},
+        {ChangeKind::RowInserted, 0},
+    };
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(rec.changes[2].row, a);
+    EXPECT_EQ(rec.changes[2].column, 2);
+    EXPECT_EQ(rec.changes[6].row, b);
+    EXPECT_EQ(lv.SelectedCount(), 1);
+    lv.SetObserver(nullptr);
+}
+
+TEST_F(ListViewTest, ThousandsOfRowsStayOrderedAndFindable) {
+    lv.SetSorted(true);
+    lv.SetKeyIndex(true);
+    std::vector<std::string> names;
+    for (int i = 0; i < 3000; ++i)
+        names.push_back("Svc" + std::to_string(i * 7919 % 3001));
+    std::mt19937 rng(42);
+    std::shuffle(names.begin(), names.end(), rng);
+    for (const std::string& n : names)
+        lv.AddRow(n);
+    ASSERT_EQ(lv.RowCount(), 3000);
+    const std::vector<std::string> texts = Column(0);
+    EXPECT_TRUE(std::is_sorted(texts.begin(), texts.end(), [](const auto& x, const auto& y) {
+        return CompareListText(x, y) < 0;
+    }));
+    // Remove every third row by name, as a refresh pass would, then check the rest.
+    for (std::size_t i = 0; i < names.size(); i += 3)
+        lv.RemoveRow(lv.FindRow(names[i]));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const ListRowId r = lv.FindRow(names[i]);
+        ASSERT_EQ(static_cast<bool>(r), i % 3 != 0) << names[i];
+        if (r) {
+            ASSERT_EQ(lv.Text(lv.RowAt(lv.PositionOf(r))), names[i]);
+        }
+    }
+    ExpectPositionsConsistent();
+}
+
+}  // namespace
+}  // namespace vtl::ui

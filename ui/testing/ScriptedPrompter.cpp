@@ -1,0 +1,195 @@
+#include "ui/testing/ScriptedPrompter.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <utility>
+
+#include "ui/Form.h"
+
+namespace vtl::ui::testing {
+
+namespace {
+struct KindName {
+    QuestionKind kind;
+    std::string_view name;
+};
+constexpr std::array<KindName, 5> kKindNames = {{
+    {QuestionKind::MsgBox, "message box"},
+    {QuestionKind::Computer, "computer browser"},
+    {QuestionKind::Folder, "folder browser"},
+    {QuestionKind::OpenFile, "open-file dialog"},
+    {QuestionKind::Help, "help"},
+}};
+
+bool Offers(MsgButtons buttons, MsgResult answer) {
+    switch (buttons) {
+        case MsgButtons::OK:
+            return answer == MsgResult::OK;
+        case MsgButtons::OKCancel:
+            return answer == MsgResult::OK || answer == MsgResult::Cancel;
+        case MsgButtons::AbortRetryIgnore:
+            return answer == MsgResult::Abort || answer == MsgResult::Retry ||
+                   answer == MsgResult::Ignore;
+        case MsgButtons::YesNoCancel:
+            return answer == MsgResult::Yes || answer == MsgResult::No ||
+                   answer == MsgResult::Cancel;
+        case MsgButtons::YesNo:
+            return answer == MsgResult::Yes || answer == MsgResult::No;
+        case MsgButtons::RetryCancel:
+            return answer == MsgResult::Retry || answer == MsgResult::Cancel;
+    }
+    return false;
+}
+
+// What closing the box without a choice gives.
+MsgResult Dismissal(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::OK:
+            return MsgResult::OK;
+        case MsgButtons::YesNo:
+            return MsgResult::No;
+        case MsgButtons::AbortRetryIgnore:
+            return MsgResult::Abort;
+        default:
+            return MsgResult::Cancel;
+    }
+}
+
+std::string Describe(const Question& q) {
+    std::string d(QuestionKindName(q.kind));
+    d += " \"" + (q.kind == QuestionKind::MsgBox ? q.text : q.title) + "\"";
+    if (q.kind == QuestionKind::MsgBox) {
+        d += " [" + std::string(MsgButtonsName(q.buttons)) + ", " +
+             std::string(MsgIconName(q.icon)) + ", title \"" + q.title + "\"]";
+    }
+    return d;
+}
+}  // namespace
+
+std::string_view QuestionKindName(QuestionKind kind) noexcept {
+    for (const auto& k : kKindNames) {
+        if (k.kind == kind) return k.name;
+    }
+    return "?";
+}
+
+ScriptedPrompter::ScriptedPrompter(std::string appTitle) : appTitle_(std::move(appTitle)) {}
+
+ScriptedPrompter::~ScriptedPrompter() {
+    if (!answers_.empty()) {
+        ADD_FAILURE() << answers_.size()
+                      << " scripted answer(s) never asked for; the next is for a "
+                      << QuestionKindName(answers_.front().kind);
+    }
+}
+
+ScriptedPrompter& ScriptedPrompter::AnswerMsgBox(MsgResult answer) {
+    answers_.push_back(Answer{QuestionKind::MsgBox, answer, std::nullopt, true});
+    return *this;
+}
+ScriptedPrompter& ScriptedPrompter::AnswerComputer(std::optional<std::string> name) {
+    answers_.push_back(Answer{QuestionKind::Computer, MsgResult::OK, std::move(name), true});
+    return *this;
+}
+ScriptedPrompter& ScriptedPrompter::AnswerFolder(std::optional<std::string> path) {
+    answers_.push_back(Answer{QuestionKind::Folder, MsgResult::OK, std::move(path), true});
+    return *this;
+}
+ScriptedPrompter& ScriptedPrompter::AnswerOpenFile(std::optional<std::string> path) {
+    answers_.push_back(Answer{QuestionKind::OpenFile, MsgResult::OK, std::move(path), true});
+    return *this;
+}
+ScriptedPrompter& ScriptedPrompter::AnswerHelp(bool shown) {
+    answers_.push_back(Answer{QuestionKind::Help, MsgResult::OK, std::nullopt, shown});
+    return *this;
+}
+
+std::vector<std::string> ScriptedPrompter::MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const Question& q : questions_) {
+        if (q.kind == QuestionKind::MsgBox) texts.push_back(q.text);
+    }
+    return texts;
+}
+
+std::optional<ScriptedPrompter::Answer> ScriptedPrompter::Take(const Question& question) {
+    questions_.push_back(question);
+    if (answers_.empty()) {
+        if (autoOk_ && question.kind == QuestionKind::MsgBox && question.buttons == MsgButtons::OK)
+            return Answer{QuestionKind::MsgBox, MsgResult::OK, std::nullopt, true};
+        ADD_FAILURE() << "unexpected " << Describe(question);
+        return std::nullopt;
+    }
+    if (answers_.front().kind != question.kind) {
+        ADD_FAILURE() << "expected a " << QuestionKindName(answers_.front().kind) << ", got "
+                      << Describe(question);
+        return std::nullopt;
+    }
+    Answer answer = std::move(answers_.front());
+    answers_.pop_front();
+    return answer;
+}
+
+MsgResult ScriptedPrompter::MsgBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
+                                   std::string_view title) {
+    Question q;
+    q.kind = QuestionKind::MsgBox;
+    q.text = text;
+    q.title = title.empty() ? appTitle_ : std::string(title);
+    q.buttons = buttons;
+    q.icon = icon;
+    const auto answer = Take(q);
+    if (!answer) return Dismissal(buttons);
+    if (!Offers(buttons, answer->result)) {
+        ADD_FAILURE() << "scripted answer " << MsgResultName(answer->result)
+                      << " is not a button of " << Describe(q);
+        return Dismissal(buttons);
+    }
+    return answer->result;
+}
+
+std::optional<std::string> ScriptedPrompter::BrowseForComputer(const Form* owner,
+                                                               std::string_view title) {
+    Question q;
+    q.kind = QuestionKind::Computer;
+    q.title = title;
+    if (owner != nullptr) q.owner = owner->Name();
+    const auto answer = Take(q);
+    return answer ? answer->text : std::nullopt;
+}
+
+std::optional<std::string> ScriptedPrompter::BrowseForFolder(const Form* owner,
+                                                             const FolderRequest& request) {
+    Question q;
+    q.kind = QuestionKind::Folder;
+    q.title = request.title;
+    q.folder = request;
+    if (owner != nullptr) q.owner = owner->Name();
+    const auto answer = Take(q);
+    return answer ? answer->text : std::nullopt;
+}
+
+std::optional<std::string> ScriptedPrompter::OpenFile(const Form* owner,
+                                                      const OpenFileRequest& request) {
+    Question q;
+    q.kind = QuestionKind::OpenFile;
+    q.title = request.title;
+    q.file = request;
+    if (owner != nullptr) q.owner = owner->Name();
+    const auto answer = Take(q);
+    return answer ? answer->text : std::nullopt;
+}
+
+bool ScriptedPrompter::ShowHelp(const Form* owner, std::string_view helpFile,
+                                std::uint32_t command) {
+    Question q;
+    q.kind = QuestionKind::Help;
+    q.helpFile = helpFile;
+    q.helpCommand = command;
+    if (owner != nullptr) q.owner = owner->Name();
+    const auto answer = Take(q);
+    return answer && answer->shown;
+}
+
+}  // namespace vtl::ui::testing

@@ -1,0 +1,70 @@
+#include "ui/win32/Artwork.h"
+
+#include "core/win32/Windows.h"
+// The SDK headers below need Windows.h first.
+#include <commctrl.h>
+
+#include <cwctype>
+#include <string>
+
+#include "core/win32/WinString.h"
+#include "ui/ImageList.h"
+
+namespace vtl::ui::win32 {
+
+namespace {
+using vtl::win32::Widen;
+
+std::wstring ResourceName(std::string_view key) {
+    std::wstring name = L"ART_" + Widen(key);
+    for (wchar_t& c : name)
+        c = static_cast<wchar_t>(std::towupper(c));
+    return name;
+}
+}  // namespace
+
+HICON LoadArtworkIcon(std::string_view key, int width, int height) noexcept {
+    try {
+        if (key.empty()) return nullptr;
+        return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), ResourceName(key).c_str(),
+                                             IMAGE_ICON, width, height, LR_SHARED));
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+HBITMAP LoadArtworkBitmap(std::string_view key) noexcept {
+    try {
+        if (key.empty()) return nullptr;
+        return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), ResourceName(key).c_str(),
+                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+HIMAGELIST CreateArtworkImageList(const ImageList& model, int width, int height) noexcept {
+    const HIMAGELIST list =
+        ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, model.Count(), 4);
+    if (list == nullptr) return nullptr;
+    for (const std::string& key : model.Keys()) {
+        HICON icon = LoadArtworkIcon(key, width, height);
+        if (icon != nullptr) {
+            ImageList_AddIcon(list, icon);
+        } else {
+            // Keep the indices: an empty, fully transparent image.
+            HICON blank = nullptr;
+            const int bytes = ((width + 31) / 32) * 4 * height;
+            std::string andMask(static_cast<std::size_t>(bytes), '\xFF');
+            std::string xorMask(static_cast<std::size_t>(bytes), '\0');
+            blank = CreateIcon(GetModuleHandleW(nullptr), width, height, 1, 1,
+                               reinterpret_cast<const BYTE*>(andMask.data()),
+                               reinterpret_cast<const BYTE*>(xorMask.data()));
+            ImageList_AddIcon(list, blank);
+            if (blank != nullptr) DestroyIcon(blank);
+        }
+    }
+    return list;
+}
+
+}  // namespace vtl::ui::win32

@@ -1,0 +1,100 @@
+#pragma once
+// The top-level window of one loaded form, and the native controls of its models.
+// It observes the form, every control and every menu item, and updates the native
+// controls in place for each change; user input comes back to the models through
+// their user-action members. The list view is a normal (not owner-data) report list
+// whose item order always equals the model's row order; each item's lParam is its
+// row id.
+
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "core/win32/Windows.h"
+// After Windows.h.
+#include <commctrl.h>
+#include "ui/Observer.h"
+#include "ui/win32/Window.h"
+
+namespace vtl::ui {
+class Control;
+class Form;
+class ImageList;
+class MenuItem;
+class CommandButton;
+}  // namespace vtl::ui
+
+namespace vtl::ui::win32 {
+
+class Win32Host;
+class View;
+
+class FormWindow : public Window, private ChangeObserver {
+  public:
+    FormWindow(Win32Host& host, Form& form);
+    ~FormWindow() override;
+
+    [[nodiscard]] Form* Model() const noexcept { return form_; }
+    [[nodiscard]] HACCEL Accelerators() const noexcept { return accel_; }
+    [[nodiscard]] Win32Host& Host() const noexcept { return host_; }
+
+    void SetOwner(HWND owner) noexcept;
+    // Shows the window (placing it the first time) and brings it to the front.
+    void ShowNow();
+    void HideNow();
+    // Detaches from every model and destroys the window; the object may live on
+    // until no message of it is being handled.
+    void Close();
+    // Runs a pop-up menu at the pointer; returns the chosen item or nullptr.
+    MenuItem* TrackPopup(MenuItem& menu);
+
+    // --- For the views ---
+    HIMAGELIST ImagesFor(const ImageList* model);
+    void RegisterHandle(HWND hwnd, View* view);
+    void UnregisterHandle(HWND hwnd);
+    int NextControlId() noexcept { return nextId_++; }
+    HWND ToolTip() const noexcept { return tooltip_; }
+    void RegisterTimer(UINT_PTR id, View* view) { timerViews_[id] = view; }
+    // An image list's images changed: rebuild it and give it to its users.
+    void ImagesChanged(const ImageList* model);
+    [[nodiscard]] bool Live() const noexcept { return form_ != nullptr; }
+    // Routes the messages a container panel receives from its children.
+    LRESULT RouteFromPanel(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+  private:
+    void OnChanged(UiObject& object, const Change& change) override;
+    void CreateViews(const std::vector<Control*>& controls, HWND parent);
+    void ApplyFormChange(const Change& change);
+    void RebuildMenu();
+    void ReportFrame();
+    void LayoutBars();
+    void PlaceFirstTime();
+    CommandButton* FindButton(bool wantDefault) const;
+    LRESULT OnCommand(WPARAM wp, LPARAM lp);
+    LRESULT OnNotify(LPARAM lp, bool& handled);
+    HBRUSH BrushFor(HWND control, HDC dc);
+    void ForgetView(View* view);
+
+    Win32Host& host_;
+    Form* form_;
+    std::vector<std::unique_ptr<View>> views_;
+    std::unordered_map<const UiObject*, View*> byModel_;
+    std::unordered_map<HWND, View*> byHandle_;
+    std::map<const ImageList*, HIMAGELIST> images_;
+    std::map<unsigned, MenuItem*> menuIds_;
+    HMENU menuBar_ = nullptr;
+    HACCEL accel_ = nullptr;
+    HWND tooltip_ = nullptr;
+    std::map<COLORREF, HBRUSH> brushes_;
+    std::unordered_map<UINT_PTR, View*> timerViews_;
+    int nextId_ = 1000;
+    bool placed_ = false;
+    bool reporting_ = false;
+    bool reportAgain_ = false;
+};
+
+}  // namespace vtl::ui::win32

@@ -1,0 +1,453 @@
+// The renderer in this process: models mirrored into real controls, user input
+// (as the controls report it) back into the models. Needs a display.
+
+#include "core/win32/Windows.h"
+// After Windows.h.
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "core/win32/WinString.h"
+#include "ui/Bars.h"
+#include "ui/Form.h"
+#include "ui/ImageList.h"
+#include "ui/ListControls.h"
+#include "ui/ListView.h"
+#include "ui/Menu.h"
+#include "ui/Timer.h"
+#include "ui/win32/Win32Host.h"
+#include "ui/win32/Win32Prompter.h"
+#include "ui/win32/testing/GuiDriver.h"
+
+namespace vtl::ui::win32 {
+namespace {
+
+using vtl::win32::Narrow;
+
+bool HaveDisplay() {
+    const char* d = std::getenv("DISPLAY");
+    return d != nullptr && *d != '\0';
+}
+
+HWND Child(HWND parent, const wchar_t* cls, int n = 0) {
+    struct S {
+        const wchar_t* cls;
+        int n;
+        HWND found;
+    } s{cls, n, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto& s = *reinterpret_cast<S*>(lp);
+            wchar_t name[64] = {};
+            GetClassNameW(h, name, 64);
+            if (_wcsicmp(name, s.cls) == 0 && s.n-- == 0) {
+                s.found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+std::string ItemText(HWND lv, int item, int sub = 0) {
+    std::wstring text(256, L'\0');
+    LVITEMW it{};
+    it.iSubItem = sub;
+    it.pszText = text.data();
+    it.cchTextMax = 256;
+    const auto n = SendMessageW(lv, LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
+                                reinterpret_cast<LPARAM>(&it));
+    text.resize(static_cast<std::size_t>(n));
+    return Narrow(text);
+}
+
+std::string WindowTextOf(HWND h) {
+    std::wstring t(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
+    t.resize(static_cast<std::size_t>(GetWindowTextW(h, t.data(), static_cast<int>(t.size()))));
+    return Narrow(t);
+}
+
+class frmTest : public Form {
+  public:
+    explicit frmTest(UiHost& host) : Form(host, "frmTest") {
+        SetCaption("Renderer test");
+        Move(0, 0, 9000, 6000);
+        iml.Add("Active");
+        iml.Add("Inactive");
+        lv.Move(120, 600, 8000, 3000);
+        lv.SetSmallIcons(&iml);
+        lv.SetMultiSelect(true);
+        lv.AddColumn("a", "Service Name", 2000);
+        lv.AddColumn("b", "Status", 2000);
+        cbo.Move(120, 120, 2400, 315);
+        cbo.AddItem("HOST1");
+        cbo.AddItem("HOST2");
+        txt.Move(2700, 120, 2400, 600);
+        txt.SetMultiLine(true);
+        sb.AddPanel({"", "Status", 3000, 3000, PanelAutoSize::Spring});
+        sb.AddPanel({"", "", 2000, 2000});
+        sb.SetImageList(&iml);
+        mnuView.SetCaption("&View");
+        cbo.onClick = [this] { clicks.push_back("cbo " + cbo.Text()); };
+        txt.onChange = [this] { clicks.push_back("txt"); };
+        lv.onItemClick = [this](ListRowId) { clicks.push_back("item"); };
+        lv.onColumnClick = [this](int c) { clicks.push_back("column " + std::to_string(c)); };
+        mnuRefresh.onClick = [this] { clicks.push_back("refresh"); };
+    }
+    ImageList iml{*this, "iml"};
+    ComboBox cbo{*this, "cbo", ComboStyle::DropDownList};
+    TextBox txt{*this, "txt"};
+    ListView lv{*this, "lv"};
+    StatusBar sb{*this, "sb"};
+    Timer tmr{*this, "tmr", 0, false};
+    MenuItem mnuView{*this, "mnuView", "View"};
+    MenuItem mnuRefresh{mnuView, "mnuRefresh", "&Refresh", Shortcut::F(5)};
+    std::vector<std::string> clicks;
+};
+
+class RendererTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!HaveDisplay()) GTEST_SKIP() << "no display";
+        host = std::make_unique<Win32Host>("Vantrel");
+        form = std::make_unique<frmTest>(*host);
+        form->Show();
+        hwnd = FindWindowW(L"VtlForm", L"Renderer test");
+        ASSERT_NE(hwnd, nullptr);
+        lv = Child(hwnd, WC_LISTVIEWW);
+        ASSERT_NE(lv, nullptr);
+    }
+    void TearDown() override {
+        form.reset();
+        host.reset();
+    }
+    std::unique_ptr<Win32Host> host;
+    std::unique_ptr<frmTest> form;
+    HWND hwnd = nullptr;
+    HWND lv = nullptr;
+};
+
+TEST_F(RendererTest, ListViewFollowsTheModelInPlace) {
+    ListView& m = form->lv;
+    m.SetSorted(true);
+    const ListRowId b = m.AddRowCells({"beta", "Stopped"}, 2);
+    const ListRowId a = m.AddRowCells({"Alpha", "Running"}, 1);
+    m.AddRowCells({"gamma", "Running"}, 1);
+    ASSERT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(ItemText(lv, 0), "Alpha");
+    EXPECT_EQ(ItemText(lv, 1, 1), "Stopped");
+    m.SetSortKey(1);  // Running, Running, Stopped
+    EXPECT_EQ(ItemText(lv, 2), "beta");
+    EXPECT_EQ(ItemText(lv, 0), m.Text(m.RowAt(0)));
+    m.SetSubItem(a, 1, "Starting");
+    EXPECT_EQ(ItemText(lv, m.PositionOf(a), 1), "Starting");
+    m.SetFocusedRow(b);
+    m.RemoveRow(b);
+    EXPECT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(lv, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+    for (int p = 0; p < m.RowCount(); ++p)
+        EXPECT_EQ(ItemText(lv, p), m.Text(m.RowAt(p)));
+
+    // Selection both ways: the model's into the control, the control's into the model.
+    m.SetSelected(a, true);
+    EXPECT_EQ(
+        SendMessageW(lv, LVM_GETITEMSTATE, static_cast<WPARAM>(m.PositionOf(a)), LVIS_SELECTED),
+        static_cast<LRESULT>(LVIS_SELECTED));
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    const ListRowId other = m.RowAt(m.PositionOf(a) == 0 ? 1 : 0);
+    SendMessageW(lv, LVM_SETITEMSTATE, static_cast<WPARAM>(m.PositionOf(other)),
+                 reinterpret_cast<LPARAM>(&state));
+    EXPECT_TRUE(m.Selected(other));
+    EXPECT_EQ(m.FocusedRow(), other);
+    EXPECT_EQ(m.SelectedCount(), 2);
+    EXPECT_EQ(m.SelectedItem(), other);
+
+    m.BeginUpdate();
+    for (int i = 0; i < 200; ++i)
+        m.AddRow("row" + std::to_string(i), 2);
+    m.EndUpdate();
+    EXPECT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 202);
+    m.Clear();
+    EXPECT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(m.SelectedCount(), 0);
+}
+
+TEST_F(RendererTest, ControlsReportUserInputToTheModels) {
+    // A pick in the combo box is the model's user action.
+    const HWND cbo = Child(hwnd, L"ComboBox");
+    ASSERT_NE(cbo, nullptr);
+    SendMessageW(cbo, CB_SETCURSEL, 1, 0);
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(cbo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(cbo));
+    EXPECT_EQ(form->cbo.Text(), "HOST2");
+    form->cbo.SetText("host1");
+    EXPECT_EQ(SendMessageW(cbo, CB_GETCURSEL, 0, 0), 0);
+
+    // Typing into a multi-line box: CR LF comes back as CR.
+    const HWND edit = Child(hwnd, L"Edit");
+    ASSERT_NE(edit, nullptr);
+    // (A multi-line edit reports no change for WM_SETTEXT: type by replacing.)
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"one\r\ntwo"));
+    EXPECT_EQ(form->txt.Text(), "one\rtwo");
+    form->txt.SetText("a\rb");
+    EXPECT_EQ(WindowTextOf(edit), "a\r\nb");
+    EXPECT_EQ(form->clicks, (std::vector<std::string>{"cbo HOST2", "txt"}));
+
+    // Column header clicks.
+    NMLISTVIEW nm{};
+    nm.hdr.hwndFrom = lv;
+    nm.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(lv));
+    nm.hdr.code = LVN_COLUMNCLICK;
+    nm.iItem = -1;
+    nm.iSubItem = 1;
+    SendMessageW(hwnd, WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+    EXPECT_EQ(form->clicks.back(), "column 1");
+
+    // Status panels with their icons; the F5 accelerator runs the menu item.
+    const HWND sb = Child(hwnd, STATUSCLASSNAMEW);
+    form->sb.SetPanelText(1, "Running");
+    form->sb.SetPanelImage(1, 1);
+    std::wstring text(64, L'\0');
+    SendMessageW(sb, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(text.data()));
+    EXPECT_EQ(Narrow(text.c_str()), "Running");
+    EXPECT_NE(SendMessageW(sb, SB_GETICON, 1, 0), 0);
+    PostMessageW(lv, WM_KEYDOWN, VK_F5, 1);
+    host->DoEvents();
+    EXPECT_EQ(form->clicks.back(), "refresh");
+    form->mnuRefresh.SetEnabled(false);
+    form->clicks.clear();
+    PostMessageW(lv, WM_KEYDOWN, VK_F5, 1);
+    host->DoEvents();
+    EXPECT_TRUE(form->clicks.empty());
+}
+
+TEST_F(RendererTest, ListMouseEventsCarryTheRowUnderThePointer) {
+    ListView& m = form->lv;
+    const ListRowId first = m.AddRowCells({"first", "Running"}, 1);
+    m.AddRowCells({"second", "Stopped"}, 2);
+    std::vector<std::string> seen;
+    m.onMouseDown = [&](const ListMouseEvent& e) {
+        seen.push_back(std::string("down ") + (e.button == MouseButton::Left ? "left" : "right") +
+                       (e.row == first ? " first"
+                        : e.row        ? " other"
+                                       : " none"));
+    };
+    m.onMouseUp = [&](const ListMouseEvent& e) {
+        seen.push_back(std::string("up ") + (e.row == first ? "first" : e.row ? "other" : "none"));
+    };
+    m.onDblClick = [&] { seen.push_back("dblclick"); };
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    SendMessageW(lv, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    const LPARAM onFirst = MAKELPARAM(item.left + 30, (item.top + item.bottom) / 2);
+    RECT client{};
+    GetClientRect(lv, &client);
+    const LPARAM below = MAKELPARAM(30, client.bottom - 5);
+    // The list waits in its own loop for the release after a press: it is queued first,
+    // as a real click's would be.
+    PostMessageW(lv, WM_LBUTTONUP, 0, onFirst);
+    SendMessageW(lv, WM_LBUTTONDOWN, MK_LBUTTON, onFirst);
+    host->DoEvents();
+    EXPECT_TRUE(m.Selected(first));  // the list selected it, the model knows
+    PostMessageW(lv, WM_RBUTTONUP, 0, below);
+    SendMessageW(lv, WM_RBUTTONDOWN, MK_RBUTTON, below);
+    host->DoEvents();
+    SendMessageW(lv, WM_LBUTTONDBLCLK, MK_LBUTTON, onFirst);
+    SendMessageW(lv, WM_LBUTTONUP, 0, onFirst);
+    host->DoEvents();
+    // Each press is reported once with its release, whether or not the list's own
+    // loop swallowed the release.
+    EXPECT_EQ(seen, (std::vector<std::string>{"down left first", "up first", "down right none",
+                                              "up none", "dblclick", "up first"}));
+    EXPECT_NE(std::find(form->clicks.begin(), form->clicks.end(), "item"), form->clicks.end());
+}
+
+TEST_F(RendererTest, FrameSizesComeBackInTwips) {
+    form->Move(300, 300, 7200, 4800);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(form->ScaleWidth(), host->XToTwips(client.right));
+    EXPECT_EQ(form->ScaleHeight(), host->YToTwips(client.bottom));
+    RECT outer{};
+    GetWindowRect(hwnd, &outer);
+    EXPECT_EQ(form->Width(), host->XToTwips(outer.right - outer.left));
+    EXPECT_EQ(host->XToPixels(1440), GetDeviceCaps(GetDC(nullptr), LOGPIXELSX));
+}
+
+TEST_F(RendererTest, TimersTickAndModalFormsReturnWhenClosed) {
+    int ticks = 0;
+    form->tmr.onTick = [&] { ++ticks; };
+    form->tmr.SetInterval(30);
+    form->tmr.SetEnabled(true);
+    const ULONGLONG end = GetTickCount64() + 5000;
+    while (ticks < 3 && GetTickCount64() < end) {
+        host->DoEvents();
+        Sleep(5);
+    }
+    EXPECT_GE(ticks, 3);
+    form->tmr.SetEnabled(false);
+
+    // A modal form: the owner is disabled until it goes, then enabled again.
+    Form dialog(*host, "frmDialog");
+    dialog.SetCaption("Modal");
+    Timer closer(dialog, "tmrClose", 50, true);
+    bool ownerDisabled = false;
+    closer.onTick = [&] {
+        ownerDisabled = !IsWindowEnabled(hwnd);
+        dialog.Unload();
+    };
+    dialog.ShowModal(form.get());
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(hwnd));
+    EXPECT_FALSE(dialog.Loaded());
+    EXPECT_EQ(FindWindowW(L"VtlForm", L"Modal"), nullptr);
+}
+
+TEST_F(RendererTest, ComputerBrowserTakesATypedName) {
+    // Under Wine the network shows no computers: the name is typed into the box.
+    std::atomic<bool> answered{false};
+    std::thread user([&] {
+        HWND dialog = nullptr;
+        for (int i = 0; i < 200 && dialog == nullptr; ++i) {
+            Sleep(50);
+            dialog = FindWindowW(L"#32770", nullptr);
+            if (dialog != nullptr && GetWindow(dialog, GW_OWNER) != hwnd) dialog = nullptr;
+        }
+        if (dialog == nullptr) return;
+        HWND edit = nullptr;
+        for (int i = 0; i < 100 && (edit = Child(dialog, L"Edit")) == nullptr; ++i)
+            Sleep(50);
+
+        if (edit != nullptr)
+            SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\\\\FILESRV7"));
+        Sleep(300);
+        vtl::guitest::SaveScreenshot(std::filesystem::path(VTL_ARTIFACT_DIR) /
+                                     "ui-browse-computer.png");
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        answered = true;
+    });
+    const std::optional<std::string> name = host->Prompts().BrowseForComputer(
+        form.get(), "Select a Computer from where you want to load services.");
+    user.join();
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(name, "FILESRV7");
+}
+
+// Before this program's first window: no waiting for a window manager (see
+// UseUnmanagedWindows).
+const bool kUnmanaged = [] {
+    vtl::guitest::UseUnmanagedWindows();
+    return true;
+}();
+
+class frmPicture : public Form {
+  public:
+    explicit frmPicture(UiHost& host) : Form(host, "frmSplash") {
+        SetCaption("Splash test");
+        SetBorderStyle(FormBorderStyle::None);
+        SetStartUpPosition(StartUpPosition::CenterScreen);
+        Move(0, 0, 4950, 2550);  // 330 x 170 pixels at 96 DPI
+        picSplash.SetBorderStyle(BorderStyle::None);
+        picSplash.Move(0, 0, 4950, 2550);
+        picSplash.SetPicture("Splash");
+        tb.Move(0, 0, 600, 400);
+        tb.SetImageList(&iml);
+        iml.Add("Start");
+        tb.AddButton({"Start", "", "Start a service", 1});
+    }
+    ImageList iml{*this, "iml"};
+    PictureBox picSplash{*this, "picSplash"};
+    Toolbar tb{picSplash, "tbStart"};
+};
+
+TEST(RendererPictures, SplashBitmapToolTipsAndHourglass) {
+    if (!HaveDisplay()) GTEST_SKIP() << "no display";
+    Win32Host host("Vantrel");
+    frmPicture splash(host);
+    splash.Show();
+    splash.Refresh();
+    for (int i = 0; i < 10; ++i) {
+        host.DoEvents();
+        Sleep(20);
+    }
+    const HWND hwnd = FindWindowW(L"VtlForm", L"Splash test");
+    ASSERT_NE(hwnd, nullptr);
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.right - r.left, host.XToPixels(4950));
+    vtl::guitest::SaveScreenshot(std::filesystem::path(VTL_ARTIFACT_DIR) / "ui-splash.png", hwnd);
+    // The artwork's colours where the pictures has them: the green line under the
+    // name and the blue background.
+    HDC screen = GetDC(nullptr);
+    const COLORREF line = GetPixel(screen, r.left + 200, r.top + 109);
+    const COLORREF back = GetPixel(screen, r.left + 120, r.top + 160);
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(GetGValue(line), GetRValue(line) + 60) << std::hex << line;
+    EXPECT_GT(GetGValue(line), GetBValue(line) + 60) << std::hex << line;
+    EXPECT_GT(GetBValue(back), GetRValue(back) + 60) << std::hex << back;
+
+    // The toolbar's tool tip comes from the model.
+    const HWND toolbar = Child(hwnd, TOOLBARCLASSNAMEW);
+    ASSERT_NE(toolbar, nullptr);
+    const auto tips = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(tips, nullptr);
+    NMTTDISPINFOW info{};
+    info.hdr.hwndFrom = tips;
+    info.hdr.idFrom = 100;  // the first button's command
+    info.hdr.code = TTN_GETDISPINFOW;
+    SendMessageW(GetParent(toolbar), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    ASSERT_NE(info.lpszText, nullptr);
+    EXPECT_STREQ(info.lpszText, L"Start a service");
+
+    // The hourglass holds over the window while the form asks for it.
+    splash.SetMousePointer(MousePointer::Hourglass);
+    EXPECT_TRUE(SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd),
+                             MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    splash.SetMousePointer(MousePointer::Default);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    splash.Unload();
+}
+
+TEST(Win32HostSettings, AreKeptUnderTheApplicationsKey) {
+    Win32Host host("Vantrel");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel Settings Test");
+    EXPECT_EQ(host.GetSetting("Vantrel Settings Test", "Settings", "MainLeft"), std::nullopt);
+    host.SaveSetting("Vantrel Settings Test", "Settings", "MainLeft", "1215");
+    host.SaveSetting("Vantrel Settings Test", "Settings", "ViewMode", "3");
+    EXPECT_EQ(host.GetSetting("Vantrel Settings Test", "Settings", "MainLeft"), "1215");
+    std::wstring value(16, L'\0');
+    DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Vantrel Settings Test\\Settings",
+                           L"ViewMode", RRF_RT_REG_SZ, nullptr, value.data(), &bytes),
+              ERROR_SUCCESS);
+    EXPECT_EQ(Narrow(value.c_str()), "3");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel Settings Test");
+}
+
+TEST(PlainComputerName, TakesPlainNamesOnly) {
+    EXPECT_EQ(PlainComputerName("HOST"), "HOST");
+    EXPECT_EQ(PlainComputerName("  \\\\host2 "), "host2");
+    EXPECT_EQ(PlainComputerName(std::string("name\0rest", 9)), "name");
+    EXPECT_EQ(PlainComputerName(""), std::nullopt);
+    EXPECT_EQ(PlainComputerName("\\\\"), std::nullopt);
+    EXPECT_EQ(PlainComputerName("host\\share"), std::nullopt);
+    EXPECT_EQ(PlainComputerName("a b"), std::nullopt);
+    EXPECT_EQ(PlainComputerName("C:"), std::nullopt);
+    EXPECT_EQ(PlainComputerName(std::string(256, 'x')), std::nullopt);
+}
+
+}  // namespace
+}  // namespace vtl::ui::win32
