@@ -11,6 +11,7 @@
 #include "main/StartUp.h"
 #include "main/sim/frmSimClock.h"
 #include "main/win32/HelpPrompter.h"
+#include "operations/ServiceOperations.h"
 #include "ui/win32/Win32Host.h"
 #include "ui/win32/Win32Prompter.h"
 
@@ -23,7 +24,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         help.SetInner(std::make_unique<vtl::ui::win32::Win32Prompter>(host), host);
         vtl::frmSimClock clock(host, *network, vtl::SteadyMilliseconds);
         clock.Load();
-        std::unique_ptr<vtl::frmMain> main = vtl::StartUp(host, network->LocalPlatform());
+        vtl::ServiceOperations operations(host);
+        std::unique_ptr<vtl::frmMain> main =
+            vtl::StartUp(host, network->LocalPlatform(), &operations);
         return host.Run(main.get());
     } catch (const std::exception&) {
         return 1;
