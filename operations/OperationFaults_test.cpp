@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -159,6 +160,7 @@ TEST(OperationFaults, EveryCallOfEveryCommandFailingAtEachPosition) {
         }
     }
     EXPECT_GT(runs, 100);
+    std::printf("fault sweep: %d runs\n", runs);
 }
 
 }  // namespace
