@@ -117,6 +117,8 @@ void ServiceOperations::StopCommand(frmMain& main, bool restart) {
             if (focused && list.Contains(focused))
                 main.RefreshGUIForService(list.Text(focused, kColServiceName));
         }
+        main.sbStatusBar.SetPanelText(kPanelProgress, std::string(kProgressDone));
+        main.SetMousePointer(ui::MousePointer::Default);
         if (run.errorFlag) ShowErrorList();
     }
 
