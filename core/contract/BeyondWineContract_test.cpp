@@ -3,8 +3,9 @@
 // delete, Windows' own message texts), a computer that refuses access, and the
 // differences this suite found (the order of the listing, opening a service
 // marked for delete, controls sent to a starting service, the type of
-// ImagePath). Each test names the behaviour it needs; a backend that lacks it
-// skips the test with the reason (ContractBackend.h). The simulation runs them all.
+// ImagePath, display names that are service names). Each test names the
+// behaviour it needs; a backend that lacks it skips the test with the reason
+// (ContractBackend.h). The simulation runs them all.
 
 #include <algorithm>
 #include <functional>
@@ -298,6 +299,28 @@ TEST_P(BeyondWineContract, AServicesImagePathIsAnExpandableString) {
     const auto image = platform().RegQueryValueEx(key, "ImagePath", 4096);
     ASSERT_EQ(image.error, kErrorSuccess);
     EXPECT_EQ(image.type, kRegExpandSz);
+}
+
+TEST_P(BeyondWineContract, ADisplayNameThatIsAnotherServicesNameGives1078) {
+    // Display names and service names share one name space.
+    VTL_REQUIRE_BEHAVIOUR(Behaviour::DisplayNameNotAServiceName);
+    const std::string name = backend().UniqueName("VtlCtNamed");
+    const std::string other = backend().UniqueName("VtlCtTaken");
+    const auto guard = Guard(name);
+    const auto otherGuard = Guard(other);
+    ServiceHandle service = Create(name, "");
+    ASSERT_TRUE(service);
+    ASSERT_TRUE(Create(other, ""));
+    ServiceManagerApi::ConfigChange change;
+    change.displayName = other;
+    EXPECT_EQ(platform().ChangeServiceConfig(service, change), kErrorDuplicateServiceName);
+    EXPECT_EQ(GetServiceConfig(platform(), service).config->displayName,
+              "Vantrel Contract " + name);
+    ServiceManagerApi::CreateArgs args;
+    args.serviceName = backend().UniqueName("VtlCtNeverMade");
+    args.displayName = other;
+    args.binaryPathName = Command("");
+    EXPECT_EQ(platform().CreateService(manager(), args).error, kErrorDuplicateServiceName);
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ enum class Behaviour {
     MarkedServiceRefusesOpen,     // OpenService of a service marked for delete: 1072
     StartPendingRefusesControls,  // a control sent to a service in START_PENDING: 1061
     ImagePathExpandable,          // a service key's ImagePath is REG_EXPAND_SZ
+    DisplayNameNotAServiceName,   // a display name that is another service's name: 1078
 };
 
 // Why Wine 8 lacks a behaviour: its measured line of WINE.md.
@@ -73,6 +74,9 @@ inline constexpr WineLimitationEntry kWineLimitations[] = {
     {Behaviour::ImagePathExpandable,
      "measured by the contract suite: Wine 8 stores a service's ImagePath as REG_SZ, Windows as "
      "REG_EXPAND_SZ"},
+    {Behaviour::DisplayNameNotAServiceName,
+     "measured by the contract suite: Wine 8 accepts a display name that is another service's "
+     "name, where Windows answers 1078"},
 };
 
 [[nodiscard]] constexpr std::string_view WineLimitation(Behaviour behaviour) {

@@ -210,8 +210,17 @@ TEST_P(ServiceManagerContract, EveryFieldOfTheConfigurationRoundTripsThroughCrea
         EXPECT_EQ(platform().QueryServiceConfig(created.handle, sizing.bytesNeeded).error,
                   kErrorSuccess);
 
-        // A second service of the name is refused.
+        // A second service of the name is refused, in any case.
         EXPECT_EQ(platform().CreateService(manager(), args).error, kErrorServiceExists);
+        ServiceManagerApi::CreateArgs upper = args;
+        for (auto& c : upper.serviceName)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        upper.displayName = c.display + " 2";
+        EXPECT_EQ(platform().CreateService(manager(), upper).error, kErrorServiceExists);
+        // Names are found without regard to case.
+        auto [found, foundError] =
+            platform().OpenService(manager(), upper.serviceName, kServiceQueryConfig);
+        EXPECT_TRUE(found) << foundError;
     }
 }
 
@@ -253,10 +262,13 @@ TEST_P(ServiceManagerContract, ChangeServiceConfigChangesExactlyWhatItIsGiven) {
     expected.binaryPathName = path;
     EXPECT_EQ(GetServiceConfig(platform(), service).config, expected);
 
-    // Refusals change nothing: a display name in use, a start type outside the table.
+    // Refusals change nothing: another service's display name, a start type
+    // outside the table, a boot or system start for a program.
     EXPECT_EQ(change([&](auto& r) { r.displayName = "Vantrel Contract " + other; }),
               kErrorDuplicateServiceName);
     EXPECT_EQ(change([](auto& r) { r.startType = 9; }), kErrorInvalidParameter);
+    EXPECT_EQ(change([](auto& r) { r.startType = kServiceBootStart; }), kErrorInvalidParameter);
+    EXPECT_EQ(change([](auto& r) { r.startType = kServiceSystemStart; }), kErrorInvalidParameter);
     EXPECT_EQ(GetServiceConfig(platform(), service).config, expected);
 }
 
@@ -321,9 +333,15 @@ TEST_P(ServiceManagerContract, DeletionIsMarkedUntilTheServiceIsStoppedAndItsHan
         ASSERT_TRUE(WaitFor(service, {kServiceStopped}, status));
         EXPECT_EQ(platform().QueryServiceStatus(second, status), kErrorSuccess);
     }
-    // Stopped and every handle closed: gone.
-    auto [gone, goneError] = platform().OpenService(manager(), name, kServiceQueryStatus);
-    EXPECT_FALSE(gone);
+    // Stopped and every handle closed: gone (once the service's process has
+    // ended, which takes a moment for a real one).
+    ErrorCode goneError = kErrorSuccess;
+    const std::uint64_t end = platform().TickCount() + kWaitMs;
+    for (;;) {
+        goneError = platform().OpenService(manager(), name, kServiceQueryStatus).error;
+        if (goneError == kErrorServiceDoesNotExist || platform().TickCount() >= end) break;
+        platform().Sleep(20);
+    }
     EXPECT_EQ(goneError, kErrorServiceDoesNotExist);
     const auto listed = EnumerateServices(platform(), manager(), kServiceWin32, kServiceStateAll);
     ASSERT_TRUE(listed.ok());

@@ -21,6 +21,7 @@ TEST_P(ServiceStatesContract, StartAndStopPassThroughTheirPendingStates) {
     EXPECT_EQ(status.serviceType, kServiceWin32OwnProcess);
     EXPECT_EQ(status.controlsAccepted, 0u);
     EXPECT_GT(status.waitHint, 0u);
+    EXPECT_GE(status.checkPoint, 1u);
     EXPECT_EQ(platform().StartService(service, {}), kErrorServiceAlreadyRunning);
     // No stop reaches a service while it starts (the code differs: see
     // BeyondWineContract); it goes on starting.
@@ -30,19 +31,29 @@ TEST_P(ServiceStatesContract, StartAndStopPassThroughTheirPendingStates) {
     ASSERT_TRUE(WaitFor(service, {kServiceRunning}, status)) << status.currentState;
     EXPECT_EQ(status.controlsAccepted, kServiceAcceptStop);
     EXPECT_EQ(status.checkPoint, 0u);
+    EXPECT_EQ(status.waitHint, 0u);
     EXPECT_EQ(status.win32ExitCode, 0u);
     EXPECT_EQ(platform().StartService(service, {}), kErrorServiceAlreadyRunning);
+    // Interrogation answers with the current status.
+    ASSERT_EQ(platform().ControlService(service, kServiceControlInterrogate, answer),
+              kErrorSuccess);
+    EXPECT_EQ(answer.currentState, kServiceRunning);
 
     ASSERT_EQ(platform().ControlService(service, kServiceControlStop, answer), kErrorSuccess);
     EXPECT_EQ(answer.currentState, kServiceStopPending);
     EXPECT_EQ(answer.controlsAccepted, 0u);
+    EXPECT_GT(answer.waitHint, 0u);
     EXPECT_EQ(platform().ControlService(service, kServiceControlStop, answer),
               kErrorServiceCannotAcceptCtrl);
     ASSERT_TRUE(WaitFor(service, {kServiceStopped}, status)) << status.currentState;
     EXPECT_EQ(status.win32ExitCode, 0u);
     EXPECT_EQ(status.serviceSpecificExitCode, 0u);
+    EXPECT_EQ(status.controlsAccepted, 0u);
+    EXPECT_EQ(status.checkPoint, 0u);
 
     EXPECT_EQ(platform().ControlService(service, kServiceControlStop, answer),
+              kErrorServiceNotActive);
+    EXPECT_EQ(platform().ControlService(service, kServiceControlInterrogate, answer),
               kErrorServiceNotActive);
     // It starts again.
     ASSERT_EQ(platform().StartService(service, {}), kErrorSuccess);
