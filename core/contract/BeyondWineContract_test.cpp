@@ -1,11 +1,11 @@
 // Windows' rules that Wine 8 does not reproduce: those WINE.md lists
 // (dependencies and dependents, unknown hosts, starts of services marked for
-// delete, Windows' own message texts), a computer that refuses access, and the
-// differences this suite found (the order of the listing, opening a service
-// marked for delete, controls sent to a starting service, the type of
-// ImagePath, display names that are service names). Each test names the
-// behaviour it needs; a backend that lacks it skips the test with the reason
-// (ContractBackend.h). The simulation runs them all.
+// delete, Windows' own message texts, accounts, shares), a computer that
+// refuses access, and the differences this suite found (the order of the
+// listing, opening a service marked for delete, controls sent to a starting
+// service, the type of ImagePath, display names that are service names). Each
+// test names the behaviour it needs; a backend that lacks it skips the test
+// with the reason (ContractBackend.h). The simulation runs them all.
 
 #include <algorithm>
 #include <functional>
@@ -321,6 +321,30 @@ TEST_P(BeyondWineContract, ADisplayNameThatIsAnotherServicesNameGives1078) {
     args.displayName = other;
     args.binaryPathName = Command("");
     EXPECT_EQ(platform().CreateService(manager(), args).error, kErrorDuplicateServiceName);
+}
+
+TEST_P(BeyondWineContract, WellKnownAccountsHaveWindowsSids) {
+    VTL_REQUIRE_BEHAVIOUR(Behaviour::WindowsAccounts);
+    const auto system = platform().LookupAccountName("", "NT AUTHORITY\\SYSTEM");
+    ASSERT_EQ(system.error, kErrorSuccess);
+    EXPECT_EQ(system.sid, (std::vector<std::uint8_t>{1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0}));
+    const auto administrators = platform().LookupAccountName("", "Administrators");
+    ASSERT_EQ(administrators.error, kErrorSuccess);
+    EXPECT_EQ(administrators.sid,
+              (std::vector<std::uint8_t>{1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0}));
+    EXPECT_EQ(administrators.use, 4u);  // SidTypeAlias
+}
+
+TEST_P(BeyondWineContract, TheAdministrativeSharesAreListed) {
+    VTL_REQUIRE_BEHAVIOUR(Behaviour::AdministrativeShares);
+    const auto list = platform().NetShareEnum(UncLocal());
+    ASSERT_EQ(list.error, kErrorSuccess);
+    for (const std::string name : {"C$", "ADMIN$", "IPC$"}) {
+        const auto found = std::find_if(list.shares.begin(), list.shares.end(),
+                                        [&](const auto& share) { return share.netName == name; });
+        ASSERT_NE(found, list.shares.end()) << name;
+        EXPECT_NE(found->type & kStypeSpecial, 0u) << name;
+    }
 }
 
 }  // namespace

@@ -27,6 +27,8 @@ enum class Behaviour {
     MarkedServiceRefusesStart,  // StartService of a service marked for delete: 1072
     ComputerDeniesAccess,       // a whole computer refuses its service manager: 5
     WindowsMessageWording,      // FormatMessage gives Windows' own wording
+    WindowsAccounts,            // well-known accounts resolve to Windows' SIDs
+    AdministrativeShares,       // NetShareEnum lists C$, ADMIN$ and IPC$
     // Found by this suite, not yet in WINE.md:
     EnumerationSortedByName,      // services created since start-up are listed in name order too
     MarkedServiceRefusesOpen,     // OpenService of a service marked for delete: 1072
@@ -62,6 +64,11 @@ inline constexpr WineLimitationEntry kWineLimitations[] = {
     {Behaviour::WindowsMessageWording,
      "WINE.md: \"FormatMessage texts | short Wine wordings (\"Access denied.\\r\\n\"), not "
      "Windows'\""},
+    {Behaviour::WindowsAccounts,
+     "WINE.md: \"LookupAccountName | SYSTEM and the Unix user resolve (fake SIDs); "
+     "Administrator, Guest, LocalSystem, unknown: 1332 | no\""},
+    {Behaviour::AdministrativeShares,
+     "WINE.md: \"NetShareEnum | 50 (not supported) at every level | no\""},
     {Behaviour::EnumerationSortedByName,
      "measured by the contract suite: Wine 8 lists the services it loaded at start-up by name, "
      "then those created since (its device hosts among them) in the order of creation"},

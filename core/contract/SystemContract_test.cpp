@@ -36,6 +36,23 @@ TEST_P(SystemContract, QueryServiceConfig2IsFoundInAdvapi32Only) {
     EXPECT_FALSE(platform().HasProcAddress(kernel, "QueryServiceConfig2A"));
 }
 
+TEST_P(SystemContract, AccountsResolveToSidsAndUnknownOnesGive1332) {
+    for (const std::string& system : {std::string(), backend().LocalMachine()}) {
+        SCOPED_TRACE("system \"" + system + "\"");
+        const auto account = platform().LookupAccountName(system, "SYSTEM");
+        ASSERT_EQ(account.error, kErrorSuccess);
+        // A binary SID: revision 1, then as many sub-authorities as it says.
+        ASSERT_GE(account.sid.size(), 8u);
+        EXPECT_EQ(account.sid[0], 1u);
+        EXPECT_EQ(account.sid.size(), 8u + 4u * account.sid[1]);
+        EXPECT_NE(account.use, 0u);
+
+        const auto unknown = platform().LookupAccountName(system, "VtlNoSuchAccount42");
+        EXPECT_EQ(unknown.error, kErrorNoneMapped);
+        EXPECT_TRUE(unknown.sid.empty());
+    }
+}
+
 // --- The companion library -----------------------------------------------------
 
 class StartThreads {
@@ -132,6 +149,15 @@ TEST_P(StartLibraryContract, FailuresEndTheThreadWithTheServiceManagersCode) {
     EXPECT_EQ(threads.StartAndFinish(backend().UniqueName("VtlCtNoSuch"), UncLocal(), std::nullopt),
               kErrorServiceDoesNotExist);
     EXPECT_EQ(StateOf(service), kServiceStopped);
+}
+
+TEST_P(StartLibraryContract, TheLogonRightIsGrantedToAnAccountOnEitherFormOfTheName) {
+    const auto account = platform().LookupAccountName("", "SYSTEM");
+    ASSERT_EQ(account.error, kErrorSuccess);
+    EXPECT_EQ(platform().fnLogRight(backend().LocalMachine(), account.sid), 0u);
+    EXPECT_EQ(platform().fnLogRight(UncLocal(), account.sid), 0u);
+    // No SID at all is refused.
+    EXPECT_EQ(platform().fnLogRight(backend().LocalMachine(), {}), kErrorInvalidParameter);
 }
 
 }  // namespace
