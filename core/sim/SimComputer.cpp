@@ -36,6 +36,7 @@ ServiceBehaviour ServiceBehaviour::FromTestOptions(const testsvc::TestServiceOpt
     behaviour.hangStop = options.hangStop;
     behaviour.acceptStop = options.acceptStop;
     behaviour.acceptPause = options.acceptPause;
+    behaviour.marker = options.marker;
     return behaviour;
 }
 
@@ -182,11 +183,12 @@ ServiceBehaviour SimComputer::ResolveBehaviour(const SimService& service) const 
     if (IsTestServicePath(path)) {
         if (auto options = testsvc::ParseTestServiceCommandLine(path))
             return ServiceBehaviour::FromTestOptions(*options);
-        // The test service refuses options it does not know.
+        // The test service refuses options it does not know: a start that
+        // begins, then fails with 87.
         ServiceBehaviour refused;
-        refused.startPendingMs = 0;
+        refused.startPendingMs = testsvc::kBadOptionsPendingMs;
         refused.failStart = true;
-        refused.exitCode = kErrorInvalidParameter;
+        refused.exitCode = testsvc::kBadOptionsExitCode;
         return refused;
     }
     return defaultBehaviour_;
@@ -323,7 +325,6 @@ void SimComputer::BeginStart(SimService& service, const std::vector<std::string>
     service.active = ResolveBehaviour(service);
     service.lastStartArguments = arguments;
     ++service.startCount;
-    service.stoppingByItself = false;
     service.pendingSince = network_.Now();
     service.status = ServiceStatus{service.config.serviceType, kServiceStartPending, 0, 0, 0, 1,
                                    service.active.waitHintMs};
@@ -355,14 +356,12 @@ void SimComputer::EnterStopped(SimService& service, std::uint32_t win32ExitCode,
                                std::uint32_t specificCode) {
     service.status = ServiceStatus{
         service.config.serviceType, kServiceStopped, 0, win32ExitCode, specificCode, 0, 0};
-    service.stoppingByItself = false;
     Schedule(service, std::nullopt);
     EraseIfGone(service);
 }
 
 void SimComputer::BeginStop(SimService& service) {
     service.pendingSince = network_.Now();
-    service.stoppingByItself = false;
     service.status.currentState = kServiceStopPending;
     service.status.controlsAccepted = 0;
     service.status.checkPoint = 1;
@@ -389,6 +388,17 @@ void SimComputer::BeginContinue(SimService& service) {
     Schedule(service, network_.Now() + service.active.continuePendingMs);
 }
 
+void SimComputer::WriteMarker(const SimService& service) {
+    // As the test service does: "RUNNING", then the start's arguments, one a
+    // line; nothing when the folder does not exist.
+    const std::string path = NormalizePath(service.active.marker);
+    if (path.empty() || !DirExistsNormalized(ParentOf(path))) return;
+    std::string text = "RUNNING\r\n";
+    for (const auto& argument : service.lastStartArguments)
+        text += argument + "\r\n";
+    files_[path] = std::move(text);
+}
+
 void SimComputer::OnTimer(std::uint64_t serviceId, std::uint64_t generation) {
     SimService* found = FindById(serviceId);
     if (found == nullptr || found->timerGeneration != generation || !found->dueAt) return;
@@ -397,27 +407,22 @@ void SimComputer::OnTimer(std::uint64_t serviceId, std::uint64_t generation) {
     const ServiceBehaviour& behaviour = service.active;
     switch (service.status.currentState) {
         case kServiceStartPending:
-            if (behaviour.noDispatcher)
+            if (behaviour.noDispatcher) {
                 EnterStopped(service, kErrorServiceRequestTimeout, 0);
-            else if (behaviour.failStart)
+            } else if (behaviour.failStart) {
                 EnterStopped(service, behaviour.Win32ExitCode(), behaviour.specific.value_or(0));
-            else
-                EnterRunning(service);
-            break;
-        case kServiceRunning:
-            // Stops by itself.
-            if (behaviour.stopPendingMs > 0) {
-                BeginStop(service);
-                service.stoppingByItself = true;
             } else {
-                EnterStopped(service, behaviour.Win32ExitCode(), behaviour.specific.value_or(0));
+                EnterRunning(service);
+                WriteMarker(service);
             }
             break;
+        case kServiceRunning:
+            // Stops by itself: straight to STOPPED with its exit codes; the
+            // stop pending time belongs to a stop that was asked for.
+            EnterStopped(service, behaviour.Win32ExitCode(), behaviour.specific.value_or(0));
+            break;
         case kServiceStopPending:
-            if (service.stoppingByItself)
-                EnterStopped(service, behaviour.Win32ExitCode(), behaviour.specific.value_or(0));
-            else
-                EnterStopped(service, 0, 0);
+            EnterStopped(service, 0, 0);
             break;
         case kServicePausePending:
             service.status.currentState = kServicePaused;

@@ -174,6 +174,8 @@ class SimComputer {
     void BeginContinue(SimService& service);
     void EnterRunning(SimService& service);
     void EnterStopped(SimService& service, std::uint32_t win32ExitCode, std::uint32_t specificCode);
+    // The test service's --marker file, written when it reaches RUNNING.
+    void WriteMarker(const SimService& service);
     void OnTimer(std::uint64_t serviceId, std::uint64_t generation);
     [[nodiscard]] ServiceStatus CurrentStatus(const SimService& service) const;
 

@@ -20,7 +20,8 @@ struct ServiceBehaviour {
     std::uint32_t pausePendingMs = 0;       // PAUSE_PENDING before PAUSED
     std::uint32_t continuePendingMs = 0;    // CONTINUE_PENDING before RUNNING
     std::uint32_t waitHintMs = 2000;        // reported in every pending state
-    std::optional<std::uint32_t> runMs;     // stops by itself this long after RUNNING
+    std::optional<std::uint32_t> runMs;     // stops by itself this long after RUNNING, straight
+                                            // to STOPPED (stopPendingMs is for asked stops)
     bool failStart = false;                 // START_PENDING, then STOPPED with the exit code
     std::uint32_t exitCode = 0;             // Win32 exit code of a failed start or a stop by itself
     std::optional<std::uint32_t> specific;  // service-specific code; the Win32 code becomes 1066
@@ -31,6 +32,10 @@ struct ServiceBehaviour {
     // The program never connects to the service manager: StartService waits
     // 30 000 ms and fails with 1053.
     bool noDispatcher = false;
+    // A file on the service's computer written when a start reaches RUNNING:
+    // "RUNNING", then the start's arguments, one a line, CR LF (the test
+    // service's --marker). Empty: none.
+    std::string marker;
 
     [[nodiscard]] std::uint32_t Win32ExitCode() const {
         return specific ? kErrorServiceSpecificError : exitCode;
@@ -79,7 +84,6 @@ struct SimService {
     std::optional<std::uint64_t> dueAt;
     std::uint64_t timerGeneration = 0;
     std::uint64_t pendingSince = 0;
-    bool stoppingByItself = false;
 };
 
 }  // namespace vtl::sim

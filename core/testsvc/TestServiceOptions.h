@@ -19,8 +19,21 @@
 // --hang-stop    never leaves STOP_PENDING once asked to stop
 // --no-stop      does not accept the stop control
 // --pause        accepts pause and continue
-// --marker PATH  writes PATH when it reaches RUNNING (the real service only)
-//                ("RUNNING", then each argument of the start, one a line, CR LF)
+// --marker PATH  writes PATH when it reaches RUNNING ("RUNNING", then each
+//                argument of the start, one a line, CR LF); nothing when the
+//                folder does not exist. The simulation writes it into the
+//                service's computer's files.
+//
+// --stop-ms applies to a stop that was asked for; a service that stops by
+// itself (--run-ms) reports STOPPED at once, with its exit codes.
+//
+// An option it does not know, or a malformed one: the start is accepted
+// (StartService succeeds), the service stays START_PENDING for
+// kBadOptionsPendingMs, then reports STOPPED with the Win32 exit code 87.
+//
+// Under Wine keep --start-ms at 100 or more with --fail-start: Wine's
+// StartService answers 1053 when it finds the service already stopped at its
+// first status report, where Windows reports success.
 
 #include <cstdint>
 #include <optional>
@@ -31,6 +44,9 @@
 namespace vtl::testsvc {
 
 inline constexpr std::string_view kTestServiceExe = "VtlTestSvc.exe";
+// How the test service refuses options it does not know.
+inline constexpr std::uint32_t kBadOptionsPendingMs = 250;
+inline constexpr std::uint32_t kBadOptionsExitCode = 87;  // ERROR_INVALID_PARAMETER
 
 struct TestServiceOptions {
     std::uint32_t startMs = 0;

@@ -467,7 +467,9 @@ TEST_F(Win32Services, FailingStartReportsTheServiceSpecificCode) {
 TEST_F(Win32Services, FailingStartReportsItsWin32Code) {
     const std::string name = UniqueName("VtlW32Fail");
     const auto guard = Guard(name);
-    ServiceHandle service = Create(name, "--fail-start --exit-code 1064");
+    // Pending a moment first: Wine's StartService answers 1053 when it finds
+    // the service already stopped (TestServiceOptions.h).
+    ServiceHandle service = Create(name, "--start-ms 100 --fail-start --exit-code 1064");
     ASSERT_TRUE(service);
     ServiceStatus status;
     ASSERT_NO_FATAL_FAILURE(StartAndWait(platform_, service, {kServiceStopped}, status));

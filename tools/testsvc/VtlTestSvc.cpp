@@ -205,7 +205,10 @@ void TestService::WriteMarker() const {
 
 void TestService::Serve() {
     if (!options_) {
-        Report(SERVICE_STOPPED, 0, ERROR_INVALID_PARAMETER);
+        // Options it does not know: a start that begins and fails (see
+        // TestServiceOptions.h), as the simulation shows it too.
+        StayPending(SERVICE_START_PENDING, vtl::testsvc::kBadOptionsPendingMs);
+        Report(SERVICE_STOPPED, 0, vtl::testsvc::kBadOptionsExitCode);
         return;
     }
     const TestServiceOptions& options = *options_;

@@ -1,0 +1,352 @@
+// The service manager as every backend must offer it: opening, access masks,
+// enumeration, configuration, descriptions, deletion.
+
+#include <algorithm>
+#include <set>
+
+#include "core/ServiceCalls.h"
+#include "core/contract/ContractTest.h"
+
+namespace vtl::contract {
+namespace {
+
+// Bytes of a UTF-16 copy of a UTF-8 text with its terminator.
+std::uint32_t Utf16Bytes(std::string_view utf8) {
+    std::uint32_t units = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        units += length == 4 ? 2 : 1;
+        i += length;
+    }
+    return (units + 1) * 2;
+}
+
+const EnumServiceStatus* FindEntry(const std::vector<EnumServiceStatus>& entries,
+                                   const std::string& name) {
+    const auto found = std::find_if(entries.begin(), entries.end(),
+                                    [&](const auto& entry) { return entry.serviceName == name; });
+    return found == entries.end() ? nullptr : &*found;
+}
+
+TEST_P(ServiceManagerContract, TheManagerOpensByTheOwnNameInEveryFormAndUnknownServicesGive1060) {
+    for (const std::string& machine : {UncLocal(), backend().LocalMachine(), std::string()}) {
+        SCOPED_TRACE("machine \"" + machine + "\"");
+        auto [handle, error] = platform().OpenSCManager(machine, kScManagerConnect);
+        EXPECT_EQ(error, kErrorSuccess);
+        EXPECT_TRUE(handle);
+        auto [service, serviceError] =
+            platform().OpenService(handle, "VtlNoSuchService", kServiceQueryStatus);
+        EXPECT_FALSE(service);
+        EXPECT_EQ(serviceError, kErrorServiceDoesNotExist);
+    }
+}
+
+TEST_P(ServiceManagerContract, EveryCallNeedsTheRightItsHandleWasOpenedWith) {
+    const std::string name = backend().UniqueName("VtlCtAccess");
+    const auto guard = Guard(name);
+    ASSERT_TRUE(Create(name, "--pause"));
+
+    auto [connectOnly, connectError] = platform().OpenSCManager("", kScManagerConnect);
+    ASSERT_TRUE(connectOnly) << connectError;
+    EXPECT_EQ(platform().EnumServicesStatus(connectOnly, kServiceWin32, kServiceStateAll, 0).error,
+              kErrorAccessDenied);
+    ServiceManagerApi::CreateArgs args;
+    args.serviceName = backend().UniqueName("VtlCtNeverMade");
+    args.displayName = args.serviceName;
+    args.binaryPathName = Command("");
+    EXPECT_EQ(platform().CreateService(connectOnly, args).error, kErrorAccessDenied);
+    // GENERIC_READ includes the right to enumerate.
+    auto [reader, readerError] = platform().OpenSCManager("", kGenericRead | kScManagerConnect);
+    ASSERT_TRUE(reader) << readerError;
+    EXPECT_EQ(platform().EnumServicesStatus(reader, kServiceWin32, kServiceStateAll, 0).error,
+              kErrorMoreData);
+
+    // A handle that may only query the configuration.
+    auto [configOnly, configError] = platform().OpenService(connectOnly, name, kServiceQueryConfig);
+    ASSERT_TRUE(configOnly) << configError;
+    ServiceStatus status;
+    EXPECT_EQ(platform().QueryServiceStatus(configOnly, status), kErrorAccessDenied);
+    EXPECT_TRUE(GetServiceConfig(platform(), configOnly).ok());
+
+    // A handle that may only query the status.
+    auto [statusOnly, statusError] = platform().OpenService(connectOnly, name, kServiceQueryStatus);
+    ASSERT_TRUE(statusOnly) << statusError;
+    EXPECT_EQ(platform().QueryServiceStatus(statusOnly, status), kErrorSuccess);
+    EXPECT_EQ(status.currentState, kServiceStopped);
+    EXPECT_EQ(platform().QueryServiceConfig(statusOnly, 0).error, kErrorAccessDenied);
+    EXPECT_EQ(platform().QueryServiceDescription(statusOnly, 0).error, kErrorAccessDenied);
+    EXPECT_EQ(platform().StartService(statusOnly, {}), kErrorAccessDenied);
+    EXPECT_EQ(platform().ControlService(statusOnly, kServiceControlStop, status),
+              kErrorAccessDenied);
+    EXPECT_EQ(platform().ControlService(statusOnly, kServiceControlPause, status),
+              kErrorAccessDenied);
+    EXPECT_EQ(platform().ChangeServiceConfig(statusOnly, {}), kErrorAccessDenied);
+    EXPECT_EQ(platform().ChangeServiceDescription(statusOnly, "x"), kErrorAccessDenied);
+    EXPECT_EQ(platform().DeleteService(statusOnly), kErrorAccessDenied);
+    // Nothing of that happened.
+    EXPECT_EQ(StateOf(statusOnly), kServiceStopped);
+    auto [check, checkError] = platform().OpenService(manager(), name, kServiceQueryStatus);
+    EXPECT_TRUE(check) << checkError;
+}
+
+TEST_P(ServiceManagerContract, EnumerationAsksForRoomThenListsEveryService) {
+    const std::vector<std::string> names = {backend().UniqueName("VTLCTENUMc"),
+                                            backend().UniqueName("vtlctenuma"),
+                                            backend().UniqueName("VtlCtEnumB")};
+    std::vector<std::unique_ptr<vtl::testing::ServiceGuard>> guards;
+    std::vector<ServiceHandle> services;
+    for (const auto& name : names) {
+        guards.push_back(Guard(name));
+        services.push_back(Create(name, ""));
+        ASSERT_TRUE(services.back());
+    }
+    ServiceStatus status;
+    ASSERT_EQ(platform().StartService(services[2], {}), kErrorSuccess);
+    ASSERT_TRUE(WaitFor(services[2], {kServiceRunning}, status));
+
+    // x64 layout of ENUM_SERVICE_STATUSW on both backends.
+    EXPECT_EQ(platform().EnumRecordSize(), 48u);
+    const auto first = platform().EnumServicesStatus(manager(), kServiceWin32, kServiceStateAll, 0);
+    EXPECT_EQ(first.error, kErrorMoreData);
+    EXPECT_TRUE(first.entries.empty());
+
+    const auto read = EnumerateServices(platform(), manager(), kServiceWin32, kServiceStateAll);
+    ASSERT_TRUE(read.ok()) << read.firstError << " " << read.error;
+    std::uint32_t bytes = 0;
+    std::set<std::string> seen;
+    for (const auto& entry : read.entries) {
+        bytes += 48 + Utf16Bytes(entry.serviceName) + Utf16Bytes(entry.displayName);
+        EXPECT_TRUE(seen.insert(entry.serviceName).second) << entry.serviceName;
+        EXPECT_NE(entry.status.serviceType & kServiceWin32, 0u) << entry.serviceName;
+    }
+    // The sizing call asked for at least the room the entries take.
+    EXPECT_GE(first.bytesNeeded, bytes);
+
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        const auto* entry = FindEntry(read.entries, names[i]);
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->displayName, "Vantrel Contract " + names[i]);
+        EXPECT_EQ(entry->status.serviceType, kServiceWin32OwnProcess);
+        EXPECT_EQ(entry->status.currentState, i == 2 ? kServiceRunning : kServiceStopped);
+    }
+
+    // Active and inactive services apart.
+    const auto active = EnumerateServices(platform(), manager(), kServiceWin32, kServiceActive);
+    ASSERT_TRUE(active.ok());
+    EXPECT_NE(FindEntry(active.entries, names[2]), nullptr);
+    EXPECT_EQ(FindEntry(active.entries, names[0]), nullptr);
+    const auto inactive = EnumerateServices(platform(), manager(), kServiceWin32, kServiceInactive);
+    ASSERT_TRUE(inactive.ok());
+    EXPECT_EQ(FindEntry(inactive.entries, names[2]), nullptr);
+    EXPECT_NE(FindEntry(inactive.entries, names[0]), nullptr);
+}
+
+TEST_P(ServiceManagerContract, EveryFieldOfTheConfigurationRoundTripsThroughCreateService) {
+    struct Case {
+        std::string stem;
+        std::uint32_t serviceType;
+        std::uint32_t startType;
+        std::uint32_t errorControl;
+        std::optional<std::string> group;
+        bool wantTag;
+        std::optional<std::string> account;
+        std::string display;
+        std::string options;
+    };
+    const std::vector<Case> cases = {
+        {"VtlCtCfgManual", kServiceWin32OwnProcess, kServiceDemandStart, kServiceErrorNormal,
+         std::nullopt, false, std::nullopt,
+         "Vantrel Contract \xCE\xA9mega \xE2\x80\x93 \xC3\x9Cnic\xC3\xB6"
+         "de \xE6\x9D\xB1\xE4\xBA\xAC",
+         "--start-ms 10 --marker \"C:\\Some Folder\\m.txt\""},
+        {"VtlCtCfgAuto", kServiceWin32OwnProcess | kServiceInteractiveProcess, kServiceAutoStart,
+         kServiceErrorIgnore, std::string("VtlContractGroup"), true, std::string("LocalSystem"),
+         "Vantrel Contract \"Quoted\" Auto", ""},
+        {"VtlCtCfgOff", kServiceWin32OwnProcess, kServiceDisabled, kServiceErrorNormal,
+         std::string(""), false, std::nullopt, "Vantrel Contract Disabled", "--pause --stop-ms 5"},
+    };
+    for (const auto& c : cases) {
+        const std::string name = backend().UniqueName(c.stem);
+        SCOPED_TRACE(name);
+        const auto guard = Guard(name);
+        ServiceManagerApi::CreateArgs args;
+        args.serviceName = name;
+        args.displayName = c.display;
+        args.serviceType = c.serviceType;
+        args.startType = c.startType;
+        args.errorControl = c.errorControl;
+        args.binaryPathName = Command(c.options);
+        args.loadOrderGroup = c.group;
+        args.wantTagId = c.wantTag;
+        args.serviceStartName = c.account;
+        auto created = platform().CreateService(manager(), args);
+        ASSERT_EQ(created.error, kErrorSuccess);
+        ASSERT_TRUE(created.handle);
+
+        const auto read = GetServiceConfig(platform(), created.handle);
+        EXPECT_EQ(read.sizingError, kErrorInsufficientBuffer);
+        ASSERT_TRUE(read.ok()) << read.error;
+        const ServiceConfig& config = *read.config;
+        EXPECT_EQ(config.serviceType, c.serviceType);
+        EXPECT_EQ(config.startType, c.startType);
+        EXPECT_EQ(config.errorControl, c.errorControl);
+        EXPECT_EQ(config.binaryPathName, args.binaryPathName);
+        EXPECT_EQ(config.loadOrderGroup, c.group.value_or(""));
+        EXPECT_EQ(config.tagId, created.tagId);
+        if (!c.wantTag) {
+            EXPECT_EQ(config.tagId, 0u);
+        }
+        EXPECT_TRUE(config.dependencies.empty());
+        EXPECT_EQ(config.serviceStartName, "LocalSystem");
+        EXPECT_EQ(config.displayName, c.display);
+
+        // The room the sizing call asks for is exactly enough.
+        const auto sizing = platform().QueryServiceConfig(created.handle, 0);
+        ASSERT_EQ(sizing.error, kErrorInsufficientBuffer);
+        EXPECT_EQ(platform().QueryServiceConfig(created.handle, sizing.bytesNeeded - 1).error,
+                  kErrorInsufficientBuffer);
+        EXPECT_EQ(platform().QueryServiceConfig(created.handle, sizing.bytesNeeded).error,
+                  kErrorSuccess);
+
+        // A second service of the name is refused, in any case.
+        EXPECT_EQ(platform().CreateService(manager(), args).error, kErrorServiceExists);
+        ServiceManagerApi::CreateArgs upper = args;
+        for (auto& c : upper.serviceName)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        upper.displayName = c.display + " 2";
+        EXPECT_EQ(platform().CreateService(manager(), upper).error, kErrorServiceExists);
+        // Names are found without regard to case.
+        auto [found, foundError] =
+            platform().OpenService(manager(), upper.serviceName, kServiceQueryConfig);
+        EXPECT_TRUE(found) << foundError;
+    }
+}
+
+TEST_P(ServiceManagerContract, ChangeServiceConfigChangesExactlyWhatItIsGiven) {
+    const std::string name = backend().UniqueName("VtlCtChange");
+    const std::string other = backend().UniqueName("VtlCtOther");
+    const auto guard = Guard(name);
+    const auto otherGuard = Guard(other);
+    ServiceHandle service = Create(name, "--start-ms 10");
+    ASSERT_TRUE(service);
+    ASSERT_TRUE(Create(other, ""));
+    const auto before = GetServiceConfig(platform(), service);
+    ASSERT_TRUE(before.ok());
+    ServiceConfig expected = *before.config;
+
+    // Every no-change value: nothing changes.
+    ASSERT_EQ(platform().ChangeServiceConfig(service, {}), kErrorSuccess);
+    EXPECT_EQ(GetServiceConfig(platform(), service).config, expected);
+
+    auto change = [&](auto edit) {
+        ServiceManagerApi::ConfigChange request;
+        edit(request);
+        return platform().ChangeServiceConfig(service, request);
+    };
+    ASSERT_EQ(change([](auto& r) { r.displayName = "Vantrel Contract Ren\xC3\xA4med"; }),
+              kErrorSuccess);
+    expected.displayName = "Vantrel Contract Ren\xC3\xA4med";
+    EXPECT_EQ(GetServiceConfig(platform(), service).config, expected);
+
+    ASSERT_EQ(change([](auto& r) { r.startType = kServiceAutoStart; }), kErrorSuccess);
+    expected.startType = kServiceAutoStart;
+    EXPECT_EQ(GetServiceConfig(platform(), service).config, expected);
+    ASSERT_EQ(change([](auto& r) { r.startType = kServiceDisabled; }), kErrorSuccess);
+    expected.startType = kServiceDisabled;
+    EXPECT_EQ(GetServiceConfig(platform(), service).config, expected);
+
+    const std::string path = Command("--start-ms 20 --stop-ms 20");
+    ASSERT_EQ(change([&](auto& r) { r.binaryPathName = path; }), kErrorSuccess);
+    expected.binaryPathName = path;
+    EXPECT_EQ(GetServiceConfig(platform(), service).config, expected);
+
+    // Refusals change nothing: another service's display name, a start type
+    // outside the table, a boot or system start for a program.
+    EXPECT_EQ(change([&](auto& r) { r.displayName = "Vantrel Contract " + other; }),
+              kErrorDuplicateServiceName);
+    EXPECT_EQ(change([](auto& r) { r.startType = 9; }), kErrorInvalidParameter);
+    EXPECT_EQ(change([](auto& r) { r.startType = kServiceBootStart; }), kErrorInvalidParameter);
+    EXPECT_EQ(change([](auto& r) { r.startType = kServiceSystemStart; }), kErrorInvalidParameter);
+    EXPECT_EQ(GetServiceConfig(platform(), service).config, expected);
+}
+
+TEST_P(ServiceManagerContract, DescriptionsAreSetReadAndDeleted) {
+    const std::string name = backend().UniqueName("VtlCtDescribe");
+    const auto guard = Guard(name);
+    ServiceHandle service = Create(name, "");
+    ASSERT_TRUE(service);
+
+    const auto none = platform().QueryServiceDescription(service, 1024);
+    EXPECT_EQ(none.error, kErrorSuccess);
+    EXPECT_EQ(none.description, "");
+
+    const std::string text =
+        "Beschreibung \xE2\x80\x93 \xD0\xBE\xD0\xBF\xD0\xB8\xD1\x81 \xE2\x9C\x93 \"quoted\"";
+    ASSERT_EQ(platform().ChangeServiceDescription(service, text), kErrorSuccess);
+    const auto sizing = platform().QueryServiceDescription(service, 0);
+    ASSERT_EQ(sizing.error, kErrorInsufficientBuffer);
+    EXPECT_GE(sizing.bytesNeeded, Utf16Bytes(text));
+    EXPECT_EQ(platform().QueryServiceDescription(service, sizing.bytesNeeded - 1).error,
+              kErrorInsufficientBuffer);
+    const auto read = platform().QueryServiceDescription(service, sizing.bytesNeeded);
+    EXPECT_EQ(read.error, kErrorSuccess);
+    EXPECT_EQ(read.description, text);
+
+    ASSERT_EQ(platform().ChangeServiceDescription(service, ""), kErrorSuccess);
+    EXPECT_EQ(platform().QueryServiceDescription(service, 1024).description, "");
+    // The configuration is not touched by descriptions.
+    EXPECT_TRUE(GetServiceConfig(platform(), service).ok());
+}
+
+TEST_P(ServiceManagerContract, DeletionIsMarkedUntilTheServiceIsStoppedAndItsHandlesClosed) {
+    const std::string name = backend().UniqueName("VtlCtDelete");
+    const auto guard = Guard(name);
+    {
+        ServiceHandle service = Create(name, "");
+        ASSERT_TRUE(service);
+        ServiceStatus status;
+        ASSERT_EQ(platform().StartService(service, {}), kErrorSuccess);
+        ASSERT_TRUE(WaitFor(service, {kServiceRunning}, status));
+        auto [second, secondError] = platform().OpenService(manager(), name, kServiceQueryStatus);
+        ASSERT_TRUE(second) << secondError;
+
+        EXPECT_EQ(platform().DeleteService(service), kErrorSuccess);
+        EXPECT_EQ(platform().DeleteService(service), kErrorServiceMarkedForDelete);
+        // Open handles still work; the service is still listed.
+        EXPECT_EQ(platform().QueryServiceStatus(second, status), kErrorSuccess);
+        EXPECT_EQ(status.currentState, kServiceRunning);
+        const auto listed =
+            EnumerateServices(platform(), manager(), kServiceWin32, kServiceStateAll);
+        ASSERT_TRUE(listed.ok());
+        EXPECT_NE(FindEntry(listed.entries, name), nullptr);
+        // Nor can a service of that name be made again yet.
+        ServiceManagerApi::CreateArgs args;
+        args.serviceName = name;
+        args.displayName = name + " again";
+        args.binaryPathName = Command("");
+        EXPECT_EQ(platform().CreateService(manager(), args).error, kErrorServiceMarkedForDelete);
+
+        // Stopped, it stays while a handle is open.
+        ASSERT_EQ(platform().ControlService(service, kServiceControlStop, status), kErrorSuccess);
+        ASSERT_TRUE(WaitFor(service, {kServiceStopped}, status));
+        EXPECT_EQ(platform().QueryServiceStatus(second, status), kErrorSuccess);
+    }
+    // Stopped and every handle closed: gone (once the service's process has
+    // ended, which takes a moment for a real one).
+    ErrorCode goneError = kErrorSuccess;
+    const std::uint64_t end = platform().TickCount() + kWaitMs;
+    for (;;) {
+        goneError = platform().OpenService(manager(), name, kServiceQueryStatus).error;
+        if (goneError == kErrorServiceDoesNotExist || platform().TickCount() >= end) break;
+        platform().Sleep(20);
+    }
+    EXPECT_EQ(goneError, kErrorServiceDoesNotExist);
+    const auto listed = EnumerateServices(platform(), manager(), kServiceWin32, kServiceStateAll);
+    ASSERT_TRUE(listed.ok());
+    EXPECT_EQ(FindEntry(listed.entries, name), nullptr);
+}
+
+}  // namespace
+}  // namespace vtl::contract

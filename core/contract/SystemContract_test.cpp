@@ -1,0 +1,164 @@
+// The system calls and the companion library's start threads as every backend
+// must offer them.
+
+#include "core/ServiceCalls.h"
+#include "core/ServiceRow.h"
+#include "core/contract/ContractTest.h"
+
+namespace vtl::contract {
+namespace {
+
+TEST_P(SystemContract, TheComputerNameIsTheLocalMachine) {
+    const auto computer = platform().GetComputerName();
+    ASSERT_EQ(computer.error, kErrorSuccess);
+    EXPECT_FALSE(computer.name.empty());
+    EXPECT_EQ(computer.name, backend().LocalMachine());
+    EXPECT_EQ(computer.name.find('\\'), std::string::npos);
+}
+
+TEST_P(SystemContract, ErrorTextsEndInALineBreakAndUnknownCodesHaveNone) {
+    ASSERT_NO_FATAL_FAILURE(vtl::testing::CheckErrorTexts(platform()));
+    for (const ErrorCode code : {kErrorServiceDisabled, kErrorServiceSpecificError,
+                                 kErrorServiceCannotAcceptCtrl, kErrorInvalidServiceControl}) {
+        SCOPED_TRACE("code " + std::to_string(code));
+        const std::string text = platform().FormatMessage(code);
+        ASSERT_GT(text.size(), 2u);
+        EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    }
+    EXPECT_EQ(platform().FormatMessage(0x2000ABCDu), "");
+}
+
+TEST_P(SystemContract, QueryServiceConfig2IsFoundInAdvapi32Only) {
+    EXPECT_TRUE(HasQueryServiceConfig2(platform(), "Advapi32.dll"));
+    EXPECT_FALSE(HasQueryServiceConfig2(platform(), "NoSuchLibraryVtl.dll"));
+    auto [kernel, error] = platform().LoadLibrary("kernel32.dll");
+    ASSERT_TRUE(kernel) << error;
+    EXPECT_FALSE(platform().HasProcAddress(kernel, "QueryServiceConfig2A"));
+}
+
+TEST_P(SystemContract, AccountsResolveToSidsAndUnknownOnesGive1332) {
+    for (const std::string& system : {std::string(), backend().LocalMachine()}) {
+        SCOPED_TRACE("system \"" + system + "\"");
+        const auto account = platform().LookupAccountName(system, "SYSTEM");
+        ASSERT_EQ(account.error, kErrorSuccess);
+        // A binary SID: revision 1, then as many sub-authorities as it says.
+        ASSERT_GE(account.sid.size(), 8u);
+        EXPECT_EQ(account.sid[0], 1u);
+        EXPECT_EQ(account.sid.size(), 8u + 4u * account.sid[1]);
+        EXPECT_NE(account.use, 0u);
+
+        const auto unknown = platform().LookupAccountName(system, "VtlNoSuchAccount42");
+        EXPECT_EQ(unknown.error, kErrorNoneMapped);
+        EXPECT_TRUE(unknown.sid.empty());
+    }
+}
+
+// --- The companion library -----------------------------------------------------
+
+class StartThreads {
+  public:
+    explicit StartThreads(Platform& platform) : platform_(platform) {}
+    // Polls the thread until it has ended; its exit code, or 259 after kWaitMs.
+    std::uint32_t Finish(const ThreadHandle& thread) {
+        const std::uint64_t end = platform_.TickCount() + kWaitMs;
+        for (;;) {
+            const auto exit = platform_.GetExitCodeThread(thread);
+            EXPECT_EQ(exit.error, kErrorSuccess);
+            if (exit.code != kStillActive || platform_.TickCount() >= end) return exit.code;
+            platform_.Sleep(20);
+        }
+    }
+    std::uint32_t StartAndFinish(const std::string& service, const std::string& computer,
+                                 const std::optional<std::string>& parameter) {
+        auto [thread, error] = platform_.VTLStartService(service, computer, parameter);
+        EXPECT_EQ(error, kErrorSuccess);
+        EXPECT_TRUE(thread);
+        return thread ? Finish(thread) : error;
+    }
+
+  private:
+    Platform& platform_;
+};
+
+TEST_P(StartLibraryContract, TheThreadIsStillActiveWhileTheServiceStartsThenEndsWithZero) {
+    const std::string name = backend().UniqueName("VtlCtSlow");
+    const auto guard = Guard(name);
+    ServiceHandle service = Create(name, "--start-ms 1500");
+    ASSERT_TRUE(service);
+    {
+        auto [thread, error] = platform().VTLStartService(name, UncLocal(), std::nullopt);
+        ASSERT_EQ(error, kErrorSuccess);
+        ASSERT_TRUE(thread);
+        auto exit = platform().GetExitCodeThread(thread);
+        EXPECT_EQ(exit.error, kErrorSuccess);
+        EXPECT_EQ(exit.code, kStillActive);
+        platform().Sleep(500);
+        exit = platform().GetExitCodeThread(thread);
+        EXPECT_EQ(exit.code, kStillActive);
+        EXPECT_EQ(StateOf(service), kServiceStartPending);
+        EXPECT_EQ(StartThreads(platform()).Finish(thread), 0u);
+        EXPECT_EQ(StateOf(service), kServiceRunning);
+        // The ended thread keeps its code.
+        EXPECT_EQ(platform().GetExitCodeThread(thread).code, 0u);
+    }  // the handle is closed here
+
+    // A running service: the thread ends with the service manager's 1056.
+    EXPECT_EQ(StartThreads(platform()).StartAndFinish(name, UncLocal(), std::nullopt),
+              kErrorServiceAlreadyRunning);
+    // No handle at all.
+    EXPECT_EQ(platform().GetExitCodeThread(ThreadHandle()).error, kErrorInvalidHandle);
+}
+
+TEST_P(StartLibraryContract, BothComputerFormsWorkAndTheParameterReachesTheService) {
+    const std::string name = backend().UniqueName("VtlCtParam");
+    const auto guard = Guard(name);
+    const std::string marker = MarkerPath(name);
+    ServiceHandle service = Create(name, MarkerOption(marker));
+    ASSERT_TRUE(service);
+    StartThreads threads(platform());
+
+    // The plain name, as after the wizard's creation, with a parameter.
+    EXPECT_EQ(
+        threads.StartAndFinish(name, backend().LocalMachine(), std::string("-port 80 \xC3\xA9")),
+        0u);
+    ServiceStatus status;
+    ASSERT_TRUE(WaitFor(service, {kServiceRunning}, status)) << status.currentState;
+    EXPECT_EQ(ReadMarker(marker, 2), "RUNNING\r\n-port 80 \xC3\xA9\r\n");
+    ASSERT_EQ(platform().ControlService(service, kServiceControlStop, status), kErrorSuccess);
+    ASSERT_TRUE(WaitFor(service, {kServiceStopped}, status)) << status.currentState;
+
+    // "\\NAME" with an empty parameter: the service gets no argument.
+    EXPECT_EQ(threads.StartAndFinish(name, UncLocal(), std::string()), 0u);
+    ASSERT_TRUE(WaitFor(service, {kServiceRunning}, status)) << status.currentState;
+    std::string content;
+    const std::uint64_t end = platform().TickCount() + kWaitMs;
+    while ((content = ReadMarker(marker, 1)) != "RUNNING\r\n" && platform().TickCount() < end)
+        platform().Sleep(20);
+    EXPECT_EQ(content, "RUNNING\r\n");
+}
+
+TEST_P(StartLibraryContract, FailuresEndTheThreadWithTheServiceManagersCode) {
+    const std::string disabled = backend().UniqueName("VtlCtOff");
+    const auto guard = Guard(disabled);
+    ServiceHandle service = Create(disabled, "", kServiceDisabled);
+    ASSERT_TRUE(service);
+    StartThreads threads(platform());
+    EXPECT_EQ(threads.StartAndFinish(disabled, UncLocal(), std::nullopt), kErrorServiceDisabled);
+    EXPECT_EQ(threads.StartAndFinish(disabled, backend().LocalMachine(), std::nullopt),
+              kErrorServiceDisabled);
+    EXPECT_EQ(threads.StartAndFinish(backend().UniqueName("VtlCtNoSuch"), UncLocal(), std::nullopt),
+              kErrorServiceDoesNotExist);
+    EXPECT_EQ(StateOf(service), kServiceStopped);
+}
+
+TEST_P(StartLibraryContract, TheLogonRightIsGrantedToAnAccountOnEitherFormOfTheName) {
+    const auto account = platform().LookupAccountName("", "SYSTEM");
+    ASSERT_EQ(account.error, kErrorSuccess);
+    EXPECT_EQ(platform().fnLogRight(backend().LocalMachine(), account.sid), 0u);
+    EXPECT_EQ(platform().fnLogRight(UncLocal(), account.sid), 0u);
+    // No SID at all is refused.
+    EXPECT_EQ(platform().fnLogRight(backend().LocalMachine(), {}), kErrorInvalidParameter);
+}
+
+}  // namespace
+}  // namespace vtl::contract
