@@ -43,15 +43,29 @@ struct StartRequest {
     HMODULE module = nullptr;  // a reference that keeps the library loaded while the thread runs
 };
 
+// Opens the manager and the service with the given rights; the error of the
+// open that failed, or 0.
+DWORD OpenService(const StartRequest& request, DWORD access, UniqueScHandle& manager,
+                  UniqueScHandle& service) {
+    manager.reset(OpenSCManagerW(request.computer.empty() ? nullptr : request.computer.c_str(),
+                                 nullptr, SC_MANAGER_CONNECT));
+    if (!manager) return GetLastError();
+    service.reset(OpenServiceW(manager.get(), request.service.c_str(), access));
+    return service ? ERROR_SUCCESS : GetLastError();
+}
+
+// Wine 8 makes the handles of one thread invalid (6) while other threads start
+// services at the same moment; a status query that meets this opens the service
+// again, a few times at most. On Windows a valid handle never fails so.
+constexpr int kReopenAttempts = 3;
+
 DWORD StartAndWait(const StartRequest& request) {
     if (!request.hasService) return ERROR_INVALID_PARAMETER;
-    UniqueScHandle manager(
-        OpenSCManagerW(request.computer.empty() ? nullptr : request.computer.c_str(), nullptr,
-                       SC_MANAGER_CONNECT));
-    if (!manager) return GetLastError();
-    UniqueScHandle service(
-        OpenServiceW(manager.get(), request.service.c_str(), SERVICE_START | SERVICE_QUERY_STATUS));
-    if (!service) return GetLastError();
+    UniqueScHandle manager;
+    UniqueScHandle service;
+    if (const DWORD error =
+            OpenService(request, SERVICE_START | SERVICE_QUERY_STATUS, manager, service))
+        return error;
 
     // The parameter reaches the service as its argv[1].
     const wchar_t* arguments[] = {request.parameter.c_str()};
@@ -61,9 +75,17 @@ DWORD StartAndWait(const StartRequest& request) {
 
     const ULONGLONG begin = GetTickCount64();
     vtl::companion::StartWait wait;
+    int reopened = 0;
     while (true) {
         SERVICE_STATUS raw{};
-        if (!QueryServiceStatus(service.get(), &raw)) return GetLastError();
+        if (!QueryServiceStatus(service.get(), &raw)) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_INVALID_HANDLE || reopened++ == kReopenAttempts) return error;
+            if (const DWORD reopenError =
+                    OpenService(request, SERVICE_QUERY_STATUS, manager, service))
+                return reopenError;
+            continue;
+        }
         const vtl::ServiceStatus status{raw.dwServiceType,
                                         raw.dwCurrentState,
                                         raw.dwControlsAccepted,

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,38 @@ TEST_F(CompanionTest, StartsWithEitherFormOfTheComputerNameAndPassesTheParameter
         },
         10000))
         << ReadFileBytes(folder / L"args.txt");
+}
+
+TEST_F(CompanionTest, SimultaneousStartsOnTheOwnComputerByNameAllSucceed) {
+    // The main window starts every selected row at once, each on its own thread,
+    // all naming this computer as "\\NAME". Wine invalidates a thread's service
+    // handle while others start services; the library opens the service again.
+    constexpr int kServices = 4;
+    TempFolder folder(L"vtl ins many");
+    std::vector<std::wstring> names;
+    std::vector<std::unique_ptr<ServiceGuard>> guards;
+    for (int i = 0; i < kServices; ++i) {
+        names.push_back(UniqueServiceName(L"Vtl Ins Many " + std::to_wstring(i)));
+        guards.push_back(std::make_unique<ServiceGuard>(names.back()));
+    }
+    ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlShell.exe", folder));
+    ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlChildProbe.exe", folder));
+    WriteFileBytes(folder / L"run.bat", "@echo off\r\nVtlChildProbe.exe \"%~dp0beat%1.txt\"\r\n");
+    for (const auto& name : names)
+        ASSERT_EQ(CreateWrappedService(name, folder, L"run.bat"), 0u);
+
+    const std::string unc = "\\\\" + Ansi(ComputerName());
+    std::vector<HANDLE> threads;
+    for (const auto& name : names)
+        threads.push_back(start_(Ansi(name).c_str(), unc.c_str(), nullptr));
+    for (std::size_t i = 0; i < threads.size(); ++i)
+        EXPECT_EQ(Finish(threads[i]), 0u) << "service " << i;
+    for (const auto& name : names) {
+        EXPECT_EQ(QueryStatus(name).dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+        EXPECT_EQ(StopService(name), 0u);
+    }
+    for (const auto& name : names)
+        EXPECT_TRUE(WaitStopped(name));
 }
 
 TEST_F(CompanionTest, FailuresEndTheThreadWithTheWindowsErrorCode) {
