@@ -241,9 +241,12 @@ void frmMain::Form_Resize() {
     if (GetWindowState() == ui::WindowState::Minimized) return;
     if (Height() > kResizeMinHeight || Width() > kResizeMinWidth) {
         // A window too small for the rule would give negative sizes: none below 0.
+        // With today's caption, menu and toolbar heights the rule's margin no longer
+        // covers them, so the list also stops above the status bar instead of hiding it.
+        const int room = std::max(ScaleHeight() - lvServices.Top() - kStatusBarHeight, 0);
         lvServices.Move(sbStatusBar.Left(), lvServices.Top(),
                         std::max(Width() - kListWidthMargin, 0),
-                        std::max(Height() - kListHeightMargin, 0));
+                        std::min(std::max(Height() - kListHeightMargin, 0), room));
     }
 }
 

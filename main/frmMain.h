@@ -44,6 +44,8 @@ inline constexpr int kResizeMinHeight = 2000;
 inline constexpr int kResizeMinWidth = 3900;
 inline constexpr int kListWidthMargin = 100;
 inline constexpr int kListHeightMargin = 1325;
+// Room kept for the status bar, which docks itself at the bottom of the window.
+inline constexpr int kStatusBarHeight = 375;
 
 class frmMain;
 // The program's one main window (the first one created that still exists).

@@ -183,22 +183,46 @@ TEST_F(FrameTest, AComputerNameThatCannotBeReadEndsLoadingWithoutAMessage) {
 
 // --- Resizing --------------------------------------------------------------------------
 
+// The list's height by the rule: the window's height less 1325 twips, never
+// below 0, and never reaching under the status bar.
+int RuleHeight(const frmMain& form, int windowHeight) {
+    const int room = std::max(form.ScaleHeight() - form.lvServices.Top() - kStatusBarHeight, 0);
+    return std::min(std::max(windowHeight - kListHeightMargin, 0), room);
+}
+
 TEST_F(FrameTest, ResizeRuleFollowsTheWindowAboveItsThresholds) {
     Open();
     const int top = form->lvServices.Top();
     form->Move(0, 0, 4000, 1500);  // the width test alone passes
     EXPECT_EQ(form->lvServices.Width(), 3900);
-    EXPECT_EQ(form->lvServices.Height(), 175);
+    EXPECT_EQ(form->lvServices.Height(), RuleHeight(*form, 1500));
     EXPECT_EQ(form->lvServices.Top(), top);
     EXPECT_EQ(form->lvServices.Left(), form->sbStatusBar.Left());
 
+    const int before = form->lvServices.Height();
     form->Move(0, 0, 3800, 1900);  // neither test passes: the list stays
     EXPECT_EQ(form->lvServices.Width(), 3900);
-    EXPECT_EQ(form->lvServices.Height(), 175);
+    EXPECT_EQ(form->lvServices.Height(), before);
 
     form->Move(0, 0, 3000, 2100);  // the height test alone passes
     EXPECT_EQ(form->lvServices.Width(), 2900);
-    EXPECT_EQ(form->lvServices.Height(), 775);
+    EXPECT_EQ(form->lvServices.Height(), RuleHeight(*form, 2100));
+    EXPECT_GT(form->lvServices.Height(), 0);
+}
+
+TEST_F(FrameTest, TheListNeverReachesUnderTheStatusBar) {
+    Open();
+    for (int height : {2100, 4000, 7500, 12000}) {
+        form->Move(0, 0, 9000, height);
+        EXPECT_LE(form->lvServices.Top() + form->lvServices.Height(),
+                  form->ScaleHeight() - kStatusBarHeight)
+            << height;
+        // Where the window leaves room enough, the rule's own height stands.
+        EXPECT_GE(form->lvServices.Height(),
+                  std::min(height - kListHeightMargin,
+                           form->ScaleHeight() - form->lvServices.Top() - kStatusBarHeight))
+            << height;
+    }
 }
 
 TEST_F(FrameTest, ResizeNeverSetsANegativeSizeAndIgnoresTheMinimizedWindow) {
@@ -208,13 +232,15 @@ TEST_F(FrameTest, ResizeNeverSetsANegativeSizeAndIgnoresTheMinimizedWindow) {
     EXPECT_EQ(form->lvServices.Width(), 5900);
     form->Move(0, 0, 50, 2500);
     EXPECT_EQ(form->lvServices.Width(), 0);
-    EXPECT_EQ(form->lvServices.Height(), 1175);
+    EXPECT_EQ(form->lvServices.Height(), RuleHeight(*form, 2500));
 
     form->Move(0, 0, 9000, 6000);
+    const int height = form->lvServices.Height();
+    EXPECT_EQ(height, RuleHeight(*form, 6000));
     form->SetWindowState(ui::WindowState::Minimized);
     form->Move(0, 0, 5000, 4000);
     EXPECT_EQ(form->lvServices.Width(), 8900);
-    EXPECT_EQ(form->lvServices.Height(), 4675);
+    EXPECT_EQ(form->lvServices.Height(), height);
 }
 
 // --- Closing -----------------------------------------------------------------------
