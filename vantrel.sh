@@ -155,7 +155,8 @@ cmd_run() {
         pid=$!
         if wait_for_x_window Vantrel 60; then
             sleep 1  # let it paint
-            xwd -root -silent -display "$DISPLAY" | convert xwd:- "$shot"
+            # import reads every window's pixels; xwd misses those of some dialogs.
+            import -display "$DISPLAY" -window root "$shot"
             log "screenshot: $shot"
         else
             echo "the Vantrel window did not appear" >&2

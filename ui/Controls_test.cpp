@@ -262,5 +262,14 @@ TEST(LineBreaks, ConvertBetweenCrAndCrLf) {
     EXPECT_EQ(ToCrLf(""), "");
 }
 
+TEST(LineBreaks, OneLineCellsDropClosingBreaksAndJoinInnerLines) {
+    EXPECT_EQ(OneLine("Access is denied.\r\n"), "Access is denied.");
+    EXPECT_EQ(OneLine("The RPC server is unavailable.\r\n\rThis may be due to network problems."),
+              "The RPC server is unavailable.  This may be due to network problems.");
+    EXPECT_EQ(OneLine("a\nb\rc"), "a b c");
+    EXPECT_EQ(OneLine("\r\n"), "");
+    EXPECT_EQ(OneLine("plain"), "plain");
+}
+
 }  // namespace
 }  // namespace vtl::ui

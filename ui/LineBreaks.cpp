@@ -36,4 +36,21 @@ std::string ToCr(std::string_view text) {
     return out;
 }
 
+std::string OneLine(std::string_view text) {
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+        text.remove_suffix(1);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            out += ' ';
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace vtl::ui

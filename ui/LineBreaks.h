@@ -11,5 +11,8 @@ namespace vtl::ui {
 [[nodiscard]] std::string ToCrLf(std::string_view text);
 // Every CR LF becomes CR; lone LFs become CR too.
 [[nodiscard]] std::string ToCr(std::string_view text);
+// For one-line cells (list view items): each line break becomes one blank and the
+// breaks at the end go, so a system message "text.\r\n" shows as "text.".
+[[nodiscard]] std::string OneLine(std::string_view text);
 
 }  // namespace vtl::ui

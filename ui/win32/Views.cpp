@@ -836,7 +836,7 @@ class ListViewView : public View {
     static int Image(int icon) { return icon > 0 ? icon - 1 : I_IMAGENONE; }
     void InsertRow(int position, ListRowId row) {
         const ListView& m = List();
-        std::wstring text = Widen(m.Text(row, 0));
+        std::wstring text = Widen(OneLine(m.Text(row, 0)));
         LVITEMW item{};
         item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
         item.iItem = position;
@@ -855,7 +855,7 @@ class ListViewView : public View {
     }
     void SetCell(int position, ListRowId row, int column) {
         if (position < 0) return;
-        std::wstring text = Widen(List().Text(row, column));
+        std::wstring text = Widen(OneLine(List().Text(row, column)));
         LVITEMW item{};
         item.iSubItem = column;
         item.pszText = text.data();
