@@ -434,6 +434,9 @@ void frmMain::lvServices_MouseDown(const ui::ListMouseEvent& event) {
     if (event.button != ui::MouseButton::Right) return;
     if (!event.row || !lvServices.Contains(event.row)) return;
     lvServices.SetSelected(event.row, true);
+    // The pop-up's Start, Stop and Restart follow the row under the pointer, as a
+    // click on it sets them, not the row clicked before.
+    Quietly([&] { lvServices_ItemClick(event.row); });
     const bool single = lvServices.SelectedCount() <= 1;
     mnuPopExport.SetEnabled(single);
     mnuPopProp.SetEnabled(single);

@@ -417,6 +417,25 @@ TEST_F(FrameTest, RightClickSelectsTheRowAndShowsThePopupWithExportAndProperties
     EXPECT_TRUE(form->mnuPopProp.Enabled());
 }
 
+TEST_F(FrameTest, ThePopupsCommandsFollowTheRowUnderThePointer) {
+    Open();
+    form->lvServices.ClickRow(Row("Stopped1"));
+    bool start = true, stop = true, restart = true;
+    host.onPopup = [&](ui::Form&, ui::MenuItem&) {
+        start = form->mnuPopStart.Enabled();
+        stop = form->mnuPopStop.Enabled();
+        restart = form->mnuPopRestart.Enabled();
+    };
+    form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, Row("Running1")));
+    EXPECT_FALSE(start);
+    EXPECT_TRUE(stop);
+    EXPECT_TRUE(restart);
+    form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, Row("Stopped1")));
+    EXPECT_TRUE(start);
+    EXPECT_FALSE(stop);
+    EXPECT_FALSE(restart);
+}
+
 TEST_F(FrameTest, RightClickBelowTheLastRowShowsNoPopup) {
     Open();
     host.ClearLog();
