@@ -11,6 +11,7 @@
 // start watch (it parks its start handle there).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -172,9 +173,16 @@ class frmMain : public ui::Form {
     void SetStopEnabled(bool enabled);
     void SetRestartEnabled(bool enabled);
 
+    // Both list paths: the progress text and hourglass, the manager and the
+    // enumeration with their messages, then each entry with its configuration
+    // (null when it cannot be read); "Done" on every path. Returns the count.
+    using ListedServiceVisitor =
+        std::function<void(const EnumServiceStatus& entry, const ServiceConfig* config)>;
+    std::int32_t ReadServicesForList(std::string_view progress, std::uint32_t serviceState,
+                                     const std::string& sMachine,
+                                     const ListedServiceVisitor& visit);
+
     // Rows.
-    ui::ListRowId AddServiceRow(ui::ListView& ctl, const EnumServiceStatus& entry,
-                                const ServiceConfig* config);
     void UpdateServiceRow(ui::ListView& ctl, ui::ListRowId row, const EnumServiceStatus& entry,
                           const ServiceConfig* config);
 

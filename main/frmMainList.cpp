@@ -128,9 +128,10 @@ void frmMain::ShowServiceCount() {
 
 // --- Listing and full refresh -------------------------------------------------------
 
-std::int32_t frmMain::EnumSystemServices(std::uint32_t serviceState, const std::string& sMachine,
-                                         ui::ListView& ctl) {
-    sbStatusBar.SetPanelText(kPanelProgress, std::string(kProgressSearching) + sMachine);
+std::int32_t frmMain::ReadServicesForList(std::string_view progress, std::uint32_t serviceState,
+                                          const std::string& sMachine,
+                                          const ListedServiceVisitor& visit) {
+    sbStatusBar.SetPanelText(kPanelProgress, std::string(progress) + sMachine);
     SetMousePointer(ui::MousePointer::Hourglass);
     // Declared before the handles: "Done" comes after the manager is closed, on
     // every path.
@@ -154,55 +155,38 @@ std::int32_t frmMain::EnumSystemServices(std::uint32_t serviceState, const std::
         MsgBox(GetErrorText(platform_, read.error));
         return 0;
     }
-
-    ListFill fill(ctl);
     for (const EnumServiceStatus& entry : read.entries) {
         const std::optional<ServiceConfig> config =
             ReadConfig(platform_, manager, entry.serviceName, kListServiceAccess);
-        const ServiceConfig* known = config ? &*config : nullptr;
-        fill.Add(NewRowCells(entry, known), NewRowIcon(entry, known));
+        visit(entry, config ? &*config : nullptr);
     }
     return static_cast<std::int32_t>(read.entries.size());
 }
 
+std::int32_t frmMain::EnumSystemServices(std::uint32_t serviceState, const std::string& sMachine,
+                                         ui::ListView& ctl) {
+    std::optional<ListFill> fill;  // from the first row on: a failure leaves the list alone
+    return ReadServicesForList(kProgressSearching, serviceState, sMachine,
+                               [&](const EnumServiceStatus& entry, const ServiceConfig* config) {
+                                   if (!fill) fill.emplace(ctl);
+                                   fill->Add(NewRowCells(entry, config), NewRowIcon(entry, config));
+                               });
+}
+
 std::int32_t frmMain::RefreshSystemServices(std::uint32_t serviceState, const std::string& sMachine,
                                             ui::ListView& ctl) {
-    sbStatusBar.SetPanelText(kPanelProgress, std::string(kProgressRefreshing) + sMachine);
-    SetMousePointer(ui::MousePointer::Hourglass);
-    AtScopeEnd done([this] {
-        sbStatusBar.SetPanelText(kPanelProgress, std::string(kProgressDone));
-        SetMousePointer(ui::MousePointer::Default);
-    });
-
-    auto [manager, openError] =
-        platform_.OpenSCManager(UncComputerName(sMachine), kListManagerAccess);
-    if (!manager) {
-        MsgBox(OpenFailureText(platform_, openError));
-        return 0;
-    }
-    const EnumRead read = EnumerateServices(platform_, manager, kServiceWin32, serviceState);
-    if (!read.firstAskedForMore()) {
-        MsgBox(MoreDataNotReturnedText(read.firstError));
-        return 0;
-    }
-    if (!read.ok()) {
-        MsgBox(GetErrorText(platform_, read.error));
-        return 0;
-    }
-
-    ListFill fill(ctl);
-    for (const EnumServiceStatus& entry : read.entries) {
-        const std::optional<ServiceConfig> config =
-            ReadConfig(platform_, manager, entry.serviceName, kListServiceAccess);
-        const ServiceConfig* known = config ? &*config : nullptr;
-        const ui::ListRowId row = ctl.FindRow(entry.serviceName);
-        if (!row) {
-            fill.Add(NewRowCells(entry, known), NewRowIcon(entry, known));
-        } else {
-            UpdateServiceRow(ctl, row, entry, known);
-        }
-    }
-    return static_cast<std::int32_t>(read.entries.size());
+    std::optional<ListFill> fill;
+    return ReadServicesForList(kProgressRefreshing, serviceState, sMachine,
+                               [&](const EnumServiceStatus& entry, const ServiceConfig* config) {
+                                   if (!fill) fill.emplace(ctl);
+                                   const ui::ListRowId row = ctl.FindRow(entry.serviceName);
+                                   if (!row) {
+                                       fill->Add(NewRowCells(entry, config),
+                                                 NewRowIcon(entry, config));
+                                   } else {
+                                       UpdateServiceRow(ctl, row, entry, config);
+                                   }
+                               });
 }
 
 void frmMain::UpdateServiceRow(ui::ListView& ctl, ui::ListRowId row, const EnumServiceStatus& entry,
