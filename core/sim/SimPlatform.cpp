@@ -357,6 +357,21 @@ struct SimPlatform::ServiceRef {
     }
 };
 
+namespace {
+
+// The checks every call on a service handle makes before it acts: an injected
+// fault, a handle that names no service, a missing access right. The error the
+// call ends with, or nothing when it may go on.
+template <class Ref>
+std::optional<ErrorCode> Refused(CallScope& call, const Ref& ref, std::uint32_t right) {
+    if (call.Fault()) return *call.Fault();
+    if (ref.service == nullptr) return call.Result(kErrorInvalidHandle);
+    if ((ref.entry->access & right) == 0) return call.Result(kErrorAccessDenied);
+    return std::nullopt;
+}
+
+}  // namespace
+
 SimPlatform::ServiceRef SimPlatform::ServiceOf(const ServiceHandle& handle) const {
     ServiceRef ref;
     ref.entry = network_.FindHandle(handle.get(), HandleKind::Service);
@@ -429,16 +444,8 @@ ServiceManagerApi::EnumResult SimPlatform::EnumDependentServices(const ServiceHa
     EnumResult result;
     const ServiceRef ref = ServiceOf(service);
     CallScope call(network_, "EnumDependentServices", ref.Name(), ref.ComputerName());
-    if (call.Fault()) {
-        result.error = *call.Fault();
-        return result;
-    }
-    if (ref.service == nullptr) {
-        result.error = call.Result(kErrorInvalidHandle);
-        return result;
-    }
-    if ((ref.entry->access & kServiceEnumerateDependents) == 0) {
-        result.error = call.Result(kErrorAccessDenied);
+    if (const auto refused = Refused(call, ref, kServiceEnumerateDependents)) {
+        result.error = *refused;
         return result;
     }
     if (serviceState < kServiceActive || serviceState > kServiceStateAll) {
@@ -469,16 +476,8 @@ ServiceManagerApi::ConfigResult SimPlatform::QueryServiceConfig(const ServiceHan
     ConfigResult result;
     const ServiceRef ref = ServiceOf(service);
     CallScope call(network_, "QueryServiceConfig", ref.Name(), ref.ComputerName());
-    if (call.Fault()) {
-        result.error = *call.Fault();
-        return result;
-    }
-    if (ref.service == nullptr) {
-        result.error = call.Result(kErrorInvalidHandle);
-        return result;
-    }
-    if ((ref.entry->access & kServiceQueryConfig) == 0) {
-        result.error = call.Result(kErrorAccessDenied);
+    if (const auto refused = Refused(call, ref, kServiceQueryConfig)) {
+        result.error = *refused;
         return result;
     }
     const ServiceConfig& config = ref.service->config;
@@ -502,16 +501,8 @@ ServiceManagerApi::DescriptionResult SimPlatform::QueryServiceDescription(
     DescriptionResult result;
     const ServiceRef ref = ServiceOf(service);
     CallScope call(network_, "QueryServiceDescription", ref.Name(), ref.ComputerName());
-    if (call.Fault()) {
-        result.error = *call.Fault();
-        return result;
-    }
-    if (ref.service == nullptr) {
-        result.error = call.Result(kErrorInvalidHandle);
-        return result;
-    }
-    if ((ref.entry->access & kServiceQueryConfig) == 0) {
-        result.error = call.Result(kErrorAccessDenied);
+    if (const auto refused = Refused(call, ref, kServiceQueryConfig)) {
+        result.error = *refused;
         return result;
     }
     const std::string& description = ref.service->description;
@@ -530,9 +521,7 @@ ServiceManagerApi::DescriptionResult SimPlatform::QueryServiceDescription(
 ErrorCode SimPlatform::QueryServiceStatus(const ServiceHandle& service, ServiceStatus& status) {
     const ServiceRef ref = ServiceOf(service);
     CallScope call(network_, "QueryServiceStatus", ref.Name(), ref.ComputerName());
-    if (call.Fault()) return *call.Fault();
-    if (ref.service == nullptr) return call.Result(kErrorInvalidHandle);
-    if ((ref.entry->access & kServiceQueryStatus) == 0) return call.Result(kErrorAccessDenied);
+    if (const auto refused = Refused(call, ref, kServiceQueryStatus)) return *refused;
     status = ref.computer->CurrentStatus(*ref.service);
     return call.Result(kErrorSuccess);
 }
@@ -553,9 +542,7 @@ ErrorCode SimPlatform::ChangeServiceConfig(const ServiceHandle& service,
                                            const ConfigChange& change) {
     const ServiceRef ref = ServiceOf(service);
     CallScope call(network_, "ChangeServiceConfig", ref.Name(), ref.ComputerName());
-    if (call.Fault()) return *call.Fault();
-    if (ref.service == nullptr) return call.Result(kErrorInvalidHandle);
-    if ((ref.entry->access & kServiceChangeConfig) == 0) return call.Result(kErrorAccessDenied);
+    if (const auto refused = Refused(call, ref, kServiceChangeConfig)) return *refused;
     SimService& target = *ref.service;
     SimComputer& computer = *ref.computer;
     if (target.markedForDelete) return call.Result(kErrorServiceMarkedForDelete);
@@ -627,9 +614,7 @@ ErrorCode SimPlatform::ChangeServiceDescription(const ServiceHandle& service,
                                                 const std::string& description) {
     const ServiceRef ref = ServiceOf(service);
     CallScope call(network_, "ChangeServiceDescription", ref.Name(), ref.ComputerName());
-    if (call.Fault()) return *call.Fault();
-    if (ref.service == nullptr) return call.Result(kErrorInvalidHandle);
-    if ((ref.entry->access & kServiceChangeConfig) == 0) return call.Result(kErrorAccessDenied);
+    if (const auto refused = Refused(call, ref, kServiceChangeConfig)) return *refused;
     if (ref.service->markedForDelete) return call.Result(kErrorServiceMarkedForDelete);
     ref.service->description = description;
     ref.computer->WriteServiceKey(*ref.service);
@@ -640,9 +625,7 @@ ErrorCode SimPlatform::StartService(const ServiceHandle& service,
                                     const std::vector<std::string>& arguments) {
     const ServiceRef ref = ServiceOf(service);
     CallScope call(network_, "StartService", ref.Name(), ref.ComputerName());
-    if (call.Fault()) return *call.Fault();
-    if (ref.service == nullptr) return call.Result(kErrorInvalidHandle);
-    if ((ref.entry->access & kServiceStart) == 0) return call.Result(kErrorAccessDenied);
+    if (const auto refused = Refused(call, ref, kServiceStart)) return *refused;
     SimComputer& computer = *ref.computer;
     std::uint64_t jobId = 0;
     const ErrorCode error = computer.CreateStartJob(*ref.service, arguments, 0, jobId);
@@ -663,9 +646,7 @@ ErrorCode SimPlatform::StartServiceForThread(const ServiceHandle& service,
                                              std::uint64_t threadId) {
     const ServiceRef ref = ServiceOf(service);
     CallScope call(network_, "StartService", ref.Name(), ref.ComputerName());
-    if (call.Fault()) return *call.Fault();
-    if (ref.service == nullptr) return call.Result(kErrorInvalidHandle);
-    if ((ref.entry->access & kServiceStart) == 0) return call.Result(kErrorAccessDenied);
+    if (const auto refused = Refused(call, ref, kServiceStart)) return *refused;
     std::uint64_t jobId = 0;
     const ErrorCode error = ref.computer->CreateStartJob(*ref.service, arguments, threadId, jobId);
     if (error != kErrorSuccess) return call.Result(error);
@@ -830,9 +811,7 @@ ServiceManagerApi::Created SimPlatform::CreateService(const ScManagerHandle& man
 ErrorCode SimPlatform::DeleteService(const ServiceHandle& service) {
     const ServiceRef ref = ServiceOf(service);
     CallScope call(network_, "DeleteService", ref.Name(), ref.ComputerName());
-    if (call.Fault()) return *call.Fault();
-    if (ref.service == nullptr) return call.Result(kErrorInvalidHandle);
-    if ((ref.entry->access & kDeleteRight) == 0) return call.Result(kErrorAccessDenied);
+    if (const auto refused = Refused(call, ref, kDeleteRight)) return *refused;
     if (ref.service->markedForDelete) return call.Result(kErrorServiceMarkedForDelete);
     ref.service->markedForDelete = true;
     ref.computer->WriteServiceKey(*ref.service);
