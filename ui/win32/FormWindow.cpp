@@ -286,47 +286,57 @@ void FormWindow::ApplyFormChange(const Change& change) {
     }
 }
 
+namespace {
+
+// Appends the visible items of a menu model to a Win32 menu, sub-menus included.
+// Each command gets the next id in ids; with accels, its shortcut becomes an
+// accelerator.
+void AppendMenuItems(HMENU menu, const std::vector<MenuItem*>& items,
+                     std::map<unsigned, MenuItem*>& ids, unsigned& next,
+                     std::vector<ACCEL>* accels) {
+    for (MenuItem* item : items) {
+        if (!item->Visible()) continue;
+        if (item->IsSeparator()) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        const UINT state = (item->Enabled() ? MF_ENABLED : MF_GRAYED) |
+                           (item->Checked() ? MF_CHECKED : MF_UNCHECKED);
+        if (!item->Items().empty()) {
+            HMENU sub = CreatePopupMenu();
+            AppendMenuItems(sub, item->Items(), ids, next, accels);
+            AppendMenuW(menu, MF_POPUP | state, reinterpret_cast<UINT_PTR>(sub),
+                        MenuText(*item).c_str());
+            continue;
+        }
+        const unsigned id = next++;
+        ids[id] = item;
+        AppendMenuW(menu, MF_STRING | state, id, MenuText(*item).c_str());
+        const Shortcut& s = item->GetShortcut();
+        if (accels != nullptr && s) {
+            ACCEL a{};
+            a.fVirt = static_cast<BYTE>(FVIRTKEY | (s.ctrl ? FCONTROL : 0) |
+                                        (s.shift ? FSHIFT : 0) | (s.alt ? FALT : 0));
+            a.key = s.key;
+            a.cmd = static_cast<WORD>(id);
+            accels->push_back(a);
+        }
+    }
+}
+
+}  // namespace
+
 void FormWindow::RebuildMenu() {
     if (form_ == nullptr || Handle() == nullptr) return;
     std::map<unsigned, MenuItem*> ids;
     unsigned next = kFirstMenuId;
     std::vector<ACCEL> accels;
-    std::function<void(HMENU, const std::vector<MenuItem*>&)> fill =
-        [&](HMENU menu, const std::vector<MenuItem*>& items) {
-            for (MenuItem* item : items) {
-                if (!item->Visible()) continue;
-                if (item->IsSeparator()) {
-                    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-                    continue;
-                }
-                const UINT state = (item->Enabled() ? MF_ENABLED : MF_GRAYED) |
-                                   (item->Checked() ? MF_CHECKED : MF_UNCHECKED);
-                if (!item->Items().empty()) {
-                    HMENU sub = CreatePopupMenu();
-                    fill(sub, item->Items());
-                    AppendMenuW(menu, MF_POPUP | state, reinterpret_cast<UINT_PTR>(sub),
-                                MenuText(*item).c_str());
-                    continue;
-                }
-                const unsigned id = next++;
-                ids[id] = item;
-                AppendMenuW(menu, MF_STRING | state, id, MenuText(*item).c_str());
-                if (const Shortcut& s = item->GetShortcut()) {
-                    ACCEL a{};
-                    a.fVirt = static_cast<BYTE>(FVIRTKEY | (s.ctrl ? FCONTROL : 0) |
-                                                (s.shift ? FSHIFT : 0) | (s.alt ? FALT : 0));
-                    a.key = s.key;
-                    a.cmd = static_cast<WORD>(id);
-                    accels.push_back(a);
-                }
-            }
-        };
     HMENU bar = nullptr;
     const bool anyVisible = std::any_of(form_->Menus().begin(), form_->Menus().end(),
                                         [](const MenuItem* m) { return m->Visible(); });
     if (anyVisible) {
         bar = CreateMenu();
-        fill(bar, form_->Menus());
+        AppendMenuItems(bar, form_->Menus(), ids, next, &accels);
     }
     HMENU old = menuBar_;
     menuBar_ = bar;
@@ -344,28 +354,7 @@ MenuItem* FormWindow::TrackPopup(MenuItem& menu) {
     HMENU popup = CreatePopupMenu();
     std::map<unsigned, MenuItem*> ids;
     unsigned next = 1;
-    std::function<void(HMENU, const std::vector<MenuItem*>&)> fill =
-        [&](HMENU m, const std::vector<MenuItem*>& items) {
-            for (MenuItem* item : items) {
-                if (!item->Visible()) continue;
-                if (item->IsSeparator()) {
-                    AppendMenuW(m, MF_SEPARATOR, 0, nullptr);
-                    continue;
-                }
-                const UINT state = (item->Enabled() ? MF_ENABLED : MF_GRAYED) |
-                                   (item->Checked() ? MF_CHECKED : MF_UNCHECKED);
-                if (!item->Items().empty()) {
-                    HMENU sub = CreatePopupMenu();
-                    fill(sub, item->Items());
-                    AppendMenuW(m, MF_POPUP | state, reinterpret_cast<UINT_PTR>(sub),
-                                MenuText(*item).c_str());
-                } else {
-                    ids[next] = item;
-                    AppendMenuW(m, MF_STRING | state, next++, MenuText(*item).c_str());
-                }
-            }
-        };
-    fill(popup, menu.Items());
+    AppendMenuItems(popup, menu.Items(), ids, next, nullptr);
     POINT pt{};
     GetCursorPos(&pt);
     SetForegroundWindow(Handle());
