@@ -14,6 +14,7 @@
 #include "core/win32/WinHandle.h"
 #include "core/win32/WinString.h"
 #include "core/win32/Windows.h"
+#include "main/win32/testing/GuiTestService.h"
 #include "ui/win32/testing/GuiDriver.h"
 
 namespace vtl::guitest {
@@ -24,41 +25,6 @@ using vtl::win32::UniqueScHandle;
 
 constexpr DWORD kTimeout = 30000;
 const std::filesystem::path kArtifacts = VTL_ARTIFACT_DIR;
-
-// A demand-start test service with options, removed again when the test ends.
-class TestService {
-  public:
-    TestService(const std::wstring& name, const std::wstring& options) : name_(name) {
-        const UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-        std::wstring command = L"\"" + BesideThisProgram(L"VtlTestSvc.exe") + L"\"";
-        if (!options.empty()) command += L" " + options;
-        service_.reset(CreateServiceW(manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
-                                      SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
-                                      SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
-                                      nullptr, nullptr, nullptr));
-    }
-    ~TestService() {
-        if (!service_) return;
-        SERVICE_STATUS status{};
-        ControlService(service_.get(), SERVICE_CONTROL_STOP, &status);
-        WaitFor(
-            [&] {
-                return QueryServiceStatus(service_.get(), &status) &&
-                       status.dwCurrentState == SERVICE_STOPPED;
-            },
-            10000);
-        DeleteService(service_.get());
-    }
-    TestService(const TestService&) = delete;
-    TestService& operator=(const TestService&) = delete;
-
-    explicit operator bool() const { return static_cast<bool>(service_); }
-    [[nodiscard]] std::string Name() const { return Narrow(name_); }
-
-  private:
-    std::wstring name_;
-    UniqueScHandle service_;
-};
 
 class OperationsGui : public ::testing::Test {
   protected:
@@ -123,7 +89,7 @@ class OperationsGui : public ::testing::Test {
 
 TEST_F(OperationsGui, TheStartButtonTakesARowThroughStartingToRunning) {
     const std::wstring pid = std::to_wstring(GetCurrentProcessId());
-    TestService slow(L"VtlGuiOpsSlow_" + pid, L"--start-ms 1500");
+    win32::testing::GuiTestService slow(L"VtlGuiOpsSlow_" + pid, L"--start-ms 1500");
     ASSERT_TRUE(slow);
     Launch();
     ASSERT_EQ(StatusOf(slow.Name()), L"Stopped");
@@ -138,7 +104,8 @@ TEST_F(OperationsGui, TheStartButtonTakesARowThroughStartingToRunning) {
 
 TEST_F(OperationsGui, AFailingStartShowsTheErrorListWindow) {
     const std::wstring pid = std::to_wstring(GetCurrentProcessId());
-    TestService failing(L"VtlGuiOpsFail_" + pid, L"--start-ms 300 --fail-start --specific 5");
+    win32::testing::GuiTestService failing(L"VtlGuiOpsFail_" + pid,
+                                           L"--start-ms 300 --fail-start --specific 5");
     ASSERT_TRUE(failing);
     Launch();
     StartRow(failing.Name());

@@ -155,7 +155,8 @@ class OperationsWine : public ::testing::Test {
 TEST_F(OperationsWine, StartWatchesRealStartsAndReportsTheirFailures) {
     const std::string slow = CreateTestSvc("Slow", "--start-ms 1500");
     const std::string failing = CreateTestSvc("Fail", "--start-ms 200 --fail-start");
-    const std::string specific = CreateTestSvc("Spec", "--start-ms 200 --fail-start --specific 5");
+    const std::string specific =
+        CreateTestSvc("Specific", "--start-ms 200 --fail-start --specific 5");
     const DWORD handlesBefore = CountOpenHandles();
     Open();
 

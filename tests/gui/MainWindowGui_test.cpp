@@ -18,6 +18,7 @@
 #include "core/win32/WinString.h"
 #include "core/win32/Windows.h"
 #include "main/win32/testing/DirectServices.h"
+#include "main/win32/testing/GuiTestService.h"
 #include "ui/win32/testing/GuiDriver.h"
 
 #include <commctrl.h>
@@ -67,41 +68,6 @@ int RowImage(HWND listView, int row) {
     VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
     return image;
 }
-
-// A demand-start test service that is removed again when the test ends.
-class TestService {
-  public:
-    explicit TestService(const std::wstring& name) : name_(name) {
-        const UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-        const std::wstring command = L"\"" + BesideThisProgram(L"VtlTestSvc.exe") + L"\"";
-        service_.reset(CreateServiceW(manager.get(), name.c_str(), (name + L" (GUI test)").c_str(),
-                                      SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-                                      SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, command.c_str(),
-                                      nullptr, nullptr, nullptr, nullptr, nullptr));
-    }
-    ~TestService() {
-        if (!service_) return;
-        SERVICE_STATUS status{};
-        ControlService(service_.get(), SERVICE_CONTROL_STOP, &status);
-        WaitFor(
-            [&] {
-                return QueryServiceStatus(service_.get(), &status) &&
-                       status.dwCurrentState == SERVICE_STOPPED;
-            },
-            5000);
-        DeleteService(service_.get());
-    }
-    TestService(const TestService&) = delete;
-    TestService& operator=(const TestService&) = delete;
-
-    explicit operator bool() const { return static_cast<bool>(service_); }
-    bool Start() { return StartServiceW(service_.get(), 0, nullptr) != FALSE; }
-    [[nodiscard]] std::string Name() const { return Narrow(name_); }
-
-  private:
-    std::wstring name_;
-    UniqueScHandle service_;
-};
 
 class MainWindowGui : public ::testing::Test {
   protected:
@@ -156,7 +122,7 @@ class MainWindowGui : public ::testing::Test {
 TEST_F(MainWindowGui, ListsFollowsRefreshesResizesAndWritesItsSettingsOnClose) {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel");
     const std::wstring pid = std::to_wstring(GetCurrentProcessId());
-    TestService watched(L"VtlGuiWatch_" + pid);
+    win32::testing::GuiTestService watched(L"VtlGuiWatch_" + pid);
     ASSERT_TRUE(watched);
     Launch(L"Vantrel.exe");
 
@@ -216,7 +182,7 @@ TEST_F(MainWindowGui, ListsFollowsRefreshesResizesAndWritesItsSettingsOnClose) {
     EXPECT_EQ(RowImage(list, RowOf(watched.Name())), static_cast<int>(StateIconIndex::Active) - 1);
 
     // F5: a service installed meanwhile joins the list, in name order, with the count.
-    TestService added(L"VtlGuiAdded_" + pid);
+    win32::testing::GuiTestService added(L"VtlGuiAdded_" + pid);
     ASSERT_TRUE(added);
     Sleep(300);
     EXPECT_EQ(RowOf(added.Name()), -1);

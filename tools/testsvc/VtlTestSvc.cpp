@@ -192,8 +192,15 @@ void TestService::HangIn(DWORD state) {
 void TestService::WriteMarker() const {
     if (options_->marker.empty()) return;
     const std::wstring path = vtl::win32::Widen(options_->marker);
-    vtl::win32::UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A test may be reading the file at this moment: share it for reading, and
+    // try again for a while when the reader's own sharing refuses the write.
+    vtl::win32::UniqueKernelHandle file;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        file.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file || GetLastError() != ERROR_SHARING_VIOLATION) break;
+        ::Sleep(20);
+    }
     if (!file) return;
     // "RUNNING", then the arguments StartService passed, one a line.
     std::string text = "RUNNING\r\n";
