@@ -3,12 +3,12 @@
 #include <exception>
 #include <memory>
 
+#include "app/AppCommands.h"
 #include "core/win32/Win32Platform.h"
 #include "core/win32/Windows.h"
 #include "main/MainTexts.h"
 #include "main/StartUp.h"
 #include "main/win32/HelpPrompter.h"
-#include "operations/ServiceOperations.h"
 #include "ui/win32/Win32Host.h"
 #include "ui/win32/Win32Prompter.h"
 
@@ -19,8 +19,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         vtl::win32::HelpPrompter& help = *prompter;
         vtl::ui::win32::Win32Host host(std::string(vtl::kAppTitle), std::move(prompter));
         help.SetInner(std::make_unique<vtl::ui::win32::Win32Prompter>(host), host);
-        vtl::ServiceOperations operations(host);
-        std::unique_ptr<vtl::frmMain> main = vtl::StartUp(host, platform, &operations);
+        vtl::AppCommands commands(host);
+        std::unique_ptr<vtl::frmMain> main = vtl::StartUp(host, platform, &commands);
         return host.Run(main.get());
     } catch (const std::exception&) {
         return 1;

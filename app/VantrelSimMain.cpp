@@ -5,13 +5,13 @@
 #include <exception>
 #include <memory>
 
+#include "app/AppCommands.h"
 #include "core/sim/DataSet.h"
 #include "core/win32/Windows.h"
 #include "main/MainTexts.h"
 #include "main/StartUp.h"
 #include "main/sim/frmSimClock.h"
 #include "main/win32/HelpPrompter.h"
-#include "operations/ServiceOperations.h"
 #include "ui/win32/Win32Host.h"
 #include "ui/win32/Win32Prompter.h"
 
@@ -24,9 +24,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         help.SetInner(std::make_unique<vtl::ui::win32::Win32Prompter>(host), host);
         vtl::frmSimClock clock(host, *network, vtl::SteadyMilliseconds);
         clock.Load();
-        vtl::ServiceOperations operations(host);
+        vtl::AppCommands commands(host);
         std::unique_ptr<vtl::frmMain> main =
-            vtl::StartUp(host, network->LocalPlatform(), &operations);
+            vtl::StartUp(host, network->LocalPlatform(), &commands);
         return host.Run(main.get());
     } catch (const std::exception&) {
         return 1;

@@ -1,0 +1,25 @@
+#include "app/AppCommands.h"
+
+namespace vtl {
+
+AppCommands::AppCommands(ui::UiHost& host) : host_(host), operations_(host) {}
+
+AppCommands::~AppCommands() = default;
+
+void AppCommands::mnuStart_Click(frmMain& main) {
+    operations_.mnuStart_Click(main);
+}
+void AppCommands::mnuStop_Click(frmMain& main) {
+    operations_.mnuStop_Click(main);
+}
+void AppCommands::mnuRestart_Click(frmMain& main) {
+    operations_.mnuRestart_Click(main);
+}
+void AppCommands::mnuDelete_Click(frmMain& main) {
+    operations_.mnuDelete_Click(main);
+}
+void AppCommands::tmrService_Timer(frmMain& main) {
+    operations_.tmrService_Timer(main);
+}
+
+}  // namespace vtl
