@@ -319,6 +319,34 @@ TEST_F(MainWindowGui, HelpWithoutAHelpFileSaysWhereItLooked) {
     std::filesystem::remove_all(folder, ignored);
 }
 
+// The manifest compiled into a program, or empty.
+std::string ManifestOf(const std::wstring& program) {
+    const HMODULE module = LoadLibraryExW(
+        program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (module == nullptr) return {};
+    std::string manifest;
+    if (const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST)) {
+        const HGLOBAL loaded = LoadResource(module, found);
+        const auto* bytes = static_cast<const char*>(loaded ? LockResource(loaded) : nullptr);
+        if (bytes != nullptr) manifest.assign(bytes, SizeofResource(module, found));
+    }
+    FreeLibrary(module);
+    return manifest;
+}
+
+// Vantrel.exe asks for elevation where the user can have it; the simulation runs as
+// invoked (a consent prompt would stop unattended runs). Both are per-monitor aware.
+TEST(ProgramManifests, AskForTheirExecutionLevelAndPerMonitorDpi) {
+    for (const auto& [program, level] : {std::pair{L"Vantrel.exe", "highestAvailable"},
+                                         std::pair{L"VantrelSim.exe", "asInvoker"}}) {
+        const std::string manifest = ManifestOf(BesideThisProgram(program));
+        EXPECT_NE(manifest.find("level=\"" + std::string(level) + "\""), std::string::npos)
+            << Narrow(program) << ": " << manifest;
+        EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos)
+            << Narrow(program);
+    }
+}
+
 // The system DPI of the programs started while it lives (Wine reads "LogPixels"
 // when a program starts); the setting before comes back when it goes, so the
 // prefix's other tests keep 96 DPI.

@@ -4,13 +4,16 @@ namespace vtl::ui::win32 {
 
 namespace {
 
-// user32's export of that name, or nullptr where this Windows lacks it. Function
+// A module's export of that name, or nullptr where this Windows lacks it. Function
 // pointers go through void (*)(), which converts to any other without a warning.
 template <class Fn>
+Fn ExportOf(HMODULE module, const char* name) noexcept {
+    if (module == nullptr) return nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+template <class Fn>
 Fn UserExport(const char* name) noexcept {
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (user32 == nullptr) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
+    return ExportOf<Fn>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 using GetDpiForSystemFn = UINT(WINAPI*)();
@@ -18,6 +21,14 @@ using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
 using EnableNonClientDpiScalingFn = BOOL(WINAPI*)(HWND);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+
+// Windows 8.1 knows a monitor's DPI (shcore.dll, kept loaded for the program's
+// life) but not yet a window's.
+GetDpiForMonitorFn MonitorDpiCall() noexcept {
+    return ExportOf<GetDpiForMonitorFn>(LoadLibraryW(L"shcore.dll"), "GetDpiForMonitor");
+}
 
 int DeviceDpi() noexcept {
     int dpi = kDesignDpi;
@@ -41,9 +52,17 @@ int SystemDpi() noexcept {
 
 int WindowDpi(HWND window) noexcept {
     static const auto getDpiForWindow = UserExport<GetDpiForWindowFn>("GetDpiForWindow");
-    if (getDpiForWindow != nullptr && window != nullptr) {
+    if (window != nullptr && getDpiForWindow != nullptr) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi > 0) return static_cast<int>(dpi);
+    } else if (window != nullptr) {
+        static const auto getDpiForMonitor = MonitorDpiCall();
+        UINT x = 0, y = 0;
+        if (getDpiForMonitor != nullptr &&
+            getDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x,
+                             &y) == S_OK &&
+            x > 0)
+            return static_cast<int>(x);
     }
     return SystemDpi();
 }

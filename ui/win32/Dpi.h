@@ -5,8 +5,9 @@
 //
 // The arithmetic is plain C++. The calls that Windows 7 lacks (GetDpiForWindow,
 // GetDpiForSystem, GetSystemMetricsForDpi, SystemParametersInfoForDpi,
-// EnableNonClientDpiScaling) are looked up at run time; without them everything
-// falls back to the system DPI, which is then the DPI of every window.
+// EnableNonClientDpiScaling; GetDpiForMonitor of Windows 8.1) are looked up at run
+// time; without them everything falls back to the system DPI, which on Windows 7
+// is the DPI of every window.
 
 #include <cstdint>
 
