@@ -33,13 +33,14 @@ UniqueIcon LoadArtworkIcon(std::string_view key, int width, int height) noexcept
     }
 }
 
-HBITMAP LoadArtworkBitmap(std::string_view key) noexcept {
+UniqueBitmap LoadArtworkBitmap(std::string_view key) noexcept {
     try {
-        if (key.empty()) return nullptr;
-        return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), ResourceName(key).c_str(),
-                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        if (key.empty()) return {};
+        return UniqueBitmap(
+            static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), ResourceName(key).c_str(),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     } catch (...) {
-        return nullptr;
+        return {};
     }
 }
 

@@ -16,20 +16,23 @@ class ImageList;
 
 namespace vtl::ui::win32 {
 
-struct IconTraits {
-    using Value = HICON;
+// Icons and bitmaps of the artwork, owned.
+template <class Handle, auto Destroy>
+struct ImageHandleTraits {
+    using Value = Handle;
     static Value Empty() noexcept { return nullptr; }
     static bool IsEmpty(Value v) noexcept { return v == nullptr; }
-    static void Close(Value v) noexcept { DestroyIcon(v); }
+    static void Close(Value v) noexcept { Destroy(v); }
 };
-using UniqueIcon = vtl::win32::WinHandle<IconTraits>;
+using UniqueIcon = vtl::win32::WinHandle<ImageHandleTraits<HICON, &DestroyIcon>>;
+using UniqueBitmap = vtl::win32::WinHandle<ImageHandleTraits<HBITMAP, &DeleteObject>>;
 
 // The icon in the drawn size nearest to the given one (stretched only where no
 // size is near), or empty. Not shared: a shared icon is the first size loaded,
 // whatever size is asked for later.
 [[nodiscard]] UniqueIcon LoadArtworkIcon(std::string_view key, int width, int height) noexcept;
-// A bitmap the caller owns, or nullptr.
-[[nodiscard]] HBITMAP LoadArtworkBitmap(std::string_view key) noexcept;
+// The bitmap, or empty.
+[[nodiscard]] UniqueBitmap LoadArtworkBitmap(std::string_view key) noexcept;
 // A new image list with one image per key of the model (a blank one for a key
 // without artwork, so indices stay right). The caller owns it.
 [[nodiscard]] HIMAGELIST CreateArtworkImageList(const ImageList& model, int width,

@@ -179,7 +179,7 @@ class PanelWindow : public Window {
         bitmap_.reset();
         icon_ = nullptr;
         if (!key.empty()) {
-            bitmap_ = Bitmap(LoadArtworkBitmap(key));
+            bitmap_ = LoadArtworkBitmap(key);
             if (!bitmap_) icon_ = owner_.ArtworkIcon(key, owner_.Scaled(kIconSize));
         }
         if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, TRUE);
@@ -234,16 +234,9 @@ class PanelWindow : public Window {
     }
 
   private:
-    struct BitmapTraits {
-        using Value = HBITMAP;
-        static Value Empty() noexcept { return nullptr; }
-        static bool IsEmpty(Value v) noexcept { return v == nullptr; }
-        static void Close(Value v) noexcept { DeleteObject(v); }
-    };
-    using Bitmap = vtl::win32::WinHandle<BitmapTraits>;
     static constexpr int kIconSize = 32;
     FormWindow& owner_;
-    Bitmap bitmap_;
+    UniqueBitmap bitmap_;
     HICON icon_ = nullptr;
 };
 
