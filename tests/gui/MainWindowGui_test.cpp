@@ -353,22 +353,17 @@ TEST(ProgramManifests, AskForTheirExecutionLevelAndPerMonitorDpi) {
 class SystemDpiForNewPrograms {
   public:
     explicit SystemDpiForNewPrograms(DWORD dpi) {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
-                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key_.put(),
-                            nullptr) != ERROR_SUCCESS)
-            return;
-        DWORD type = 0, bytes = sizeof(before_);
-        had_ = RegQueryValueExW(key_.get(), L"LogPixels", nullptr, &type,
-                                reinterpret_cast<BYTE*>(&before_), &bytes) == ERROR_SUCCESS &&
-               type == REG_DWORD;
-        set_ = Set(dpi);
+        DWORD bytes = sizeof(before_);
+        had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &before_,
+                            &bytes) == ERROR_SUCCESS;
+        set_ = RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &dpi, sizeof(dpi)) ==
+               ERROR_SUCCESS;
     }
     ~SystemDpiForNewPrograms() {
-        if (!key_) return;
         if (had_) {
-            Set(before_);
+            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &before_, sizeof(before_));
         } else {
-            RegDeleteValueW(key_.get(), L"LogPixels");
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
         }
     }
     SystemDpiForNewPrograms(const SystemDpiForNewPrograms&) = delete;
@@ -376,11 +371,8 @@ class SystemDpiForNewPrograms {
     explicit operator bool() const noexcept { return set_; }
 
   private:
-    bool Set(DWORD dpi) {
-        return RegSetValueExW(key_.get(), L"LogPixels", 0, REG_DWORD,
-                              reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi)) == ERROR_SUCCESS;
-    }
-    vtl::win32::UniqueRegKey key_;
+    static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
+    static constexpr const wchar_t* kValue = L"LogPixels";
     DWORD before_ = 0;
     bool had_ = false;
     bool set_ = false;
