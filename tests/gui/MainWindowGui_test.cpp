@@ -319,5 +319,114 @@ TEST_F(MainWindowGui, HelpWithoutAHelpFileSaysWhereItLooked) {
     std::filesystem::remove_all(folder, ignored);
 }
 
+// The manifest compiled into a program, or empty.
+std::string ManifestOf(const std::wstring& program) {
+    const HMODULE module = LoadLibraryExW(
+        program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (module == nullptr) return {};
+    std::string manifest;
+    if (const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST)) {
+        const HGLOBAL loaded = LoadResource(module, found);
+        const auto* bytes = static_cast<const char*>(loaded ? LockResource(loaded) : nullptr);
+        if (bytes != nullptr) manifest.assign(bytes, SizeofResource(module, found));
+    }
+    FreeLibrary(module);
+    return manifest;
+}
+
+// Vantrel.exe asks for elevation where the user can have it; the simulation runs as
+// invoked (a consent prompt would stop unattended runs). Both are per-monitor aware.
+TEST(ProgramManifests, AskForTheirExecutionLevelAndPerMonitorDpi) {
+    for (const auto& [program, level] : {std::pair{L"Vantrel.exe", "highestAvailable"},
+                                         std::pair{L"VantrelSim.exe", "asInvoker"}}) {
+        const std::string manifest = ManifestOf(BesideThisProgram(program));
+        EXPECT_NE(manifest.find("level=\"" + std::string(level) + "\""), std::string::npos)
+            << Narrow(program) << ": " << manifest;
+        EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos)
+            << Narrow(program);
+    }
+}
+
+// The system DPI of the programs started while it lives (Wine reads "LogPixels"
+// when a program starts); the setting before comes back when it goes, so the
+// prefix's other tests keep 96 DPI.
+class SystemDpiForNewPrograms {
+  public:
+    explicit SystemDpiForNewPrograms(DWORD dpi) {
+        DWORD bytes = sizeof(before_);
+        had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &before_,
+                            &bytes) == ERROR_SUCCESS;
+        set_ = RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &dpi, sizeof(dpi)) ==
+               ERROR_SUCCESS;
+    }
+    ~SystemDpiForNewPrograms() {
+        if (had_) {
+            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &before_, sizeof(before_));
+        } else {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
+        }
+    }
+    SystemDpiForNewPrograms(const SystemDpiForNewPrograms&) = delete;
+    SystemDpiForNewPrograms& operator=(const SystemDpiForNewPrograms&) = delete;
+    explicit operator bool() const noexcept { return set_; }
+
+  private:
+    static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
+    static constexpr const wchar_t* kValue = L"LogPixels";
+    DWORD before_ = 0;
+    bool had_ = false;
+    bool set_ = false;
+};
+
+// At 144 DPI twips become pixels at 1.5 times the rate (10 twips a pixel), rows and
+// toolbar buttons hold the 24-pixel icons, and the settings stay in twips.
+TEST_F(MainWindowGui, At144DpiTheWindowIsLaidOutAtThatDpi) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel");
+    {
+        const SystemDpiForNewPrograms dpi(144);
+        ASSERT_TRUE(dpi);
+        Launch(L"Vantrel.exe");
+    }
+    ASSERT_GT(ListViewCount(list), 0);
+    const RECT row = ListViewItemRect(list, 0);
+    EXPECT_GE(row.bottom - row.top, 24);
+    const HWND toolbar = FindChild(form, L"ToolbarWindow32");
+    ASSERT_NE(toolbar, nullptr);
+    const int buttonHeight = HIWORD(SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0));
+    EXPECT_GT(buttonHeight, 24);
+    EXPECT_LE(buttonHeight, ClientRect(toolbar).bottom);  // not cut off
+
+    // The list follows a resize by the same twips as at 96 DPI.
+    ASSERT_TRUE(MoveWindowTo(form, 10, 10, 1250, 760));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const RECT lv = WindowRect(list);
+            return lv.right - lv.left == 1250 - MulDiv(100, 144, 1440) &&
+                   lv.bottom <= WindowRect(status).top;
+        },
+        kTimeout))
+        << "list " << WindowRect(list).right - WindowRect(list).left;
+    Sleep(500);
+    SaveScreenshot(kArtifacts / "vantrel-144dpi.png");
+    const RECT frame = WindowRect(form);
+    ASSERT_TRUE(CloseTopWindow(form));
+    ASSERT_TRUE(program->WaitForExit(kTimeout));
+    EXPECT_EQ(Setting(L"MainWidth"), std::to_wstring((frame.right - frame.left) * 10));
+    EXPECT_EQ(Setting(L"MainHeight"), std::to_wstring((frame.bottom - frame.top) * 10));
+    program.reset();
+
+    // The simulated network shows every state icon at that size.
+    {
+        const SystemDpiForNewPrograms dpi(144);
+        Launch(L"VantrelSim.exe");
+    }
+    ASSERT_TRUE(MoveWindowTo(form, 10, 10, 1250, 760));
+    Sleep(500);
+    SaveScreenshot(kArtifacts / "vantrelsim-144dpi.png");
+    ASSERT_TRUE(ChooseMenuItem(form, L"&File|E&xit"));
+    EXPECT_TRUE(program->WaitForExit(kTimeout));
+    program.reset();
+}
+
 }  // namespace
 }  // namespace vtl::guitest

@@ -23,23 +23,24 @@ std::wstring ResourceName(std::string_view key) {
 }
 }  // namespace
 
-HICON LoadArtworkIcon(std::string_view key, int width, int height) noexcept {
+UniqueIcon LoadArtworkIcon(std::string_view key, int width, int height) noexcept {
     try {
-        if (key.empty()) return nullptr;
-        return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), ResourceName(key).c_str(),
-                                             IMAGE_ICON, width, height, LR_SHARED));
+        if (key.empty()) return {};
+        return UniqueIcon(static_cast<HICON>(LoadImageW(
+            GetModuleHandleW(nullptr), ResourceName(key).c_str(), IMAGE_ICON, width, height, 0)));
     } catch (...) {
-        return nullptr;
+        return {};
     }
 }
 
-HBITMAP LoadArtworkBitmap(std::string_view key) noexcept {
+UniqueBitmap LoadArtworkBitmap(std::string_view key) noexcept {
     try {
-        if (key.empty()) return nullptr;
-        return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), ResourceName(key).c_str(),
-                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        if (key.empty()) return {};
+        return UniqueBitmap(
+            static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), ResourceName(key).c_str(),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     } catch (...) {
-        return nullptr;
+        return {};
     }
 }
 
@@ -48,20 +49,18 @@ HIMAGELIST CreateArtworkImageList(const ImageList& model, int width, int height)
         ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, model.Count(), 4);
     if (list == nullptr) return nullptr;
     for (const std::string& key : model.Keys()) {
-        HICON icon = LoadArtworkIcon(key, width, height);
-        if (icon != nullptr) {
-            ImageList_AddIcon(list, icon);
+        const UniqueIcon icon = LoadArtworkIcon(key, width, height);
+        if (icon) {
+            ImageList_AddIcon(list, icon.get());
         } else {
             // Keep the indices: an empty, fully transparent image.
-            HICON blank = nullptr;
             const int bytes = ((width + 31) / 32) * 4 * height;
             std::string andMask(static_cast<std::size_t>(bytes), '\xFF');
             std::string xorMask(static_cast<std::size_t>(bytes), '\0');
-            blank = CreateIcon(GetModuleHandleW(nullptr), width, height, 1, 1,
-                               reinterpret_cast<const BYTE*>(andMask.data()),
-                               reinterpret_cast<const BYTE*>(xorMask.data()));
-            ImageList_AddIcon(list, blank);
-            if (blank != nullptr) DestroyIcon(blank);
+            const UniqueIcon blank(CreateIcon(GetModuleHandleW(nullptr), width, height, 1, 1,
+                                              reinterpret_cast<const BYTE*>(andMask.data()),
+                                              reinterpret_cast<const BYTE*>(xorMask.data())));
+            ImageList_AddIcon(list, blank.get());
         }
     }
     return list;

@@ -1,9 +1,11 @@
 #pragma once
 // Artwork by key: the icon or bitmap resource named ART_ and the key in upper case
-// ("Active" -> ART_ACTIVE). Image lists are built from icons of the list's size.
+// ("Active" -> ART_ACTIVE). Each icon is drawn in several sizes; an icon is loaded
+// in the size asked for, and image lists are built from icons of the list's size.
 
 #include <string_view>
 
+#include "core/win32/WinHandle.h"
 #include "core/win32/Windows.h"
 // After Windows.h.
 #include <commctrl.h>
@@ -14,10 +16,23 @@ class ImageList;
 
 namespace vtl::ui::win32 {
 
-// A shared icon (not to be destroyed) of about the given size, or nullptr.
-[[nodiscard]] HICON LoadArtworkIcon(std::string_view key, int width, int height) noexcept;
-// A bitmap the caller owns, or nullptr.
-[[nodiscard]] HBITMAP LoadArtworkBitmap(std::string_view key) noexcept;
+// Icons and bitmaps of the artwork, owned.
+template <class Handle, auto Destroy>
+struct ImageHandleTraits {
+    using Value = Handle;
+    static Value Empty() noexcept { return nullptr; }
+    static bool IsEmpty(Value v) noexcept { return v == nullptr; }
+    static void Close(Value v) noexcept { Destroy(v); }
+};
+using UniqueIcon = vtl::win32::WinHandle<ImageHandleTraits<HICON, &DestroyIcon>>;
+using UniqueBitmap = vtl::win32::WinHandle<ImageHandleTraits<HBITMAP, &DeleteObject>>;
+
+// The icon in the drawn size nearest to the given one (stretched only where no
+// size is near), or empty. Not shared: a shared icon is the first size loaded,
+// whatever size is asked for later.
+[[nodiscard]] UniqueIcon LoadArtworkIcon(std::string_view key, int width, int height) noexcept;
+// The bitmap, or empty.
+[[nodiscard]] UniqueBitmap LoadArtworkBitmap(std::string_view key) noexcept;
 // A new image list with one image per key of the model (a blank one for a key
 // without artwork, so indices stay right). The caller owns it.
 [[nodiscard]] HIMAGELIST CreateArtworkImageList(const ImageList& model, int width,

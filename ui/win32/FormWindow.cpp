@@ -79,18 +79,21 @@ void ForEachMenuItem(const std::vector<MenuItem*>& items, const std::function<vo
 }
 }  // namespace
 
-FormWindow::FormWindow(Win32Host& host, Form& form) : host_(host), form_(&form) {
+FormWindow::FormWindow(Win32Host& host, Form& form) : host_(host), form_(&form), dpi_(SystemDpi()) {
     RegisterClassOnce(L"VtlForm", GetSysColorBrush(COLOR_BTNFACE), CS_DBLCLKS);
     const FrameStyle fs = StyleOf(form);
     Create(L"VtlForm", Widen(form.Caption()), fs.style, fs.exStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-           host.XToPixels(form.Width()), host.YToPixels(form.Height()), nullptr, nullptr);
+           ToPixels(form.Width()), ToPixels(form.Height()), nullptr, nullptr);
     if (Handle() == nullptr) return;
-    if (!form.Icon().empty()) {
-        SendMessageW(Handle(), WM_SETICON, ICON_BIG,
-                     reinterpret_cast<LPARAM>(LoadArtworkIcon(form.Icon(), 32, 32)));
-        SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
-                     reinterpret_cast<LPARAM>(LoadArtworkIcon(form.Icon(), 16, 16)));
+    // The window may have come up on a monitor of another DPI than the system's.
+    if (const int dpi = WindowDpi(Handle()); dpi != dpi_) {
+        dpi_ = dpi;
+        SetWindowPos(Handle(), nullptr, 0, 0, ToPixels(form.Width()), ToPixels(form.Height()),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    font_ = CreateMessageFont(dpi_);
+    if (font_ == nullptr) font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    SetFormIcons();
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(),
                                nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -108,6 +111,7 @@ FormWindow::~FormWindow() {
         ImageList_Destroy(list);
     for (auto& [color, brush] : brushes_)
         DeleteObject(brush);
+    DeleteObject(font_);  // harmless for the stock font
 }
 
 void FormWindow::CreateViews(const std::vector<Control*>& controls, HWND parent) {
@@ -152,11 +156,18 @@ HIMAGELIST FormWindow::ImagesFor(const ImageList* model) {
     if (model == nullptr) return nullptr;
     auto it = images_.find(model);
     if (it != images_.end()) return it->second;
-    const HIMAGELIST list = CreateArtworkImageList(
-        *model, MulDiv(model->ImageWidth(), GetSystemMetrics(SM_CXSMICON), 16),
-        MulDiv(model->ImageHeight(), GetSystemMetrics(SM_CYSMICON), 16));
+    const HIMAGELIST list =
+        CreateArtworkImageList(*model, ArtworkIconSize(model->ImageWidth(), dpi_),
+                               ArtworkIconSize(model->ImageHeight(), dpi_));
     images_[model] = list;
     return list;
+}
+
+HICON FormWindow::ArtworkIcon(std::string_view key, int size) {
+    if (key.empty()) return nullptr;
+    auto [it, added] = icons_.try_emplace({std::string(key), size});
+    if (added) it->second = LoadArtworkIcon(key, size, size);
+    return it->second.get();
 }
 
 void FormWindow::ImagesChanged(const ImageList* model) {
@@ -237,8 +248,8 @@ void FormWindow::ApplyFormChange(const Change& change) {
             WINDOWPLACEMENT wp{};
             wp.length = sizeof(wp);
             GetWindowPlacement(Handle(), &wp);
-            const RECT r{host_.XToPixels(b.left), host_.YToPixels(b.top),
-                         host_.XToPixels(b.left + b.width), host_.YToPixels(b.top + b.height)};
+            const RECT r{ToPixels(b.left), ToPixels(b.top), ToPixels(b.left + b.width),
+                         ToPixels(b.top + b.height)};
             if (IsIconic(Handle()) || IsZoomed(Handle())) {
                 wp.rcNormalPosition = r;
                 SetWindowPlacement(Handle(), &wp);
@@ -265,10 +276,7 @@ void FormWindow::ApplyFormChange(const Change& change) {
             break;
         }
         case ChangeKind::Icon:
-            SendMessageW(Handle(), WM_SETICON, ICON_BIG,
-                         reinterpret_cast<LPARAM>(LoadArtworkIcon(f.Icon(), 32, 32)));
-            SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
-                         reinterpret_cast<LPARAM>(LoadArtworkIcon(f.Icon(), 16, 16)));
+            SetFormIcons();
             break;
         case ChangeKind::MousePointer:
             SetCursor(LoadCursorW(
@@ -404,12 +412,11 @@ void FormWindow::ReportFrame() {
         LayoutBars();
         Form& f = *form_;
         const int scaleWidth =
-            state == WindowState::Minimized ? f.ScaleWidth() : host_.XToTwips(inner.right);
+            state == WindowState::Minimized ? f.ScaleWidth() : ToTwips(inner.right);
         const int scaleHeight =
-            state == WindowState::Minimized ? f.ScaleHeight() : host_.YToTwips(inner.bottom);
-        f.ApplyViewFrame(host_.XToTwips(outer.left), host_.YToTwips(outer.top),
-                         host_.XToTwips(outer.right - outer.left),
-                         host_.YToTwips(outer.bottom - outer.top), scaleWidth, scaleHeight, state);
+            state == WindowState::Minimized ? f.ScaleHeight() : ToTwips(inner.bottom);
+        f.ApplyViewFrame(ToTwips(outer.left), ToTwips(outer.top), ToTwips(outer.right - outer.left),
+                         ToTwips(outer.bottom - outer.top), scaleWidth, scaleHeight, state);
     } while (reportAgain_ && form_ != nullptr && ++rounds < 8);
 }
 
@@ -429,8 +436,8 @@ void FormWindow::PlaceFirstTime() {
     HWND owner = GetWindow(Handle(), GW_OWNER);
     switch (f.GetStartUpPosition()) {
         case StartUpPosition::Manual:
-            SetWindowPos(Handle(), nullptr, host_.XToPixels(f.Left()), host_.YToPixels(f.Top()), 0,
-                         0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(Handle(), nullptr, ToPixels(f.Left()), ToPixels(f.Top()), 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             return;
         case StartUpPosition::CenterOwner:
             if (owner != nullptr && IsWindowVisible(owner)) {
@@ -447,6 +454,48 @@ void FormWindow::PlaceFirstTime() {
     SetWindowPos(Handle(), nullptr, area.left + ((area.right - area.left) - w) / 2,
                  area.top + ((area.bottom - area.top) - h) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::SetFormIcons() {
+    if (form_ == nullptr || form_->Icon().empty()) return;
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(ArtworkIcon(form_->Icon(), Metric(SM_CXICON))));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(ArtworkIcon(form_->Icon(), Metric(SM_CXSMICON))));
+}
+
+void FormWindow::ChangeDpi(int dpi, const RECT* suggested) {
+    if (form_ == nullptr || Handle() == nullptr || dpi <= 0) return;
+    const int old = dpi_;
+    RECT frame{};
+    GetWindowRect(Handle(), &frame);
+    if (suggested != nullptr) {
+        frame = *suggested;
+    } else {
+        frame.right = frame.left + ScaleToDpi(frame.right - frame.left, old, dpi);
+        frame.bottom = frame.top + ScaleToDpi(frame.bottom - frame.top, old, dpi);
+    }
+    if (dpi != old) {
+        dpi_ = dpi;
+        const HFONT oldFont = font_;
+        font_ = CreateMessageFont(dpi);
+        if (font_ == nullptr) font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        for (auto& v : views_)
+            v->OnDpiChanged(old);
+        // Every image list again, in the size for the new DPI, to each of its users.
+        std::vector<const ImageList*> lists;
+        for (const auto& [model, list] : images_)
+            lists.push_back(model);
+        for (const ImageList* model : lists)
+            ImagesChanged(model);
+        SetFormIcons();
+        if (oldFont != font_) DeleteObject(oldFont);
+    }
+    SetWindowPos(Handle(), nullptr, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ReportFrame();
+    RedrawWindow(Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void FormWindow::SetOwner(HWND owner) noexcept {
@@ -601,6 +650,12 @@ LRESULT FormWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
         case WM_MOVE:
             ReportFrame();
+            return 0;
+        case WM_NCCREATE:
+            EnableNonClientScaling(Handle());
+            break;
+        case WM_DPICHANGED:
+            ChangeDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
             return 0;
         case WM_CLOSE:
             form_->Unload(UnloadMode::ControlMenu);

@@ -4,17 +4,23 @@
 // controls in place for each change; user input comes back to the models through
 // their user-action members. The list view is a normal (not owner-data) report list
 // whose item order always equals the model's row order; each item's lParam is its
-// row id.
+// row id. Twips become pixels at the window's own DPI; on WM_DPICHANGED the window
+// takes the suggested frame and every control is laid out again at the new DPI.
 
 #include <map>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/win32/Windows.h"
 // After Windows.h.
 #include <commctrl.h>
 #include "ui/Observer.h"
+#include "ui/win32/Artwork.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/Window.h"
 
 namespace vtl::ui {
@@ -49,6 +55,20 @@ class FormWindow : public Window, private ChangeObserver {
     // Runs a pop-up menu at the pointer; returns the chosen item or nullptr.
     MenuItem* TrackPopup(MenuItem& menu);
 
+    // --- The window's DPI, for the views ---
+    [[nodiscard]] int Dpi() const noexcept { return dpi_; }
+    [[nodiscard]] int ToPixels(int twips) const noexcept { return TwipsToPixels(twips, dpi_); }
+    [[nodiscard]] int ToTwips(int pixels) const noexcept { return PixelsToTwips(pixels, dpi_); }
+    // A size given in pixels at 96 DPI, at the window's DPI.
+    [[nodiscard]] int Scaled(int designPixels) const noexcept {
+        return ScaleToDpi(designPixels, kDesignDpi, dpi_);
+    }
+    [[nodiscard]] int Metric(int index) const noexcept { return SystemMetricForDpi(index, dpi_); }
+    // The message font at the window's DPI.
+    [[nodiscard]] HFONT Font() const noexcept { return font_; }
+    // An artwork icon of that size (nullptr if there is none), kept while the window lives.
+    HICON ArtworkIcon(std::string_view key, int size);
+
     // --- For the views ---
     HIMAGELIST ImagesFor(const ImageList* model);
     void RegisterHandle(HWND hwnd, View* view);
@@ -73,6 +93,9 @@ class FormWindow : public Window, private ChangeObserver {
     void ReportFrame();
     void LayoutBars();
     void PlaceFirstTime();
+    void SetFormIcons();
+    // Lays the window out again at dpi, in the frame given (or its own, scaled).
+    void ChangeDpi(int dpi, const RECT* suggested);
     CommandButton* FindButton(bool wantDefault) const;
     LRESULT OnCommand(WPARAM wp, LPARAM lp);
     LRESULT OnNotify(LPARAM lp, bool& handled);
@@ -81,6 +104,9 @@ class FormWindow : public Window, private ChangeObserver {
 
     Win32Host& host_;
     Form* form_;
+    int dpi_;
+    HFONT font_ = nullptr;
+    std::map<std::pair<std::string, int>, UniqueIcon> icons_;
     std::vector<std::unique_ptr<View>> views_;
     std::unordered_map<const UiObject*, View*> byModel_;
     std::unordered_map<HWND, View*> byHandle_;

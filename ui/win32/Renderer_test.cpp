@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "ui/ListView.h"
 #include "ui/Menu.h"
 #include "ui/Timer.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/Win32Host.h"
 #include "ui/win32/Win32Prompter.h"
 #include "ui/win32/testing/GuiDriver.h"
@@ -96,6 +98,9 @@ class frmTest : public Form {
         sb.AddPanel({"", "Status", 3000, 3000, PanelAutoSize::Spring});
         sb.AddPanel({"", "", 2000, 2000});
         sb.SetImageList(&iml);
+        tb.Move(5400, 120, 1200, 400);
+        tb.SetImageList(&iml);
+        tb.AddButton({"Active", "", "", 1});
         mnuView.SetCaption("&View");
         cbo.onClick = [this] { clicks.push_back("cbo " + cbo.Text()); };
         txt.onChange = [this] { clicks.push_back("txt"); };
@@ -108,6 +113,7 @@ class frmTest : public Form {
     TextBox txt{*this, "txt"};
     ListView lv{*this, "lv"};
     StatusBar sb{*this, "sb"};
+    Toolbar tb{*this, "tb"};
     Timer tmr{*this, "tmr", 0, false};
     MenuItem mnuView{*this, "mnuView", "View"};
     MenuItem mnuRefresh{mnuView, "mnuRefresh", "&Refresh", Shortcut::F(5)};
@@ -276,14 +282,94 @@ TEST_F(RendererTest, ListMouseEventsCarryTheRowUnderThePointer) {
 
 TEST_F(RendererTest, FrameSizesComeBackInTwips) {
     form->Move(300, 300, 7200, 4800);
+    const int dpi = WindowDpi(hwnd);
     RECT client{};
     GetClientRect(hwnd, &client);
-    EXPECT_EQ(form->ScaleWidth(), host->XToTwips(client.right));
-    EXPECT_EQ(form->ScaleHeight(), host->YToTwips(client.bottom));
+    EXPECT_EQ(form->ScaleWidth(), PixelsToTwips(client.right, dpi));
+    EXPECT_EQ(form->ScaleHeight(), PixelsToTwips(client.bottom, dpi));
     RECT outer{};
     GetWindowRect(hwnd, &outer);
-    EXPECT_EQ(form->Width(), host->XToTwips(outer.right - outer.left));
-    EXPECT_EQ(host->XToPixels(1440), GetDeviceCaps(GetDC(nullptr), LOGPIXELSX));
+    EXPECT_EQ(form->Width(), PixelsToTwips(outer.right - outer.left, dpi));
+}
+
+// What a DPI change touches, read from the real controls.
+struct DpiLayout {
+    std::array<LONG, 4> frame, list;  // screen; form's client area
+    int column0, column1, fontHeight, listIcon, toolbarButtonHeight, statusHeight;
+    bool operator==(const DpiLayout&) const = default;
+};
+
+DpiLayout ReadLayout(HWND form, HWND list) {
+    DpiLayout l{};
+    RECT r{};
+    GetWindowRect(form, &r);
+    l.frame = {r.left, r.top, r.right, r.bottom};
+    GetWindowRect(list, &r);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+    l.list = {r.left, r.top, r.right, r.bottom};
+    l.column0 = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+    l.column1 = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0));
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    l.fontHeight = static_cast<int>(font.lfHeight);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(
+        reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0)), &cx,
+        &cy);
+    l.listIcon = cx;
+    l.toolbarButtonHeight =
+        HIWORD(SendMessageW(Child(form, TOOLBARCLASSNAMEW), TB_GETBUTTONSIZE, 0, 0));
+    GetWindowRect(Child(form, STATUSCLASSNAMEW), &r);
+    l.statusHeight = r.bottom - r.top;
+    return l;
+}
+
+// A move to a monitor of another DPI: the window takes the frame Windows suggests
+// and every control is laid out again at the new DPI (a column the user widened
+// keeps its share); moving back gives every pixel back.
+TEST_F(RendererTest, ADpiChangeLaysEveryControlOutAgain) {
+    const int dpi = WindowDpi(hwnd);
+    const int to = dpi == 144 ? 192 : 144;
+    SendMessageW(lv, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(200, 0));  // as the user dragged it
+    const DpiLayout before = ReadLayout(hwnd, lv);
+    const int formWidth = form->Width();
+    auto moveTo = [&](int newDpi, std::array<LONG, 4> frame) {
+        RECT r{frame[0], frame[1], frame[2], frame[3]};
+        SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi), reinterpret_cast<LPARAM>(&r));
+        host->DoEvents();
+    };
+    const std::array<LONG, 4> suggested = {
+        before.frame[0] + 40, before.frame[1],
+        before.frame[0] + 40 + ScaleToDpi(before.frame[2] - before.frame[0], dpi, to),
+        before.frame[1] + ScaleToDpi(before.frame[3] - before.frame[1], dpi, to)};
+    moveTo(to, suggested);
+    const DpiLayout after = ReadLayout(hwnd, lv);
+    EXPECT_EQ(after.frame, suggested);
+    const Control& l = form->lv;
+    EXPECT_EQ(after.list,
+              (std::array<LONG, 4>{TwipsToPixels(l.Left(), to), TwipsToPixels(l.Top(), to),
+                                   TwipsToPixels(l.Left() + l.Width(), to),
+                                   TwipsToPixels(l.Top() + l.Height(), to)}));
+    EXPECT_EQ(after.column0, ScaleToDpi(200, dpi, to));
+    EXPECT_EQ(after.column1, TwipsToPixels(2000, to));
+    EXPECT_NEAR(after.fontHeight, ScaleToDpi(before.fontHeight, dpi, to), 1);
+    EXPECT_EQ(after.listIcon, ArtworkIconSize(16, to));
+    EXPECT_GE(after.toolbarButtonHeight,
+              before.toolbarButtonHeight + after.listIcon - before.listIcon);
+    EXPECT_GT(after.statusHeight, before.statusHeight);
+    EXPECT_NEAR(form->Width(), formWidth, PixelsToTwips(1, to));  // the model's twips stay
+    for (HWND child : vtl::guitest::Descendants(hwnd)) {
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+        LOGFONTW lf{};
+        if (font != nullptr && GetObjectW(font, sizeof(lf), &lf) != 0) {
+            EXPECT_EQ(lf.lfHeight, after.fontHeight) << Narrow(vtl::guitest::ClassName(child));
+        }
+    }
+    vtl::guitest::SaveScreenshot(std::filesystem::path(VTL_ARTIFACT_DIR) / "ui-dpi-changed.png",
+                                 hwnd);
+
+    moveTo(dpi, before.frame);
+    EXPECT_EQ(ReadLayout(hwnd, lv), before);
 }
 
 TEST_F(RendererTest, TimersTickAndModalFormsReturnWhenClosed) {
@@ -386,7 +472,7 @@ TEST(RendererPictures, SplashBitmapToolTipsAndHourglass) {
     ASSERT_NE(hwnd, nullptr);
     RECT r{};
     GetWindowRect(hwnd, &r);
-    EXPECT_EQ(r.right - r.left, host.XToPixels(4950));
+    EXPECT_EQ(r.right - r.left, TwipsToPixels(4950, WindowDpi(hwnd)));
     vtl::guitest::SaveScreenshot(std::filesystem::path(VTL_ARTIFACT_DIR) / "ui-splash.png", hwnd);
     // The artwork's colours where the pictures has them: the green line under the
     // name and the blue background.
@@ -435,6 +521,31 @@ TEST(Win32HostSettings, AreKeptUnderTheApplicationsKey) {
               ERROR_SUCCESS);
     EXPECT_EQ(Narrow(value.c_str()), "3");
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel Settings Test");
+}
+
+TEST(Dpi, TwipsAndPixelsAtADpi) {
+    struct Row {
+        int twips, dpi, pixels;
+    };
+    for (const Row& r :
+         {Row{1440, 96, 96}, Row{1440, 144, 144}, Row{15, 96, 1}, Row{7, 96, 0}, Row{8, 96, 1},
+          Row{-15, 144, -2}, Row{-7, 96, 0}, Row{4950, 144, 495}, Row{20'000'000, 192, 2'666'667}})
+        EXPECT_EQ(TwipsToPixels(r.twips, r.dpi), r.pixels) << r.twips << " at " << r.dpi;
+    // A frame read back into twips lands on the same pixel again, at any DPI (monitors
+    // left of the main one have negative coordinates).
+    for (int dpi : {96, 120, 144, 168, 192, 288})
+        for (int px = -300; px <= 3000; ++px)
+            ASSERT_EQ(TwipsToPixels(PixelsToTwips(px, dpi), dpi), px) << px << " at " << dpi;
+}
+
+TEST(Dpi, IconSizesFollowTheDpiAndAreNeverStretched) {
+    struct Row {
+        int design, dpi, size;
+    };
+    for (const Row& r :
+         {Row{16, 96, 16}, Row{16, 120, 20}, Row{16, 144, 24}, Row{16, 168, 24}, Row{16, 192, 32},
+          Row{16, 288, 32}, Row{16, 72, 16}, Row{20, 96, 20}, Row{32, 96, 32}})
+        EXPECT_EQ(ArtworkIconSize(r.design, r.dpi), r.size) << r.design << " at " << r.dpi;
 }
 
 TEST(PlainComputerName, TakesPlainNamesOnly) {

@@ -38,6 +38,9 @@ class View {
     virtual void OnTimer() {}
     // After the form's inner size changed.
     virtual void Layout() {}
+    // The window's DPI changed from oldDpi: new font, place and sizes. Image lists
+    // come again afterwards through OnImageList.
+    virtual void OnDpiChanged(int oldDpi);
     // The model is going away: drop every reference to it.
     void Detach() noexcept { model_ = nullptr; }
 
@@ -46,8 +49,11 @@ class View {
     HWND CreateChild(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
                      HWND parent, int extraHeightPx = 0);
     void AddToolTip();
+    // Puts the control at the model's place, in pixels at the window's DPI.
+    void PlaceAtModel();
     [[nodiscard]] bool Alive() const noexcept;
     virtual void OnBoundsApplied() {}
+    // Pixels at 96 DPI added to the model's height (a combo box's drop-down).
     [[nodiscard]] virtual int ExtraHeightPx() const noexcept { return 0; }
 
     FormWindow& owner_;

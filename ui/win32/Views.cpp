@@ -19,7 +19,6 @@
 #include "ui/win32/Artwork.h"
 #include "ui/win32/FormWindow.h"
 #include "ui/win32/View.h"
-#include "ui/win32/Win32Host.h"
 #include "ui/win32/Window.h"
 
 namespace vtl::ui::win32 {
@@ -77,18 +76,18 @@ bool View::Alive() const noexcept {
 
 HWND View::CreateChild(const wchar_t* className, const std::wstring& text, DWORD style,
                        DWORD exStyle, HWND parent, int extraHeightPx) {
-    Win32Host& host = owner_.Host();
+    const FormWindow& w = owner_;
     const Control& m = *model_;
     style |= WS_CHILD | WS_CLIPSIBLINGS;
     if (m.Visible()) style |= WS_VISIBLE;
     if (!m.Enabled()) style |= WS_DISABLED;
     id_ = owner_.NextControlId();
     hwnd_ = CreateWindowExW(
-        exStyle, className, text.c_str(), style, host.XToPixels(m.Left()), host.YToPixels(m.Top()),
-        host.XToPixels(m.Width()), host.YToPixels(m.Height()) + extraHeightPx, parent,
+        exStyle, className, text.c_str(), style, w.ToPixels(m.Left()), w.ToPixels(m.Top()),
+        w.ToPixels(m.Width()), w.ToPixels(m.Height()) + w.Scaled(extraHeightPx), parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), GetModuleHandleW(nullptr), nullptr);
     if (hwnd_ != nullptr) {
-        Send(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host.Font()), FALSE);
+        Send(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(w.Font()), FALSE);
         owner_.RegisterHandle(hwnd_, this);
         AddToolTip();
     }
@@ -116,9 +115,22 @@ void View::AddToolTip() {
     }
 }
 
+void View::PlaceAtModel() {
+    const FormWindow& w = owner_;
+    const Control& m = *model_;
+    SetWindowPos(hwnd_, nullptr, w.ToPixels(m.Left()), w.ToPixels(m.Top()), w.ToPixels(m.Width()),
+                 w.ToPixels(m.Height()) + w.Scaled(ExtraHeightPx()), SWP_NOZORDER | SWP_NOACTIVATE);
+    OnBoundsApplied();
+}
+
+void View::OnDpiChanged(int /*oldDpi*/) {
+    if (hwnd_ == nullptr || !Alive()) return;
+    Send(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(owner_.Font()), TRUE);
+    PlaceAtModel();
+}
+
 void View::Apply(const Change& change) {
     if (hwnd_ == nullptr) return;
-    Win32Host& host = owner_.Host();
     const Control& m = *model_;
     switch (change.kind) {
         case ChangeKind::Enabled:
@@ -128,10 +140,7 @@ void View::Apply(const Change& change) {
             ShowWindow(hwnd_, m.Visible() ? SW_SHOWNA : SW_HIDE);
             break;
         case ChangeKind::Bounds:
-            SetWindowPos(hwnd_, nullptr, host.XToPixels(m.Left()), host.YToPixels(m.Top()),
-                         host.XToPixels(m.Width()), host.YToPixels(m.Height()) + ExtraHeightPx(),
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            OnBoundsApplied();
+            PlaceAtModel();
             break;
         case ChangeKind::ToolTip:
             AddToolTip();
@@ -165,12 +174,13 @@ class PanelWindow : public Window {
         return Create(L"VtlPanel", L"", style, exStyle, x, y, w, h, parent,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
     }
+    // A bitmap, or else an icon of 32 pixels at 96 DPI; both grow with the DPI.
     void SetPicture(std::string_view key) {
         bitmap_.reset();
         icon_ = nullptr;
         if (!key.empty()) {
-            bitmap_ = Bitmap(LoadArtworkBitmap(key));
-            if (!bitmap_) icon_ = LoadArtworkIcon(key, 32, 32);
+            bitmap_ = LoadArtworkBitmap(key);
+            if (!bitmap_) icon_ = owner_.ArtworkIcon(key, owner_.Scaled(kIconSize));
         }
         if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, TRUE);
     }
@@ -198,11 +208,20 @@ class PanelWindow : public Window {
                         const HGDIOBJ old = SelectObject(mem, bitmap_.get());
                         BITMAP bm{};
                         GetObjectW(bitmap_.get(), sizeof(bm), &bm);
-                        BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
+                        if (owner_.Dpi() == kDesignDpi) {
+                            BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
+                        } else {
+                            SetStretchBltMode(dc, HALFTONE);
+                            SetBrushOrgEx(dc, 0, 0, nullptr);
+                            StretchBlt(dc, 0, 0, owner_.Scaled(bm.bmWidth),
+                                       owner_.Scaled(bm.bmHeight), mem, 0, 0, bm.bmWidth,
+                                       bm.bmHeight, SRCCOPY);
+                        }
                         SelectObject(mem, old);
                         DeleteDC(mem);
                     } else {
-                        DrawIconEx(dc, 0, 0, icon_, 32, 32, 0, nullptr, DI_NORMAL);
+                        const int size = owner_.Scaled(kIconSize);
+                        DrawIconEx(dc, 0, 0, icon_, size, size, 0, nullptr, DI_NORMAL);
                     }
                     EndPaint(Handle(), &ps);
                     return 0;
@@ -215,15 +234,9 @@ class PanelWindow : public Window {
     }
 
   private:
-    struct BitmapTraits {
-        using Value = HBITMAP;
-        static Value Empty() noexcept { return nullptr; }
-        static bool IsEmpty(Value v) noexcept { return v == nullptr; }
-        static void Close(Value v) noexcept { DeleteObject(v); }
-    };
-    using Bitmap = vtl::win32::WinHandle<BitmapTraits>;
+    static constexpr int kIconSize = 32;
     FormWindow& owner_;
-    Bitmap bitmap_;
+    UniqueBitmap bitmap_;
     HICON icon_ = nullptr;
 };
 
@@ -238,18 +251,17 @@ class ContainerView : public View {
 
   protected:
     void MakePanel(HWND parent, DWORD exStyle) {
-        Win32Host& host = owner_.Host();
+        const FormWindow& w = owner_;
         const Control& m = *model_;
         DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
         if (m.Visible()) style |= WS_VISIBLE;
         if (!m.Enabled()) style |= WS_DISABLED;
         id_ = owner_.NextControlId();
-        panel_.Make(parent, style, exStyle | WS_EX_CONTROLPARENT, host.XToPixels(m.Left()),
-                    host.YToPixels(m.Top()), host.XToPixels(m.Width()), host.YToPixels(m.Height()),
-                    id_);
+        panel_.Make(parent, style, exStyle | WS_EX_CONTROLPARENT, w.ToPixels(m.Left()),
+                    w.ToPixels(m.Top()), w.ToPixels(m.Width()), w.ToPixels(m.Height()), id_);
         hwnd_ = panel_.Handle();
         if (hwnd_ != nullptr) {
-            Send(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host.Font()), FALSE);
+            Send(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(w.Font()), FALSE);
             owner_.RegisterHandle(hwnd_, this);
         }
     }
@@ -272,7 +284,7 @@ class FrameView : public ContainerView {
             CreateWindowExW(0, L"BUTTON", Widen(frame.Caption()).c_str(),
                             WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_CLIPSIBLINGS, 0, 0, rc.right,
                             rc.bottom, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
-        Send(box_, WM_SETFONT, reinterpret_cast<WPARAM>(owner_.Host().Font()), FALSE);
+        Send(box_, WM_SETFONT, reinterpret_cast<WPARAM>(owner_.Font()), FALSE);
         // The box lies under the frame's controls.
         SetWindowPos(box_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
@@ -282,6 +294,10 @@ class FrameView : public ContainerView {
             return;
         }
         View::Apply(change);
+    }
+    void OnDpiChanged(int oldDpi) override {
+        if (box_ != nullptr) Send(box_, WM_SETFONT, reinterpret_cast<WPARAM>(owner_.Font()), TRUE);
+        View::OnDpiChanged(oldDpi);
     }
 
   protected:
@@ -310,6 +326,10 @@ class PictureView : public ContainerView {
             return;
         }
         View::Apply(change);
+    }
+    void OnDpiChanged(int oldDpi) override {
+        View::OnDpiChanged(oldDpi);
+        if (Alive()) panel_.SetPicture(static_cast<const PictureBox&>(*model_).Picture());
     }
 };
 
@@ -671,7 +691,7 @@ class ListViewView : public View {
                     std::wstring caption = Widen(m.Column(change.index).caption);
                     col.mask = LVCF_TEXT | LVCF_WIDTH;
                     col.pszText = caption.data();
-                    col.cx = owner_.Host().XToPixels(m.Column(change.index).width);
+                    col.cx = owner_.ToPixels(m.Column(change.index).width);
                     Send(hwnd_, LVM_SETCOLUMNW, static_cast<WPARAM>(change.index),
                          reinterpret_cast<LPARAM>(&col));
                 }
@@ -736,6 +756,16 @@ class ListViewView : public View {
                 break;
             default:
                 View::Apply(change);
+        }
+    }
+    void OnDpiChanged(int oldDpi) override {
+        View::OnDpiChanged(oldDpi);
+        // Columns keep the width the user gave them, at the new DPI.
+        for (int c = 0; c < ColumnCountShown(); ++c) {
+            const int width =
+                static_cast<int>(Send(hwnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c)));
+            Send(hwnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c),
+                 MAKELPARAM(ScaleToDpi(width, oldDpi, owner_.Dpi()), 0));
         }
     }
     void OnImageList(const ImageList* changed) override {
@@ -829,7 +859,7 @@ class ListViewView : public View {
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
         col.fmt = LVCFMT_LEFT;
         col.pszText = caption.data();
-        col.cx = owner_.Host().XToPixels(c.width);
+        col.cx = owner_.ToPixels(c.width);
         col.iSubItem = index;
         Send(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
     }
@@ -904,8 +934,8 @@ class ListViewView : public View {
         ListMouseEvent e;
         e.button = button;
         e.shift = ShiftState();
-        e.x = owner_.Host().XToTwips(pt.x);
-        e.y = owner_.Host().YToTwips(pt.y);
+        e.x = owner_.ToTwips(pt.x);
+        e.y = owner_.ToTwips(pt.y);
         if (item >= 0 && (hit.flags & LVHT_ONITEM) != 0) e.row = RowOf(item);
         return e;
     }
@@ -1039,6 +1069,10 @@ class ToolbarView : public View {
                 View::Apply(change);
         }
     }
+    void OnDpiChanged(int oldDpi) override {
+        View::OnDpiChanged(oldDpi);
+        Send(hwnd_, TB_AUTOSIZE);
+    }
     void OnImageList(const ImageList* changed) override {
         if (changed == nullptr || changed != Bar().Images()) return;
         Send(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(owner_.ImagesFor(changed)));
@@ -1129,6 +1163,10 @@ class StatusBarView : public View {
             for (int i = 0; i < Bar().PanelCount(); ++i)
                 Fill(i);
     }
+    void OnDpiChanged(int oldDpi) override {
+        View::OnDpiChanged(oldDpi);
+        Layout();
+    }
     void Layout() override {
         if (hwnd_ == nullptr) return;
         Send(hwnd_, WM_SIZE);
@@ -1145,25 +1183,25 @@ class StatusBarView : public View {
         if (n == 0) return;
         RECT rc{};
         GetClientRect(hwnd_, &rc);
-        Win32Host& host = owner_.Host();
+        const FormWindow& w = owner_;
         int fixed = 0, springs = 0;
         for (int i = 0; i < n; ++i) {
             if (m.Panel(i).autoSize == PanelAutoSize::Spring) {
                 ++springs;
             } else {
-                fixed += host.XToPixels(m.Panel(i).width);
+                fixed += w.ToPixels(m.Panel(i).width);
             }
         }
-        const int grip = GetSystemMetrics(SM_CXVSCROLL);
+        const int grip = w.Metric(SM_CXVSCROLL);
         const int free = std::max(static_cast<int>(rc.right) - grip - fixed, 0);
         std::vector<int> edges;
         int x = 0;
         for (int i = 0; i < n; ++i) {
             const StatusPanel& p = m.Panel(i);
-            int w = host.XToPixels(p.width);
+            int width = w.ToPixels(p.width);
             if (p.autoSize == PanelAutoSize::Spring)
-                w = std::max(free / springs, host.XToPixels(p.minWidth));
-            x += w;
+                width = std::max(free / springs, w.ToPixels(p.minWidth));
+            x += width;
             edges.push_back(i == n - 1 ? -1 : x);
         }
         Send(hwnd_, SB_SETPARTS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(edges.data()));
@@ -1176,8 +1214,8 @@ class StatusBarView : public View {
              reinterpret_cast<LPARAM>(Widen(p.text).c_str()));
         HICON icon = nullptr;
         if (p.image > 0 && m.Images() != nullptr)
-            icon = LoadArtworkIcon(m.Images()->Key(p.image), GetSystemMetrics(SM_CXSMICON),
-                                   GetSystemMetrics(SM_CYSMICON));
+            icon = owner_.ArtworkIcon(m.Images()->Key(p.image),
+                                      ArtworkIconSize(m.Images()->ImageWidth(), owner_.Dpi()));
         Send(hwnd_, SB_SETICON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(icon));
     }
 };

@@ -33,17 +33,6 @@ Win32Host::Win32Host(std::string appTitle, std::unique_ptr<Prompter> prompter)
     icc.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES |
                 ICC_LISTVIEW_CLASSES;
     InitCommonControlsEx(&icc);
-    HDC screen = GetDC(nullptr);
-    if (screen != nullptr) {
-        dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
-        dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-    }
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof(ncm);
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0))
-        font_ = CreateFontIndirectW(&ncm.lfMessageFont);
-    if (font_ == nullptr) font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     if (!prompter_) prompter_ = std::make_unique<Win32Prompter>(*this);
 }
 
@@ -52,20 +41,6 @@ Win32Host::~Win32Host() {
         window->Close();
     windows_.clear();
     graveyard_.clear();
-    if (font_ != nullptr) DeleteObject(font_);
-}
-
-int Win32Host::XToPixels(int twips) const noexcept {
-    return MulDiv(twips, dpiX_, 1440);
-}
-int Win32Host::YToPixels(int twips) const noexcept {
-    return MulDiv(twips, dpiY_, 1440);
-}
-int Win32Host::XToTwips(int pixels) const noexcept {
-    return MulDiv(pixels, 1440, dpiX_);
-}
-int Win32Host::YToTwips(int pixels) const noexcept {
-    return MulDiv(pixels, 1440, dpiY_);
 }
 
 FormWindow* Win32Host::WindowOf(const Form* form) const noexcept {

@@ -55,12 +55,7 @@ class Win32Host : public UiHost {
     void FormUnloaded(Form& form) override;
     void PopupMenu(Form& form, MenuItem& menu) override;
 
-    // --- For the form windows ---
-    [[nodiscard]] int XToPixels(int twips) const noexcept;
-    [[nodiscard]] int YToPixels(int twips) const noexcept;
-    [[nodiscard]] int XToTwips(int pixels) const noexcept;
-    [[nodiscard]] int YToTwips(int pixels) const noexcept;
-    [[nodiscard]] HFONT Font() const noexcept { return font_; }
+    // --- For the form windows (each converts twips at its own DPI) ---
     [[nodiscard]] FormWindow* WindowOf(const Form* form) const noexcept;
     void OnActivated(Form& form);
     // The window of the active form, for owners of message boxes and dialogs.
@@ -79,9 +74,6 @@ class Win32Host : public UiHost {
     std::string appTitle_;
     std::string helpFile_;
     std::unique_ptr<Prompter> prompter_;
-    int dpiX_ = 96;
-    int dpiY_ = 96;
-    HFONT font_ = nullptr;
     std::map<const Form*, std::unique_ptr<FormWindow>> windows_;
     std::vector<std::unique_ptr<FormWindow>> graveyard_;
     std::vector<Form*> open_;

@@ -13,6 +13,7 @@
 #include "core/win32/WinString.h"
 #include "ui/Form.h"
 #include "ui/LineBreaks.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/FormWindow.h"
 #include "ui/win32/Win32Host.h"
 
@@ -86,9 +87,11 @@ void AddNameBox(HWND dialog) {
         GetTextMetricsW(dc, &tm);
         SelectObject(dc, old);
         ReleaseDC(dialog, dc);
-        const int h = tm.tmHeight + 8;
-        SetWindowPos(tree, nullptr, r.left, r.top + h + 6, r.right - r.left,
-                     std::max(static_cast<int>(r.bottom - r.top) - h - 6, h), SWP_NOZORDER);
+        const int dpi = WindowDpi(dialog);
+        const int h = tm.tmHeight + ScaleToDpi(8, kDesignDpi, dpi);
+        const int gap = ScaleToDpi(6, kDesignDpi, dpi);
+        SetWindowPos(tree, nullptr, r.left, r.top + h + gap, r.right - r.left,
+                     std::max(static_cast<int>(r.bottom - r.top) - h - gap, h), SWP_NOZORDER);
         edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"",
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, r.left, r.top,
                                r.right - r.left, h, dialog, nullptr, GetModuleHandleW(nullptr),

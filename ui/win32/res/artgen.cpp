@@ -1,7 +1,9 @@
 // Draws the program's artwork and writes it as .ico and .bmp files for the
 // resource compiler: the service state icons, the toolbar images, the application
 // icon and the splash picture. Built and run on the build machine; shapes are
-// rasterised with 4x4 supersampling into 32-bit images with alpha.
+// rasterised with 4x4 supersampling into 32-bit images with alpha. Icons are drawn
+// in a 16-unit box, at every size the renderer picks for a DPI (16, 20, 24, 32
+// pixels), so none is ever a stretched copy of another.
 //
 // Usage: artgen <output folder>
 
@@ -30,15 +32,20 @@ Rgba Mix(const Rgba& x, const Rgba& y, double t) {
             x.a + (y.a - x.a) * t};
 }
 
-using Shape = std::function<bool(double x, double y)>;  // inside test, pixel units
+using Shape = std::function<bool(double x, double y)>;  // inside test, canvas units
 using Paint = std::function<Rgba(double x, double y)>;  // colour at a point
 
 class Canvas {
   public:
-    Canvas(int w, int h) : w_(w), h_(h), px_(static_cast<std::size_t>(w) * h) {}
+    // unit: pixels per unit of the shapes drawn on it.
+    Canvas(int w, int h, double unit = 1.0)
+        : w_(w), h_(h), unit_(unit), px_(static_cast<std::size_t>(w) * h) {}
+    // A square icon of size pixels, drawn in a 16-unit box.
+    static Canvas Icon(int size) { return Canvas(size, size, size / 16.0); }
     int W() const { return w_; }
     int H() const { return h_; }
     const Rgba& At(int x, int y) const { return px_[static_cast<std::size_t>(y) * w_ + x]; }
+    void Set(int x, int y, const Rgba& c) { px_[static_cast<std::size_t>(y) * w_ + x] = c; }
 
     void Fill(const Shape& shape, const Paint& paint) {
         constexpr int kSub = 4;
@@ -47,9 +54,10 @@ class Canvas {
                 int hits = 0;
                 for (int sy = 0; sy < kSub; ++sy)
                     for (int sx = 0; sx < kSub; ++sx)
-                        if (shape(x + (sx + 0.5) / kSub, y + (sy + 0.5) / kSub)) ++hits;
+                        if (shape((x + (sx + 0.5) / kSub) / unit_, (y + (sy + 0.5) / kSub) / unit_))
+                            ++hits;
                 if (hits == 0) continue;
-                Rgba c = paint(x + 0.5, y + 0.5);
+                Rgba c = paint((x + 0.5) / unit_, (y + 0.5) / unit_);
                 c.a *= static_cast<double>(hits) / (kSub * kSub);
                 Over(px_[static_cast<std::size_t>(y) * w_ + x], c);
             }
@@ -72,6 +80,7 @@ class Canvas {
         dst.a = a;
     }
     int w_, h_;
+    double unit_;
     std::vector<Rgba> px_;
 };
 
@@ -152,12 +161,9 @@ const Rgba kWhite = Hex(0xFFFFFF);
 
 // A shaded disc: the status lamps and the help badge.
 void Lamp(Canvas& c, std::uint32_t light, std::uint32_t dark, std::uint32_t rim) {
-    const double s = c.W() / 16.0;
-    c.Fill(Disc(8 * s, 8 * s, 7.5 * s), Hex(rim));
-    c.Fill(Disc(8 * s, 8 * s, 6.6 * s), Vertical(Hex(light), Hex(dark), 1.5 * s, 14.5 * s));
-    c.Fill(Scaled([](double x,
-                     double y) { return (x - 8) * (x - 8) / 20 + (y - 5) * (y - 5) / 6 <= 1; },
-                  0, 0, s),
+    c.Fill(Disc(8, 8, 7.5), Hex(rim));
+    c.Fill(Disc(8, 8, 6.6), Vertical(Hex(light), Hex(dark), 1.5, 14.5));
+    c.Fill([](double x, double y) { return (x - 8) * (x - 8) / 20 + (y - 5) * (y - 5) / 6 <= 1; },
            Hex(0xFFFFFF, 0.22));
 }
 
@@ -165,31 +171,24 @@ void Lamp(Canvas& c, std::uint32_t light, std::uint32_t dark, std::uint32_t rim)
 
 void Active(Canvas& c) {  // running: green lamp with a play mark
     Lamp(c, 0x5DD36B, 0x1F8A32, 0x16692A);
-    const double s = c.W() / 16.0;
-    c.Fill(Scaled(Polygon({{6.2, 4.6}, {11.6, 8}, {6.2, 11.4}}), 0, 0, s), kWhite);
+    c.Fill(Polygon({{6.2, 4.6}, {11.6, 8}, {6.2, 11.4}}), kWhite);
 }
 
 void Inactive(Canvas& c) {  // manual, stopped: grey lamp with a stop mark
     Lamp(c, 0xC4C9CF, 0x7B838C, 0x5F666E);
-    const double s = c.W() / 16.0;
-    c.Fill(Scaled(RoundRect(5.2, 5.2, 10.8, 10.8, 0.8), 0, 0, s), kWhite);
+    c.Fill(RoundRect(5.2, 5.2, 10.8, 10.8, 0.8), kWhite);
 }
 
 void Disabled(Canvas& c) {  // automatic but stopped, or disabled: red lamp with a bar
     Lamp(c, 0xF26B5E, 0xB3261E, 0x8E1D17);
-    const double s = c.W() / 16.0;
-    c.Fill(Scaled(RoundRect(4.2, 6.9, 11.8, 9.1, 0.9), 0, 0, s), kWhite);
+    c.Fill(RoundRect(4.2, 6.9, 11.8, 9.1, 0.9), kWhite);
 }
 
 void Busy(Canvas& c) {  // pending: amber lamp with an hourglass
     Lamp(c, 0xFFC94D, 0xD98A00, 0xA86A00);
-    const double s = c.W() / 16.0;
-    c.Fill(
-        Scaled(Union({Polygon(
-                          {{5.3, 4.3}, {10.7, 4.3}, {8.5, 8}, {10.7, 11.7}, {5.3, 11.7}, {7.5, 8}}),
-                      RoundRect(4.8, 3.6, 11.2, 4.6, 0.4), RoundRect(4.8, 11.4, 11.2, 12.4, 0.4)}),
-               0, 0, s),
-        kWhite);
+    c.Fill(Union({Polygon({{5.3, 4.3}, {10.7, 4.3}, {8.5, 8}, {10.7, 11.7}, {5.3, 11.7}, {7.5, 8}}),
+                  RoundRect(4.8, 3.6, 11.2, 4.6, 0.4), RoundRect(4.8, 11.4, 11.2, 12.4, 0.4)}),
+           kWhite);
 }
 
 void Start(Canvas& c) {
@@ -253,12 +252,10 @@ Shape Gear() {
 }
 
 void AppIcon(Canvas& c) {
-    const double s = c.W() / 16.0;
-    c.Fill(Scaled(RoundRect(0.5, 0.5, 15.5, 15.5, 3), 0, 0, s), Hex(0x123E73));
-    c.Fill(Scaled(RoundRect(1.1, 1.1, 14.9, 14.9, 2.5), 0, 0, s),
-           Vertical(Hex(0x3C8DE0), Hex(0x1A4F92), 0, c.H()));
-    c.Fill(Scaled(Gear(), 0, 0, s), Hex(0xF4F8FC));
-    c.Fill(Scaled(Polygon({{7.2, 6.1}, {10.4, 8}, {7.2, 9.9}}), 0, 0, s), Hex(0x2DB54A));
+    c.Fill(RoundRect(0.5, 0.5, 15.5, 15.5, 3), Hex(0x123E73));
+    c.Fill(RoundRect(1.1, 1.1, 14.9, 14.9, 2.5), Vertical(Hex(0x3C8DE0), Hex(0x1A4F92), 0, 16));
+    c.Fill(Gear(), Hex(0xF4F8FC));
+    c.Fill(Polygon({{7.2, 6.1}, {10.4, 8}, {7.2, 9.9}}), Hex(0x2DB54A));
 }
 
 // Letters of the product name as strokes: cap height 10 units, baseline at y 10.
@@ -379,7 +376,7 @@ bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
 bool WriteIcon(const std::string& path, void (*draw)(Canvas&), std::vector<int> sizes) {
     std::vector<std::vector<std::uint8_t>> images;
     for (int s : sizes) {
-        Canvas c(s, s);
+        Canvas c = Canvas::Icon(s);
         draw(c);
         images.push_back(IconImage(c));
     }
@@ -439,23 +436,30 @@ bool WriteBitmap(const std::string& path, const Canvas& c) {
 
 }  // namespace
 
-// A sheet of every icon at 16 pixels, enlarged 4 times, on a light background:
-// for looking at the artwork.
+// The sizes every icon is drawn in; the application icon also comes larger.
+const std::vector<int> kIconSizes = {16, 20, 24, 32};
+
+// A sheet of every icon in every size (a row per size), enlarged 3 times, on a
+// light background: for looking at the artwork.
 bool WritePreview(const std::string& path) {
     void (*draws[])(Canvas&) = {Active,  Inactive,   Disabled, Busy,   Start, Stop,
                                 Restart, Properties, Create,   Remove, Help,  AppIcon};
-    constexpr int kZoom = 4, kCell = 16 * kZoom + 8;
-    Canvas sheet(kCell * 12, kCell);
+    constexpr int kZoom = 3, kCell = 32 * kZoom + 8;
+    const int rows = static_cast<int>(kIconSizes.size());
+    Canvas sheet(kCell * 12, kCell * rows);
     sheet.Fill([](double, double) { return true; }, Hex(0xF0F0F0));
-    for (int i = 0; i < 12; ++i) {
-        Canvas icon(16, 16);
-        draws[i](icon);
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) {
-                const Rgba p = icon.At(x, y);
-                const double ox = i * kCell + 4 + x * kZoom, oy = 4 + y * kZoom;
-                sheet.Fill(RoundRect(ox, oy, ox + kZoom, oy + kZoom, 0), p);
-            }
+    for (int row = 0; row < rows; ++row) {
+        const int size = kIconSizes[static_cast<std::size_t>(row)];
+        for (int i = 0; i < 12; ++i) {
+            Canvas icon = Canvas::Icon(size);
+            draws[i](icon);
+            for (int y = 0; y < size * kZoom; ++y)
+                for (int x = 0; x < size * kZoom; ++x) {
+                    const Rgba& p = icon.At(x / kZoom, y / kZoom);
+                    const int sx = i * kCell + 4 + x, sy = row * kCell + 4 + y;
+                    sheet.Set(sx, sy, Mix(sheet.At(sx, sy), {p.r, p.g, p.b, 1.0}, p.a));
+                }
+        }
     }
     return WriteBitmap(path, sheet);
 }
@@ -473,18 +477,19 @@ int main(int argc, char** argv) {
         std::vector<int> sizes;
     };
     const IconFile icons[] = {
-        {"active.ico", Active, {16, 32}},
-        {"inactive.ico", Inactive, {16, 32}},
-        {"disabled.ico", Disabled, {16, 32}},
-        {"busy.ico", Busy, {16, 32}},
-        {"start.ico", Start, {16}},
-        {"stop.ico", Stop, {16}},
-        {"restart.ico", Restart, {16}},
-        {"properties.ico", Properties, {16}},
-        {"create.ico", Create, {16}},
-        {"remove.ico", Remove, {16}},
-        {"help.ico", Help, {16}},
-        {"appicon.ico", AppIcon, {16, 32, 48}},
+        {"active.ico", Active, kIconSizes},
+        {"inactive.ico", Inactive, kIconSizes},
+        {"disabled.ico", Disabled, kIconSizes},
+        {"busy.ico", Busy, kIconSizes},
+        {"start.ico", Start, kIconSizes},
+        {"stop.ico", Stop, kIconSizes},
+        {"restart.ico", Restart, kIconSizes},
+        {"properties.ico", Properties, kIconSizes},
+        {"create.ico", Create, kIconSizes},
+        {"remove.ico", Remove, kIconSizes},
+        {"help.ico", Help, kIconSizes},
+        // Window icons are 32 pixels at 96 DPI: 48 at 144, 64 at 192.
+        {"appicon.ico", AppIcon, {16, 20, 24, 32, 40, 48, 64}},
     };
     for (const IconFile& f : icons) {
         if (!WriteIcon(dir + f.name, f.draw, f.sizes)) {

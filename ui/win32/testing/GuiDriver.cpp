@@ -77,6 +77,18 @@ std::wstring StripMenuText(std::wstring_view caption) {
         out.pop_back();
     return out;
 }
+
+// The RECT a message writes into the buffer it is given (which holds in first).
+std::optional<RECT> AskForRect(HWND window, UINT msg, WPARAM wp, const RECT& in = {}) {
+    RemoteMemory mem(window, sizeof(RECT));
+    RECT r = in;
+    if (!mem || !mem.Write(0, &r, sizeof(r)) ||
+        !SendMessageW(window, msg, wp, reinterpret_cast<LPARAM>(mem.At(0))) ||
+        !mem.Read(0, &r, sizeof(r)))
+        return std::nullopt;
+    return r;
+}
+
 }  // namespace
 
 // --- Process ---
@@ -291,6 +303,12 @@ std::vector<int> ListViewSelection(HWND listView) {
     return selected;
 }
 
+RECT ListViewItemRect(HWND listView, int row) {
+    return AskForRect(listView, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                      RECT{LVIR_BOUNDS, 0, 0, 0})
+        .value_or(RECT{});
+}
+
 bool SelectListViewRow(HWND listView, int row) {
     RemoteMemory mem(listView, sizeof(LVITEMW));
     if (!mem) return false;
@@ -383,12 +401,10 @@ bool SelectComboItem(HWND combo, int index) {
 }
 
 bool ClickTab(HWND tabControl, int index) {
-    RemoteMemory mem(tabControl, sizeof(RECT));
-    if (!mem || !SendMessageW(tabControl, TCM_GETITEMRECT, static_cast<WPARAM>(index),
-                              reinterpret_cast<LPARAM>(mem.At(0))))
-        return false;
-    RECT r{};
-    if (!mem.Read(0, &r, sizeof(r))) return false;
+    const std::optional<RECT> rect =
+        AskForRect(tabControl, TCM_GETITEMRECT, static_cast<WPARAM>(index));
+    if (!rect) return false;
+    const RECT& r = *rect;
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     return PostMessageW(tabControl, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
            PostMessageW(tabControl, WM_LBUTTONUP, 0, at);

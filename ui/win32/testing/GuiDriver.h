@@ -74,6 +74,8 @@ using Rows = std::vector<std::vector<std::wstring>>;
 [[nodiscard]] std::vector<int> ListViewSelection(HWND listView);
 // Selects one row (and focuses it), as a click does, through the list's messages.
 bool SelectListViewRow(HWND listView, int row);
+// A row's bounds in the list's client area (empty if there is no such row).
+[[nodiscard]] RECT ListViewItemRect(HWND listView, int row);
 [[nodiscard]] std::vector<std::wstring> ReadStatusBar(HWND statusBar);
 struct ToolbarButtonInfo {
     int command = 0;
