@@ -21,7 +21,10 @@ constexpr std::string_view kCommandCharacters = "\"%&|<>^!";
 constexpr std::size_t kMaxServiceName = 256;
 
 std::string Quote(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+    std::string quoted(1, '"');
+    quoted += text;
+    quoted += '"';
+    return quoted;
 }
 
 bool IsControl(char c) {
@@ -134,8 +137,12 @@ std::string InstallCommandLine(const BatchService& service) {
     line += service.startOption;
     if (service.power) line += " -power";
     if (service.interact) line += " -interact";
-    if (!service.dependencyList.empty()) line += " -dep " + Quote(service.dependencyList);
-    line += " " + Quote(service.program);
+    if (!service.dependencyList.empty()) {
+        line += " -dep ";
+        line += Quote(service.dependencyList);
+    }
+    line += ' ';
+    line += Quote(service.program);
     return line;
 }
 

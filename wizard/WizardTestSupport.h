@@ -45,6 +45,35 @@ struct CreateInput {
     bool interact = true;
 };
 
+inline void Next(frmNewService& w) {
+    w.cmdNav[1].Click();
+}
+inline void Back(frmNewService& w) {
+    w.cmdNav[0].Click();
+}
+
+// Fills the create mode's pages and goes on to the summary.
+inline void WalkToSummary(frmNewService& w, const CreateInput& in) {
+    (in.kind == KindCompliant ? w.optNewSrv : w.optNewPwr).Click();
+    Next(w);
+    w.txtSrvName.TypeText(in.name);
+    w.txtSrvDispName.TypeText(in.display);
+    w.cboDrive.SelectItem(w.cboDrive.FindItem(in.drive));
+    w.txtExePath.TypeText(in.exePath);
+    Next(w);
+    (in.startType == kServiceAutoStart     ? w.optAuto
+     : in.startType == kServiceDemandStart ? w.optManual
+                                           : w.optDisabled)
+        .Click();
+    if (!in.account.empty()) {
+        w.optThisAcc.Click();
+        w.txtAccName.TypeText(in.account);
+        w.txtPasswd.TypeText(in.password);
+    }
+    if (!in.interact) w.ChkInteract.Click();
+    Next(w);
+}
+
 class WizardTest : public MainWindowTest {
   protected:
     WizardTest() {
@@ -81,30 +110,6 @@ class WizardTest : public MainWindowTest {
         wizard->WizardMode = mode;
         wizard->Show();
         return wizard;
-    }
-    static void Next(frmNewService& w) { w.cmdNav[1].Click(); }
-    static void Back(frmNewService& w) { w.cmdNav[0].Click(); }
-
-    // Fills the create mode's pages and goes on to the summary.
-    static void WalkToSummary(frmNewService& w, const CreateInput& in) {
-        (in.kind == KindCompliant ? w.optNewSrv : w.optNewPwr).Click();
-        Next(w);
-        w.txtSrvName.TypeText(in.name);
-        w.txtSrvDispName.TypeText(in.display);
-        w.cboDrive.SelectItem(w.cboDrive.FindItem(in.drive));
-        w.txtExePath.TypeText(in.exePath);
-        Next(w);
-        (in.startType == kServiceAutoStart     ? w.optAuto
-         : in.startType == kServiceDemandStart ? w.optManual
-                                               : w.optDisabled)
-            .Click();
-        if (!in.account.empty()) {
-            w.optThisAcc.Click();
-            w.txtAccName.TypeText(in.account);
-            w.txtPasswd.TypeText(in.password);
-        }
-        if (!in.interact) w.ChkInteract.Click();
-        Next(w);
     }
 
     // The bytes of a service's "Application" value on a simulated computer.

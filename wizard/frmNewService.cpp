@@ -22,7 +22,7 @@ constexpr int kMargin = 120;
 constexpr int kInner = 7335;  // panels and lines
 constexpr int kDescrHeight = 1560;
 constexpr int kPanelTop = kMargin + kDescrHeight + 120;
-constexpr int kPanelHeight = 3240;
+constexpr int kPanelHeight = 3060;
 constexpr int kButtonWidth = 1215;
 constexpr int kButtonHeight = 375;
 constexpr int kFrameWidth = kInner - 2 * kMargin;
@@ -123,7 +123,7 @@ void frmNewService::DesignLayout() {
     optExpAuto.Move(360, 390, 2000, kOptionHeight);
     optExpManual.Move(2760, 390, 2000, kOptionHeight);
     optExpAuto.SetValue(true);
-    lblExpFinish.Move(kLabelLeft, 2760, kFrameWidth, kLabelHeight);
+    lblExpFinish.Move(kLabelLeft, 2700, kFrameWidth, kLabelHeight);
 
     // Panel 5.
     fraExportDir.Move(kMargin, 60, kFrameWidth, 1020);
@@ -388,14 +388,14 @@ bool frmNewService::RemotePathProblem(const std::string& path, std::string& mess
 }
 
 bool frmNewService::ValidatePage(std::int32_t panel) {
+    // Only the first failing field is reported.
     std::string message;
     switch (panel) {
         case 1: {
             const std::string& name = txtSrvName.Text();
-            if (name.empty()) {
-                message = kNameEmpty;
-            } else if (message = ServiceNameProblem(name); !message.empty()) {
-            } else if (ServiceExists(name)) {
+            message = name.empty() ? std::string(kNameEmpty) : ServiceNameProblem(name);
+            if (!message.empty()) break;
+            if (ServiceExists(name)) {
                 message = kNameExists;
             } else if (txtExePath.Text().empty()) {
                 message = kExeEmpty;
@@ -405,17 +405,15 @@ bool frmNewService::ValidatePage(std::int32_t panel) {
             }
             break;
         }
-        case 4:
-            if (txtExpSrvName.Text().empty()) {
-                message = kNameEmpty;
-            } else if (message = ExportNameProblem(platform_, txtExpSrvName.Text());
-                       !message.empty()) {
-            } else if (txtExpExePath.Text().empty()) {
-                message = kExeEmpty;
-            } else {
-                message = ExportProgramProblem(platform_, txtExpExePath.Text(), !optNewSrv.Value());
-            }
+        case 4: {
+            const std::string& name = txtExpSrvName.Text();
+            message = name.empty() ? std::string(kNameEmpty) : ExportNameProblem(platform_, name);
+            if (!message.empty()) break;
+            const std::string& exe = txtExpExePath.Text();
+            message = exe.empty() ? std::string(kExeEmpty)
+                                  : ExportProgramProblem(platform_, exe, !optNewSrv.Value());
             break;
+        }
         case 5:
             if (txtExportDir.Text().empty()) message = kExportDirEmpty;
             break;

@@ -33,7 +33,7 @@ inline constexpr std::int32_t KindAnyProgram = 2;
 
 // Design size of the wizard's frame, in twips.
 inline constexpr int kWizardWidth = 7695;
-inline constexpr int kWizardHeight = 6240;
+inline constexpr int kWizardHeight = 6060;
 
 // How a creation or an export ended.
 enum class WizardOutcome {
