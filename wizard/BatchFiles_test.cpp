@@ -13,19 +13,11 @@
 namespace vtl {
 namespace {
 
-TEST(BatchFiles, OptionsAndDependencyListsAreWrittenAsTheWrapperReadsThem) {
-    EXPECT_EQ(DependenciesToList({"Alpha", "Beta", "Gamma"}), "Gamma/Beta/Alpha/");
-    EXPECT_EQ(DependenciesToList({"Tcpip"}), "Tcpip/");
+TEST(BatchFiles, StartOptionsAndDependencyListsBeyondTheExportsExamples) {
     EXPECT_EQ(DependenciesToList({"+Group", "", "Late"}), "+Group/");  // an empty name ends it
-    EXPECT_EQ(DependenciesToList({}), "");
     EXPECT_EQ(StartOptionText(kServiceDisabled), " -disabled");
     EXPECT_EQ(StartOptionText(kServiceBootStart), " -boot");
     EXPECT_EQ(StartOptionText(5), "");
-    BatchService odd{"Name", "prog.exe", std::string(StartOptionText(9)), false, false, ""};
-    EXPECT_EQ(InstallCommandLine(odd), "VtlShell -install \"Name\" \"prog.exe\"");
-    EXPECT_EQ(ProgramFileName("C:\\a b\\x.exe").fileName, "x.exe");
-    EXPECT_EQ(ProgramFileName("x.exe").fileName, "x.exe");
-    EXPECT_EQ(ProgramFileName("\"C:\\a\\x.exe\"  ").arguments, "");
 }
 
 // Characters a name, program or dependency is made of: letters, blanks, the

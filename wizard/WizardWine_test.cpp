@@ -47,14 +47,6 @@ class WizardWine : public ::testing::Test {
         guards_.push_back(std::make_unique<ServiceGuard>(name));
         return Narrow(name);
     }
-    bool RunUntil(const std::function<bool()>& done) {
-        const std::uint64_t end = platform_.TickCount() + kRunTimeoutMs;
-        while (!done()) {
-            if (platform_.TickCount() >= end) return false;
-            host_.RunFor(100);
-        }
-        return true;
-    }
     static std::wstring Wide(const std::string& text) { return win32::Widen(text); }
     RunResult RunBatch(const std::wstring& file) {
         std::wstring cmd(MAX_PATH, L'\0');
@@ -118,7 +110,9 @@ TEST_F(WizardWine, ACompliantServiceAndAWrappedBatchFileAreCreatedAndTheAutomati
               folder_ / L"run.bat");
     // The automatic one was started through the companion library and watched.
     EXPECT_EQ(main_->sbStatusBar.PanelText(kPanelProgress), "Starting " + wrapped.name);
-    EXPECT_TRUE(RunUntil([&] { return !main_->tmrService.Running(); }));
+    for (int i = 0; i < 300 && main_->tmrService.Running(); ++i)
+        host_.RunFor(100);
+    EXPECT_FALSE(main_->tmrService.Running());
     EXPECT_EQ(QueryStatus(Wide(wrapped.name)).dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_TRUE(WaitUntil(
         [&] {

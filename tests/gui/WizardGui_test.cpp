@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/win32/WinString.h"
 #include "core/win32/Windows.h"
@@ -23,6 +24,14 @@ using vtl::win32::Narrow;
 
 constexpr DWORD kTimeout = 30000;
 const std::filesystem::path kArtifacts = VTL_ARTIFACT_DIR;
+
+// One page: its caption, its screenshot, and the texts typed into its visible
+// edit boxes in order (empty: left alone).
+struct Step {
+    std::wstring caption;
+    const char* shot;
+    std::vector<std::wstring> typed;
+};
 
 class WizardGui : public ::testing::Test {
   protected:
@@ -39,7 +48,6 @@ class WizardGui : public ::testing::Test {
         ASSERT_TRUE(program.has_value());
         form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kTimeout);
         ASSERT_NE(form, nullptr);
-        list = FindChild(form, L"SysListView32");
         const HWND status = FindChild(form, L"msctls_statusbar32");
         ASSERT_TRUE(WaitFor([&] { return ReadStatusBar(status)[0] == L"Done"; }, kTimeout));
     }
@@ -48,50 +56,42 @@ class WizardGui : public ::testing::Test {
         selected.reset();
     }
 
-    // The wizard page with this caption, once it shows.
-    HWND Page(const std::wstring& caption) {
-        HWND page = WaitForTopWindow(program->Id(), L"VtlForm", caption, kTimeout);
-        EXPECT_NE(page, nullptr) << Narrow(caption);
-        return page;
-    }
     static HWND VisibleButton(HWND window, std::initializer_list<std::wstring_view> texts) {
-        for (const HWND button : Descendants(window, L"Button")) {
-            if (!IsWindowVisible(button)) continue;
+        for (const HWND button : Descendants(window, L"Button"))
             for (const std::wstring_view text : texts)
-                if (Text(button) == text) return button;
-        }
+                if (IsWindowVisible(button) && Text(button) == text) return button;
         return nullptr;
     }
-    // Presses Next (or Finish) and waits for the next page.
-    HWND NextPage(HWND wizard, const std::wstring& caption) {
-        const HWND next = VisibleButton(wizard, {L"&Next  >>", L"&Next >>", L"Finish"});
-        EXPECT_TRUE(next != nullptr && ClickButton(next));
-        return caption.empty() ? nullptr : Page(caption);
+    static bool Gone(HWND window) {
+        return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kTimeout);
     }
-    static void Type(HWND wizard, int visibleEdit, const std::wstring& text) {
-        int n = 0;
-        for (const HWND edit : Descendants(wizard, L"Edit")) {
-            if (IsWindowVisible(edit) && n++ == visibleEdit) {
-                EXPECT_TRUE(TypeIntoEdit(edit, text));
-                return;
+    // Walks the pages with Next, typing and taking a picture on each; returns the last.
+    HWND Walk(const std::vector<Step>& steps) {
+        HWND page = nullptr;
+        for (const Step& step : steps) {
+            if (page != nullptr)
+                EXPECT_TRUE(ClickButton(VisibleButton(page, {L"&Next  >>", L"&Next >>"})));
+            page = WaitForTopWindow(program->Id(), L"VtlForm", step.caption, kTimeout);
+            if (page == nullptr) {
+                ADD_FAILURE() << Narrow(step.caption) << " did not show";
+                return nullptr;
             }
+            std::size_t n = 0;
+            for (const HWND edit : Descendants(page, L"Edit")) {
+                if (!IsWindowVisible(edit)) continue;
+                if (n < step.typed.size() && !step.typed[n].empty())
+                    EXPECT_TRUE(TypeIntoEdit(edit, step.typed[n]));
+                ++n;
+            }
+            Sleep(400);
+            EXPECT_TRUE(SaveScreenshot(kArtifacts / step.shot, page));
         }
-        ADD_FAILURE() << "no visible edit box " << visibleEdit;
-    }
-    static void Shot(HWND window, const char* file) {
-        Sleep(400);
-        EXPECT_TRUE(SaveScreenshot(kArtifacts / file, window));
-    }
-    void Cancel(HWND wizard) {
-        ASSERT_TRUE(ClickButton(VisibleButton(wizard, {L"&Cancel"})));
-        EXPECT_TRUE(
-            WaitFor([&] { return !IsWindow(wizard) || !IsWindowVisible(wizard); }, kTimeout));
+        return page;
     }
 
     std::unique_ptr<win32::testing::GuiTestService> selected;
     std::optional<Process> program;
     HWND form = nullptr;
-    HWND list = nullptr;
 };
 
 TEST_F(WizardGui, EveryPageOfEachModeAndTheAboutBox) {
@@ -103,64 +103,61 @@ TEST_F(WizardGui, EveryPageOfEachModeAndTheAboutBox) {
     EXPECT_EQ(MessageBoxText(box).rfind(L"Note that you must have administrator privileges", 0),
               0u);
     ASSERT_TRUE(AnswerMessageBox(box, IDYES));
-    HWND wizard = Page(L"Create New Service - Service Type");
-    Shot(wizard, "wizard-create-1-type.png");
-    wizard = NextPage(wizard, L"Create New Service - Service Information");
-    Type(wizard, 0, L"GuiWizard");
-    Type(wizard, 2, L"C:\\windows\\system32\\notepad.exe");
-    Shot(wizard, "wizard-create-2-information.png");
-    wizard = NextPage(wizard, L"Create New Service - Service Configuration");
-    Shot(wizard, "wizard-create-3-configuration.png");
-    wizard = NextPage(wizard, L"Create New Service - Finish");
-    EXPECT_NE(VisibleButton(wizard, {L"Finish"}), nullptr);
-    Shot(wizard, "wizard-create-4-finish.png");
-    Cancel(wizard);
+    HWND last = Walk(
+        {{L"Create New Service - Service Type", "wizard-create-1-type.png", {}},
+         {L"Create New Service - Service Information",
+          "wizard-create-2-information.png",
+          {L"GuiWizard", L"", L"C:\\windows\\system32\\notepad.exe"}},
+         {L"Create New Service - Service Configuration", "wizard-create-3-configuration.png", {}},
+         {L"Create New Service - Finish", "wizard-create-4-finish.png", {}}});
+    ASSERT_NE(last, nullptr);
+    EXPECT_NE(VisibleButton(last, {L"Finish"}), nullptr);
+    ASSERT_TRUE(ClickButton(VisibleButton(last, {L"&Cancel"})));
+    EXPECT_TRUE(Gone(last));
 
     // Export a new service: four pages.
     ASSERT_TRUE(ChooseMenuItem(form, L"&Service|&Export New Service"));
-    wizard = Page(L"Export New Service - Service Type");
-    Shot(wizard, "wizard-export-1-type.png");
-    wizard = NextPage(wizard, L"Export Service - Service Details");
-    Type(wizard, 0, L"GuiExport");
-    Type(wizard, 1, L"C:\\apps\\run.bat");
-    Shot(wizard, "wizard-export-2-details.png");
-    wizard = NextPage(wizard, L"Export Service - Verify Service Details");
-    Shot(wizard, "wizard-export-3-verify.png");
-    wizard = NextPage(wizard, L"Export Service - Finish");
-    Shot(wizard, "wizard-export-4-folder.png");
-    Cancel(wizard);
+    last = Walk({{L"Export New Service - Service Type", "wizard-export-1-type.png", {}},
+                 {L"Export Service - Service Details",
+                  "wizard-export-2-details.png",
+                  {L"GuiExport", L"C:\\apps\\run.bat"}},
+                 {L"Export Service - Verify Service Details", "wizard-export-3-verify.png", {}},
+                 {L"Export Service - Finish", "wizard-export-4-folder.png", {}}});
+    ASSERT_NE(last, nullptr);
+    ASSERT_TRUE(ClickButton(VisibleButton(last, {L"&Cancel"})));
+    EXPECT_TRUE(Gone(last));
 
     // Export the selected service into a folder of its own.
-    const std::filesystem::path folder = kArtifacts / "exported";
+    const std::filesystem::path folder = (kArtifacts / "exported").make_preferred();
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
+    const HWND list = FindChild(form, L"SysListView32");
     const Rows rows = ReadListView(list);
     int row = -1;
     for (std::size_t i = 0; i < rows.size(); ++i)
         if (Narrow(rows[i][0]) == selected->Name()) row = static_cast<int>(i);
-    ASSERT_GE(row, 0);
-    ASSERT_TRUE(SelectListViewRow(list, row));
+    ASSERT_TRUE(row >= 0 && SelectListViewRow(list, row));
     ASSERT_TRUE(ChooseMenuItem(form, L"&Service|Export Se&lected Service"));
-    wizard = Page(L"Export Selected Service - View Details");
-    Shot(wizard, "wizard-selected-1-details.png");
-    wizard = NextPage(wizard, L"Export Selected Service - Finish");
-    Type(wizard, 0, std::filesystem::path(folder).make_preferred().wstring());
-    Shot(wizard, "wizard-selected-2-folder.png");
-    NextPage(wizard, L"");
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(wizard) || !IsWindowVisible(wizard); }, kTimeout));
+    last = Walk({{L"Export Selected Service - View Details", "wizard-selected-1-details.png", {}},
+                 {L"Export Selected Service - Finish",
+                  "wizard-selected-2-folder.png",
+                  {folder.wstring()}}});
+    ASSERT_NE(last, nullptr);
+    ASSERT_TRUE(ClickButton(VisibleButton(last, {L"Finish"})));
+    EXPECT_TRUE(Gone(last));
     const std::wstring name = win32::Widen(selected->Name());
-    EXPECT_TRUE(std::filesystem::exists(folder / (name + L"_Inst.bat")));
-    EXPECT_TRUE(std::filesystem::exists(folder / (name + L"_Uninst.bat")));
-    EXPECT_TRUE(std::filesystem::exists(folder / L"VtlShell.exe"));
+    for (const std::wstring file : {name + L"_Inst.bat", name + L"_Uninst.bat", L"VtlShell.exe"})
+        EXPECT_TRUE(std::filesystem::exists(folder / file)) << Narrow(file);
 
     // The About box.
     ASSERT_TRUE(ChooseMenuItem(form, L"&Help|&About "));
-    const HWND about = Page(L"About Vantrel");
+    const HWND about = WaitForTopWindow(program->Id(), L"VtlForm", L"About Vantrel", kTimeout);
     ASSERT_NE(about, nullptr);
     EXPECT_NE(FindChildByText(about, L"Static", L"Version 3.1.3"), nullptr);
-    Shot(about, "about.png");
+    Sleep(400);
+    EXPECT_TRUE(SaveScreenshot(kArtifacts / "about.png", about));
     ASSERT_TRUE(ClickButton(VisibleButton(about, {L"OK"})));
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about) || !IsWindowVisible(about); }, kTimeout));
+    EXPECT_TRUE(Gone(about));
 
     ASSERT_TRUE(CloseTopWindow(form));
     EXPECT_TRUE(program->WaitForExit(kTimeout));
