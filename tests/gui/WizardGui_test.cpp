@@ -69,8 +69,9 @@ class WizardGui : public ::testing::Test {
     HWND Walk(const std::vector<Step>& steps) {
         HWND page = nullptr;
         for (const Step& step : steps) {
-            if (page != nullptr)
+            if (page != nullptr) {
                 EXPECT_TRUE(ClickButton(VisibleButton(page, {L"&Next  >>", L"&Next >>"})));
+            }
             page = WaitForTopWindow(program->Id(), L"VtlForm", step.caption, kTimeout);
             if (page == nullptr) {
                 ADD_FAILURE() << Narrow(step.caption) << " did not show";
@@ -79,8 +80,9 @@ class WizardGui : public ::testing::Test {
             std::size_t n = 0;
             for (const HWND edit : Descendants(page, L"Edit")) {
                 if (!IsWindowVisible(edit)) continue;
-                if (n < step.typed.size() && !step.typed[n].empty())
+                if (n < step.typed.size() && !step.typed[n].empty()) {
                     EXPECT_TRUE(TypeIntoEdit(edit, step.typed[n]));
+                }
                 ++n;
             }
             Sleep(400);
@@ -146,7 +148,8 @@ TEST_F(WizardGui, EveryPageOfEachModeAndTheAboutBox) {
     ASSERT_TRUE(ClickButton(VisibleButton(last, {L"Finish"})));
     EXPECT_TRUE(Gone(last));
     const std::wstring name = win32::Widen(selected->Name());
-    for (const std::wstring file : {name + L"_Inst.bat", name + L"_Uninst.bat", L"VtlShell.exe"})
+    for (const std::wstring& file :
+         {name + L"_Inst.bat", name + L"_Uninst.bat", std::wstring(L"VtlShell.exe")})
         EXPECT_TRUE(std::filesystem::exists(folder / file)) << Narrow(file);
 
     // The About box.
