@@ -1,5 +1,8 @@
 #include "app/AppCommands.h"
 
+#include "about/frmAbout.h"
+#include "main/frmMain.h"
+
 namespace vtl {
 
 AppCommands::AppCommands(ui::UiHost& host) : host_(host), operations_(host) {}
@@ -20,6 +23,21 @@ void AppCommands::mnuDelete_Click(frmMain& main) {
 }
 void AppCommands::tmrService_Timer(frmMain& main) {
     operations_.tmrService_Timer(main);
+}
+
+// --- The wizard and the About box ---------------------------------------------------------
+void AppCommands::mnuCreateSrv_Click(frmMain& main) {
+    wizard_.mnuCreateSrv_Click(main);
+}
+void AppCommands::mnuExport_Click(frmMain& main) {
+    wizard_.mnuExport_Click(main);
+}
+void AppCommands::MnuExportSel_Click(frmMain& main) {
+    wizard_.mnuPopExport_Click(main);
+}
+void AppCommands::mnuHelpAbout_Click(frmMain& main) {
+    frmAbout about(host_, main.GetPlatform());
+    about.ShowModal(&main);
 }
 
 }  // namespace vtl

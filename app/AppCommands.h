@@ -7,6 +7,7 @@
 #include "main/OperationsHooks.h"
 #include "operations/ServiceOperations.h"
 #include "ui/UiHost.h"
+#include "wizard/WizardCommands.h"
 
 namespace vtl {
 
@@ -22,12 +23,18 @@ class AppCommands : public OperationsHooks {
     void mnuRestart_Click(frmMain& main) override;
     void mnuDelete_Click(frmMain& main) override;
     void tmrService_Timer(frmMain& main) override;
+    // The wizard and the About box.
+    void mnuCreateSrv_Click(frmMain& main) override;
+    void mnuExport_Click(frmMain& main) override;
+    void MnuExportSel_Click(frmMain& main) override;
+    void mnuHelpAbout_Click(frmMain& main) override;
 
     [[nodiscard]] ServiceOperations& Operations() noexcept { return operations_; }
 
   private:
     ui::UiHost& host_;
     ServiceOperations operations_;
+    WizardCommands wizard_{host_, operations_};
 };
 
 }  // namespace vtl

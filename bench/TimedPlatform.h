@@ -113,6 +113,9 @@ class TimedPlatform final : public Platform {
         return inner_.CreateDirectory(path);
     }
     std::string ApplicationFolder() override { return inner_.ApplicationFolder(); }
+    EncodedText EncodeText(const std::string& utf8, CodePage page) override {
+        return inner_.EncodeText(utf8, page);
+    }
     std::string FormatMessage(ErrorCode code) override { return inner_.FormatMessage(code); }
     Opened<LibraryHandle> LoadLibrary(const std::string& name) override {
         return inner_.LoadLibrary(name);

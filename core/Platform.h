@@ -226,6 +226,10 @@ inline constexpr std::uint32_t kDriveRamDisk = 6;
 inline constexpr std::uint32_t kStypeDiskTree = 0;
 inline constexpr std::uint32_t kStypeSpecial = 0x80000000;
 
+// The code pages of the system's 8-bit texts: CP_ACP (what programs write files
+// in) and CP_OEMCP (what the console, and so the command interpreter, reads).
+enum class CodePage { Ansi, Oem };
+
 class SystemApi {
   public:
     virtual ~SystemApi() = default;
@@ -249,6 +253,10 @@ class SystemApi {
         ErrorCode error = kErrorSuccess;
         std::vector<ShareInfo> shares;
     };
+    struct EncodedText {
+        ErrorCode error = kErrorSuccess;
+        std::string bytes;
+    };
 
     virtual ComputerName GetComputerName() = 0;
     virtual AccountLookup LookupAccountName(const std::string& systemName,
@@ -257,7 +265,7 @@ class SystemApi {
     // "C:\", "D:\", ... of the local computer.
     virtual std::vector<std::string> GetLogicalDriveStrings() = 0;
     virtual std::uint32_t GetDriveType(const std::string& rootPath) = 0;
-    // server: "\\NAME" or "NAME".
+    // server: "\\NAME" or "NAME". Level 502: name, type, remark of every share.
     virtual ShareList NetShareEnum(const std::string& server) = 0;
 
     [[nodiscard]] virtual ErrorCode CopyFile(const std::string& from, const std::string& to,
@@ -265,10 +273,15 @@ class SystemApi {
     // Creates or replaces a file with the given bytes.
     [[nodiscard]] virtual ErrorCode WriteFile(const std::string& path,
                                               const std::string& content) = 0;
+    // Whether a file (not a folder) of that path exists.
     [[nodiscard]] virtual bool FileExists(const std::string& path) = 0;
     [[nodiscard]] virtual ErrorCode CreateDirectory(const std::string& path) = 0;
     // Folder of the running program, without a trailing backslash.
     virtual std::string ApplicationFolder() = 0;
+
+    // WideCharToMultiByte without best-fit guesses: the text in the code page;
+    // kErrorNoUnicodeTranslation when a character has no byte sequence there.
+    virtual EncodedText EncodeText(const std::string& utf8, CodePage page) = 0;
 
     // FormatMessage(FROM_SYSTEM | IGNORE_INSERTS, language 0): the text with its
     // closing line break; empty when the system has no message for the code.

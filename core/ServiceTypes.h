@@ -48,6 +48,7 @@ inline constexpr ErrorCode kErrorServiceStartHang = 1070;
 inline constexpr ErrorCode kErrorServiceMarkedForDelete = 1072;
 inline constexpr ErrorCode kErrorServiceExists = 1073;
 inline constexpr ErrorCode kErrorDuplicateServiceName = 1078;
+inline constexpr ErrorCode kErrorNoUnicodeTranslation = 1113;
 inline constexpr ErrorCode kErrorNoneMapped = 1332;
 inline constexpr ErrorCode kRpcServerUnavailable = 1722;
 inline constexpr ErrorCode kErrorInvalidComputerName = 1210;

@@ -53,6 +53,36 @@ TEST_P(SystemContract, AccountsResolveToSidsAndUnknownOnesGive1332) {
     }
 }
 
+TEST_P(SystemContract, FilesAreWrittenAndCopiedAsWindowsDoes) {
+    const std::string folder = backend().ScratchFolder();
+    const std::string file = folder + "\\" + backend().UniqueName("Files") + "_Inst.bat";
+    const std::string copy = folder + "\\" + backend().UniqueName("Files") + "_Copy.bat";
+    EXPECT_EQ(platform().CreateDirectory(folder), kErrorAlreadyExists);
+    EXPECT_FALSE(platform().FileExists(file));
+    ASSERT_EQ(platform().WriteFile(file, "\r\n# line\r\n"), kErrorSuccess);
+    EXPECT_TRUE(platform().FileExists(file));
+    EXPECT_FALSE(platform().FileExists(folder));  // a folder is no file
+    EXPECT_EQ(backend().ReadFile(file), "\r\n# line\r\n");
+    EXPECT_EQ(platform().CopyFile(file, copy, true), kErrorSuccess);
+    EXPECT_EQ(platform().CopyFile(file, copy, true), kErrorFileExists);
+    EXPECT_EQ(platform().CopyFile(file, copy, false), kErrorSuccess);
+    EXPECT_EQ(platform().CopyFile(file, folder + "\\Missing\\x.bat", true), kErrorPathNotFound);
+    EXPECT_EQ(platform().WriteFile(folder + "\\Missing\\x.bat", "x"), kErrorPathNotFound);
+    EXPECT_EQ(platform().WriteFile(folder, "x"), kErrorAccessDenied);
+}
+
+TEST_P(SystemContract, TextsAreEncodedWithoutGuessingCharactersThePageLacks) {
+    for (const CodePage page : {CodePage::Ansi, CodePage::Oem}) {
+        const auto plain = platform().EncodeText("Backup Agent_Inst.bat\r\n", page);
+        EXPECT_EQ(plain.error, kErrorSuccess);
+        EXPECT_EQ(plain.bytes, "Backup Agent_Inst.bat\r\n");
+        // No single-byte or double-byte code page holds an emoji.
+        const auto emoji = platform().EncodeText("Agent \xF0\x9F\x98\x80", page);
+        EXPECT_EQ(emoji.error, kErrorNoUnicodeTranslation);
+        EXPECT_TRUE(emoji.bytes.empty());
+    }
+}
+
 // --- The companion library -----------------------------------------------------
 
 class StartThreads {

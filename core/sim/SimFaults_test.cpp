@@ -88,6 +88,7 @@ std::map<std::string, OpenOutcome> RunRepresentativeSequence(Platform& p) {
     (void)p.WriteFile("C:\\out.txt", "text");
     (void)p.FileExists("C:\\out.txt");
     (void)p.CreateDirectory("C:\\Export");
+    (void)p.EncodeText("Svc_Inst.bat", CodePage::Ansi);
     {
         auto [thread, error] = p.VTLStartService("Svc", "\\\\PC1", std::nullopt);
         note("VTLStartService", static_cast<bool>(thread), error);

@@ -100,6 +100,9 @@ constexpr std::array kMessages = {
     Message{1079,
             "The account specified for this service is different from the account "
             "specified for other services running in the same process.\r\n"},
+    Message{1113,
+            "No mapping for the Unicode character exists in the target multi-byte code "
+            "page.\r\n"},
     Message{1168, "Element not found.\r\n"},
     Message{1210, "The format of the specified computer name is invalid.\r\n"},
     Message{1222, "The network is not present or not started.\r\n"},

@@ -195,6 +195,7 @@ const std::vector<std::string_view>& SimNetwork::FaultableOperations() {
         "WriteFile",
         "FileExists",
         "CreateDirectory",
+        "EncodeText",
         "FormatMessage",
         "LoadLibrary",
         "HasProcAddress",

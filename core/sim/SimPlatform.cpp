@@ -5,6 +5,7 @@
 #include <functional>
 #include <set>
 
+#include "core/sim/SimCodePages.h"
 #include "core/sim/SimMessages.h"
 #include "core/sim/SimNetwork.h"
 
@@ -1205,6 +1206,14 @@ ErrorCode SimPlatform::CreateDirectory(const std::string& path) {
 std::string SimPlatform::ApplicationFolder() {
     CallScope call(network_, "ApplicationFolder", local_.ApplicationFolder(), local_.Name());
     return local_.ApplicationFolder();
+}
+
+SystemApi::EncodedText SimPlatform::EncodeText(const std::string& utf8, CodePage page) {
+    CallScope call(network_, "EncodeText", utf8, local_.Name());
+    if (call.Fault()) return {*call.Fault(), {}};
+    EncodedText encoded = EncodeInCodePage(utf8, page);
+    call.Result(encoded.error);
+    return encoded;
 }
 
 std::string SimPlatform::FormatMessage(ErrorCode code) {

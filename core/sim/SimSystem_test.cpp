@@ -239,6 +239,28 @@ TEST(SimLibrariesTest, KnownLibrariesLoadByNameAndExportWhatWindowsExports) {
     EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
+TEST(SimCodePagesTest, AnsiIsWindows1252AndOemIs437) {
+    SimNetwork network;
+    network.AddComputer("PC1");
+    Platform& platform = network.LocalPlatform();
+    struct Row {
+        const char* text;
+        const char* ansi;  // nullptr: 1113
+        const char* oem;
+    };
+    for (const Row& row :
+         {Row{"Caf\xC3\xA9", "Caf\xE9", "Caf\x82"}, Row{"\xE2\x82\xAC 5", "\x80 5", nullptr},
+          Row{"\xE2\x94\x82", nullptr, "\xB3"}, Row{"bad \xC3", nullptr, nullptr}}) {
+        SCOPED_TRACE(row.text);
+        const auto ansi = platform.EncodeText(row.text, CodePage::Ansi);
+        const auto oem = platform.EncodeText(row.text, CodePage::Oem);
+        EXPECT_EQ(ansi.error, row.ansi ? kErrorSuccess : kErrorNoUnicodeTranslation);
+        EXPECT_EQ(ansi.bytes, row.ansi ? row.ansi : "");
+        EXPECT_EQ(oem.error, row.oem ? kErrorSuccess : kErrorNoUnicodeTranslation);
+        EXPECT_EQ(oem.bytes, row.oem ? row.oem : "");
+    }
+}
+
 TEST(SimClockTest, SleepRunsTheStateMachinesAndTickCountReadsTheClock) {
     SimNetwork network;
     SimComputer& pc = network.AddComputer("PC1");

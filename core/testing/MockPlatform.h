@@ -63,6 +63,7 @@ class MockPlatform : public Platform {
     MOCK_METHOD(bool, FileExists, (const std::string&), (override));
     MOCK_METHOD(ErrorCode, CreateDirectory, (const std::string&), (override));
     MOCK_METHOD(std::string, ApplicationFolder, (), (override));
+    MOCK_METHOD(EncodedText, EncodeText, (const std::string&, CodePage), (override));
     MOCK_METHOD(std::string, FormatMessage, (ErrorCode), (override));
     MOCK_METHOD(Opened<LibraryHandle>, LoadLibrary, (const std::string&), (override));
     MOCK_METHOD(bool, HasProcAddress, (const LibraryHandle&, const std::string&), (override));

@@ -562,17 +562,17 @@ SystemApi::ShareList Win32Platform::NetShareEnum(const std::string& server) {
     DWORD read = 0;
     DWORD total = 0;
     DWORD resume = 0;
-    const NET_API_STATUS status = ::NetShareEnum(server.empty() ? nullptr : name.data(), 1, &raw,
+    const NET_API_STATUS status = ::NetShareEnum(server.empty() ? nullptr : name.data(), 502, &raw,
                                                  MAX_PREFERRED_LENGTH, &read, &total, &resume);
     const std::unique_ptr<void, NetApiBufferDeleter> owner(raw);
     if (status != NERR_Success && status != ERROR_MORE_DATA) {
         result.error = static_cast<ErrorCode>(status);
         return result;
     }
-    const auto* shares = reinterpret_cast<const SHARE_INFO_1*>(raw);
+    const auto* shares = reinterpret_cast<const SHARE_INFO_502*>(raw);
     for (DWORD i = 0; shares != nullptr && i < read; ++i) {
-        result.shares.push_back(ShareInfo{FromWide(shares[i].shi1_netname), shares[i].shi1_type,
-                                          FromWide(shares[i].shi1_remark)});
+        result.shares.push_back(ShareInfo{FromWide(shares[i].shi502_netname), shares[i].shi502_type,
+                                          FromWide(shares[i].shi502_remark)});
     }
     return result;
 }
@@ -606,7 +606,8 @@ ErrorCode Win32Platform::WriteFile(const std::string& path, const std::string& c
 
 bool Win32Platform::FileExists(const std::string& path) {
     const std::wstring name = Widen(path);
-    return ::GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 ErrorCode Win32Platform::CreateDirectory(const std::string& path) {
@@ -631,6 +632,40 @@ std::string Win32Platform::ApplicationFolder() {
     if (slash == std::wstring::npos) return {};
     path.resize(slash);
     return Narrow(path);
+}
+
+SystemApi::EncodedText Win32Platform::EncodeText(const std::string& utf8, CodePage page) {
+    EncodedText result;
+    if (utf8.empty()) return result;
+    const int units = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                            static_cast<int>(utf8.size()), nullptr, 0);
+    if (units <= 0) {
+        result.error = LastErrorOr(ERROR_NO_UNICODE_TRANSLATION);
+        return result;
+    }
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                          units);
+    const UINT codePage = page == CodePage::Ansi ? ::GetACP() : ::GetOEMCP();
+    // UTF-8 as the system's code page holds every character and takes no flags.
+    const bool utf8Page = codePage == CP_UTF8;
+    const DWORD flags = utf8Page ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* usedDefaultArg = utf8Page ? nullptr : &usedDefault;
+    const int bytes = ::WideCharToMultiByte(codePage, flags, wide.data(), units, nullptr, 0,
+                                            nullptr, usedDefaultArg);
+    if (bytes <= 0) {
+        result.error = LastErrorOr(ERROR_NO_UNICODE_TRANSLATION);
+        return result;
+    }
+    result.bytes.resize(static_cast<std::size_t>(bytes));
+    ::WideCharToMultiByte(codePage, flags, wide.data(), units, result.bytes.data(), bytes, nullptr,
+                          usedDefaultArg);
+    if (usedDefault) {
+        result.bytes.clear();
+        result.error = ERROR_NO_UNICODE_TRANSLATION;
+    }
+    return result;
 }
 
 std::string Win32Platform::FormatMessage(ErrorCode code) {

@@ -77,6 +77,7 @@ class Win32Platform final : public Platform {
     [[nodiscard]] bool FileExists(const std::string& path) override;
     [[nodiscard]] ErrorCode CreateDirectory(const std::string& path) override;
     std::string ApplicationFolder() override;
+    EncodedText EncodeText(const std::string& utf8, CodePage page) override;
     std::string FormatMessage(ErrorCode code) override;
     Opened<LibraryHandle> LoadLibrary(const std::string& name) override;
     [[nodiscard]] bool HasProcAddress(const LibraryHandle& library,

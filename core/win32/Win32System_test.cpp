@@ -142,7 +142,7 @@ TEST(Win32System, FilesAndFolders) {
     const TempFolder folder(platform);
     ASSERT_EQ(platform.CreateDirectory(folder.path()), kErrorSuccess);
     EXPECT_EQ(platform.CreateDirectory(folder.path()), kErrorAlreadyExists);
-    EXPECT_TRUE(platform.FileExists(folder.path()));
+    EXPECT_FALSE(platform.FileExists(folder.path()));  // a folder is no file
 
     // A name outside the ANSI code page, CR LF kept as written.
     const std::string name = folder.path() +

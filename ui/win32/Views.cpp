@@ -250,10 +250,11 @@ class ContainerView : public View {
     HWND ChildParent() const noexcept override { return hwnd_; }
 
   protected:
-    void MakePanel(HWND parent, DWORD exStyle) {
+    // clipChildren: the panel paints around its children, not under them.
+    void MakePanel(HWND parent, DWORD exStyle, bool clipChildren = true) {
         const FormWindow& w = owner_;
         const Control& m = *model_;
-        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (clipChildren ? WS_CLIPCHILDREN : 0);
         if (m.Visible()) style |= WS_VISIBLE;
         if (!m.Enabled()) style |= WS_DISABLED;
         id_ = owner_.NextControlId();
@@ -275,7 +276,9 @@ class FrameView : public ContainerView {
         if (box_ != nullptr) owner_.UnregisterHandle(box_);
     }
     void Create(HWND parent) override {
-        MakePanel(parent, 0);
+        // The group box below the frame's controls draws its edge and caption
+        // only; the panel paints the inside under it, as a dialog does.
+        MakePanel(parent, 0, false);
         if (hwnd_ == nullptr) return;
         const auto& frame = static_cast<const Frame&>(*model_);
         RECT rc{};
