@@ -21,5 +21,8 @@ void AppCommands::mnuDelete_Click(frmMain& main) {
 void AppCommands::tmrService_Timer(frmMain& main) {
     operations_.tmrService_Timer(main);
 }
+void AppCommands::mnuProperties_Click(frmMain& main) {
+    properties_.mnuProperties_Click(main);
+}
 
 }  // namespace vtl

@@ -6,6 +6,7 @@
 
 #include "main/OperationsHooks.h"
 #include "operations/ServiceOperations.h"
+#include "properties/PropertiesCommand.h"
 #include "ui/UiHost.h"
 
 namespace vtl {
@@ -22,12 +23,14 @@ class AppCommands : public OperationsHooks {
     void mnuRestart_Click(frmMain& main) override;
     void mnuDelete_Click(frmMain& main) override;
     void tmrService_Timer(frmMain& main) override;
+    void mnuProperties_Click(frmMain& main) override;
 
     [[nodiscard]] ServiceOperations& Operations() noexcept { return operations_; }
 
   private:
     ui::UiHost& host_;
     ServiceOperations operations_;
+    PropertiesCommand properties_{host_, operations_};
 };
 
 }  // namespace vtl
