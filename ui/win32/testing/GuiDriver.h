@@ -74,6 +74,9 @@ using Rows = std::vector<std::vector<std::wstring>>;
 [[nodiscard]] std::vector<int> ListViewSelection(HWND listView);
 // Selects one row (and focuses it), as a click does, through the list's messages.
 bool SelectListViewRow(HWND listView, int row);
+// Double-clicks a row (press, release, double click, release in its first
+// column), as the user does.
+bool DoubleClickListViewRow(HWND listView, int row);
 [[nodiscard]] std::vector<std::wstring> ReadStatusBar(HWND statusBar);
 struct ToolbarButtonInfo {
     int command = 0;
