@@ -81,8 +81,8 @@ void BM_AddDepsFill(benchmark::State& state) {
     }
     state.SetComplexityN(rows);
     state.counters["s/row"] = benchmark::Counter(
-        static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate |
-                                       benchmark::Counter::kInvert);
+        static_cast<double>(rows),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 BENCHMARK(BM_OpenProperties)->Arg(300)->Arg(3000)->Unit(benchmark::kMicrosecond);

@@ -49,13 +49,9 @@ void frmProperties::cmdOK_Click() {
     bool rightRefused = false;
     std::string localName;
     {
-        auto [manager, managerError] =
-            platform.OpenSCManager(UncComputerName(gSysName), kScManagerAllAccess);
-        failure = managerError;
-        auto [service, serviceError] =
-            manager ? platform.OpenService(manager, gSrvName, kApplyServiceAccess)
-                    : Opened<ServiceHandle>{};
-        if (manager) failure = serviceError;
+        const OpenedService opened = OpenThisService(kScManagerAllAccess, kApplyServiceAccess);
+        const ServiceHandle& service = opened.service;
+        failure = opened.error;
 
         // The arguments; no change is nullopt or kServiceNoChange.
         ServiceManagerApi::ConfigChange change;

@@ -9,7 +9,6 @@
 #include "core/ServiceCalls.h"
 #include "core/ServiceRow.h"
 #include "main/frmMain.h"
-#include "operations/OperationScope.h"
 #include "operations/OperationTexts.h"
 #include "operations/ServiceOperations.h"
 #include "operations/StopSequence.h"
@@ -29,18 +28,13 @@ ui::ListRowId frmProperties::MainRow() const {
 }
 
 void frmProperties::cmdStart_Click() {
-    SetMousePointer(ui::MousePointer::Hourglass);
-    const ScopeExit pointer([this] { SetMousePointer(ui::MousePointer::Default); });
+    const Hourglass hourglass(*this);
     Platform& platform = GetPlatform();
     ErrorCode failure = kErrorSuccess;
     {
-        auto [manager, managerError] =
-            platform.OpenSCManager(UncComputerName(gSysName), kStartManagerAccess);
-        failure = managerError;
-        auto [service, serviceError] =
-            manager ? platform.OpenService(manager, gSrvName, kStartServiceAccess)
-                    : Opened<ServiceHandle>{};
-        if (manager) failure = serviceError;
+        const OpenedService opened = OpenThisService(kStartManagerAccess, kStartServiceAccess);
+        const ServiceHandle& service = opened.service;
+        failure = opened.error;
         if (service) {
             ui::ListView& list = main_.lvServices;
             const ui::ListRowId row = MainRow();
@@ -78,21 +72,17 @@ void frmProperties::cmdStart_Click() {
 }
 
 void frmProperties::cmdStop_Click() {
-    SetMousePointer(ui::MousePointer::Hourglass);
-    const ScopeExit pointer([this] { SetMousePointer(ui::MousePointer::Default); });
+    const Hourglass hourglass(*this);
     Platform& platform = GetPlatform();
     ServiceStatus status;
     ErrorCode lastError = kErrorSuccess;
     bool cancelled = false;
     std::string bounds;  // waits that reached their bound
     {
-        auto [manager, managerError] =
-            platform.OpenSCManager(UncComputerName(gSysName), kScManagerAllAccess);
-        lastError = managerError;
-        auto [service, serviceError] =
-            manager ? platform.OpenService(manager, gSrvName, kStopServiceAccessFromDialog)
-                    : Opened<ServiceHandle>{};
-        if (manager) lastError = serviceError;
+        const OpenedService opened =
+            OpenThisService(kScManagerAllAccess, kStopServiceAccessFromDialog);
+        const ServiceHandle& service = opened.service;
+        lastError = opened.error;
         if (service) {
             StopSequence steps;
             steps.asker = this;
@@ -103,7 +93,7 @@ void frmProperties::cmdStop_Click() {
                 bounds += '\r';
             };
             const StopResult stop =
-                StopWithDependents(platform, manager, service, gSrvName, status, steps);
+                StopWithDependents(platform, opened.manager, service, gSrvName, status, steps);
             cancelled = stop.cancelled;
             // A refused stop leaves no record to set the buttons from (some
             // service managers fill it with garbage): the service's own state.
@@ -138,18 +128,13 @@ void frmProperties::cmdResume_Click() {
 }
 
 void frmProperties::PauseOrResume(std::uint32_t control) {
-    SetMousePointer(ui::MousePointer::Hourglass);
-    const ScopeExit pointer([this] { SetMousePointer(ui::MousePointer::Default); });
+    const Hourglass hourglass(*this);
     Platform& platform = GetPlatform();
     ErrorCode failure = kErrorSuccess;
     {
-        auto [manager, managerError] =
-            platform.OpenSCManager(UncComputerName(gSysName), kScManagerAllAccess);
-        failure = managerError;
-        auto [service, serviceError] =
-            manager ? platform.OpenService(manager, gSrvName, kPauseServiceAccess)
-                    : Opened<ServiceHandle>{};
-        if (manager) failure = serviceError;
+        const OpenedService opened = OpenThisService(kScManagerAllAccess, kPauseServiceAccess);
+        const ServiceHandle& service = opened.service;
+        failure = opened.error;
         if (service) {
             ServiceStatus status;
             failure = platform.ControlService(service, control, status);

@@ -16,31 +16,25 @@
 namespace vtl::testing {
 namespace {
 
-// A fresh world for each run.
-struct World {
-    World() {
-        network.AddComputer("PC1");
+// A fresh world for each run: Alpha depends on Beta, Gamma on Alpha.
+sim::ServiceDefinition Alpha() {
+    sim::ServiceDefinition alpha = TestSvc("Alpha", "", kServiceRunning, {"Beta"});
+    alpha.description = "Old";
+    return alpha;
+}
+
+struct World : SweepWorld {
+    World()
+        : SweepWorld({Alpha(), TestSvc("Beta", "", kServiceRunning),
+                      TestSvc("Gamma", "", kServiceRunning, {"Alpha"})}) {
         sim::SimComputer& pc1 = network.Computer("PC1");
-        sim::ServiceDefinition alpha = TestSvc("Alpha", "", kServiceRunning, {"Beta"});
-        alpha.description = "Old";
-        for (const sim::ServiceDefinition& d : {alpha, TestSvc("Beta", "", kServiceRunning),
-                                                TestSvc("Gamma", "", kServiceRunning, {"Alpha"})})
-            EXPECT_EQ(pc1.AddService(d), kErrorSuccess);
         pc1.AddAccount("PC1", "ann", "S-1-5-21-1-1-1-1001");
         pc1.SetRegistryString(VtlParamsKeyPath("Alpha"), "Params", "-old");
-        prompts.SetAutoOk(true);
-        form = std::make_unique<frmMain>(host, network.PlatformFor("PC1"));
-        form->SetHooks(ops);
-        form->Show();
         form->lvServices.ClickRow(form->lvServices.FindRow("Alpha"));
     }
-    ~World() {
-        properties.reset();
-        form.reset();
-    }
     frmProperties& Open() {
-        properties->mnuProperties_Click(*form);
-        return *properties->Existing();
+        properties.mnuProperties_Click(*form);
+        return *properties.Existing();
     }
     // The user's edits on every page, then OK.
     void EditAndApply(frmProperties& dlg) {
@@ -58,15 +52,7 @@ struct World {
         dlg.cmdOK.Click();
     }
 
-    sim::SimNetwork network;
-    ObservedPrompter prompts;
-    ui::testing::TestHost host{prompts, [this] { return network.Now(); },
-                               [this](std::uint64_t t) {
-                                   if (t > network.Now()) network.Advance(t - network.Now());
-                               }};
-    std::unique_ptr<frmMain> form;
-    ServiceOperations ops{host};
-    std::unique_ptr<PropertiesCommand> properties = std::make_unique<PropertiesCommand>(host, ops);
+    PropertiesCommand properties{host, ops};
 };
 
 struct Call {

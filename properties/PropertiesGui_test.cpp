@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <optional>
 #include <string>
 
 #include "core/ServiceRow.h"
@@ -17,6 +14,7 @@
 #include "core/win32/Windows.h"
 #include "main/win32/testing/DirectServices.h"
 #include "main/win32/testing/GuiTestService.h"
+#include "main/win32/testing/VantrelGui.h"
 #include "ui/win32/testing/GuiDriver.h"
 
 #include <commctrl.h>
@@ -27,45 +25,10 @@ namespace {
 using vtl::win32::Narrow;
 using vtl::win32::UniqueScHandle;
 
-constexpr DWORD kTimeout = 30000;
-const std::filesystem::path kArtifacts = VTL_ARTIFACT_DIR;
+constexpr DWORD kTimeout = kGuiTimeout;
 
-class PropertiesGui : public ::testing::Test {
+class PropertiesGui : public VantrelGui {
   protected:
-    void SetUp() override {
-        const char* display = std::getenv("DISPLAY");
-        if (display == nullptr || *display == '\0') GTEST_SKIP() << "no display";
-        std::filesystem::create_directories(kArtifacts);
-    }
-    void TearDown() override {
-        if (program) program->Terminate();
-    }
-    void Launch() {
-        UseUnmanagedWindows(L"Vantrel.exe");
-        program = Process::Start(L"\"" + BesideThisProgram(L"Vantrel.exe") + L"\"");
-        ASSERT_TRUE(program.has_value());
-        form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kTimeout);
-        ASSERT_NE(form, nullptr) << "the main window did not appear";
-        list = FindChild(form, L"SysListView32");
-        const HWND status = FindChild(form, L"msctls_statusbar32");
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                const std::vector<std::wstring> panels = ReadStatusBar(status);
-                return panels.size() == 5 && panels[0] == L"Done";
-            },
-            kTimeout));
-    }
-    int RowOf(const std::string& name) {
-        const Rows rows = ReadListView(list);
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            if (Narrow(rows[i][0]) == name) return static_cast<int>(i);
-        return -1;
-    }
-    std::wstring Cell(const std::string& name, int column) {
-        const Rows rows = ReadListView(list);
-        const int row = RowOf(name);
-        return row < 0 ? L"<not listed>" : rows[row][column];
-    }
     // Opens the properties of a row by a double click.
     HWND OpenByDoubleClick(const std::string& name) {
         const int row = RowOf(name);
@@ -85,10 +48,6 @@ class PropertiesGui : public ::testing::Test {
             kTimeout);
         return button;
     }
-
-    std::optional<Process> program;
-    HWND form = nullptr;
-    HWND list = nullptr;
 };
 
 TEST_F(PropertiesGui, ADoubleClickOpensTheDialogWhosePagesAndOkWork) {

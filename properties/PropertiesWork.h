@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "ui/Control.h"
+#include "ui/Form.h"
 #include "ui/ListControls.h"
 
 namespace vtl {
@@ -31,6 +32,31 @@ inline void WipeString(std::string& text) noexcept {
 inline void WipeText(ui::TextBox& box) {
     box.SetText({});
 }
+
+// The hourglass on a form while a handler blocks it, the normal pointer after.
+class Hourglass {
+  public:
+    explicit Hourglass(ui::Form& form) : form_(form) {
+        form_.SetMousePointer(ui::MousePointer::Hourglass);
+    }
+    ~Hourglass() {
+        try {
+            form_.SetMousePointer(ui::MousePointer::Default);
+        } catch (...) {
+            // The handler is over; the pointer stays as it is.
+        }
+    }
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+
+  private:
+    ui::Form& form_;
+};
+
+// Layout shared by the dialogs, in twips.
+inline constexpr int kDialogMargin = 120;
+inline constexpr int kDialogButtonWidth = 1125;
+inline constexpr int kDialogButtonHeight = 345;
 
 // Whether two plain computer names name the same computer.
 [[nodiscard]] inline bool SameComputer(std::string_view a, std::string_view b) noexcept {

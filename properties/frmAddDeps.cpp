@@ -12,11 +12,11 @@ namespace {
 // Layout, in twips.
 constexpr int kFormWidth = 5280;
 constexpr int kFormHeight = 4500;
-constexpr int kMargin = 120;
 constexpr int kListWidth = 3600;
 constexpr int kListHeight = 3735;
-constexpr int kButtonWidth = 1125;
-constexpr int kButtonHeight = 345;
+constexpr int kMargin = kDialogMargin;
+constexpr int kButtonWidth = kDialogButtonWidth;
+constexpr int kButtonHeight = kDialogButtonHeight;
 
 }  // namespace
 

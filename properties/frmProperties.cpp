@@ -38,7 +38,7 @@ constexpr ui::Color kColorWhite = 0xFFFFFF;
 // and the pages' two columns.
 constexpr int kFormWidth = 7065;
 constexpr int kFormHeight = 6840;
-constexpr int kMargin = 120;
+constexpr int kMargin = kDialogMargin;
 constexpr int kTabWidth = 6720;
 constexpr int kTabHeight = 5460;
 constexpr int kTabHeader = 360;
@@ -46,8 +46,8 @@ constexpr int kPageLeft = kMargin + 90;
 constexpr int kPageTop = kMargin + kTabHeader + 60;
 constexpr int kPageWidth = kTabWidth - 180;
 constexpr int kPageHeight = kTabHeight - kTabHeader - 150;
-constexpr int kButtonWidth = 1125;
-constexpr int kButtonHeight = 345;
+constexpr int kButtonWidth = kDialogButtonWidth;
+constexpr int kButtonHeight = kDialogButtonHeight;
 constexpr int kLabelLeft = 120;
 constexpr int kLabelWidth = 1860;
 constexpr int kLabelHeight = 255;
@@ -77,6 +77,20 @@ ui::PictureBox& frmProperties::picProperties(int index) {
 
 Platform& frmProperties::GetPlatform() const {
     return main_.GetPlatform();
+}
+
+frmProperties::OpenedService frmProperties::OpenThisService(std::uint32_t managerAccess,
+                                                            std::uint32_t serviceAccess) {
+    Platform& platform = GetPlatform();
+    OpenedService opened;
+    auto [manager, managerError] = platform.OpenSCManager(UncComputerName(gSysName), managerAccess);
+    opened.error = managerError;
+    if (!manager) return opened;
+    auto [service, serviceError] = platform.OpenService(manager, gSrvName, serviceAccess);
+    opened.manager = std::move(manager);
+    opened.service = std::move(service);
+    opened.error = serviceError;
+    return opened;
 }
 
 void frmProperties::Design() {
@@ -227,24 +241,18 @@ void frmProperties::LoadServiceConfig() {
     // The first failure decides the message, shown once the handles are closed.
     ErrorCode failure = kErrorSuccess;
     {
-        auto [manager, managerError] =
-            platform.OpenSCManager(UncComputerName(gSysName), kLoadManagerAccess);
-        failure = managerError;
-        if (manager) {
-            auto [service, serviceError] =
-                platform.OpenService(manager, gSrvName, kLoadServiceAccess);
-            failure = serviceError;
-            if (service) {
-                const ConfigRead read = GetServiceConfig(platform, service);
-                if (!read.ok()) {
-                    failure = read.error;
-                } else {
-                    FillGeneralPage(*read.config, service, failure);
-                    FillLogonPage(*read.config);
-                    FillDependenciesPage(*read.config, service);
-                    // Only a configuration that was read can be written back.
-                    cmdOK.SetEnabled(true);
-                }
+        const OpenedService opened = OpenThisService(kLoadManagerAccess, kLoadServiceAccess);
+        failure = opened.error;
+        if (opened.service) {
+            const ConfigRead read = GetServiceConfig(platform, opened.service);
+            if (!read.ok()) {
+                failure = read.error;
+            } else {
+                FillGeneralPage(*read.config, opened.service, failure);
+                FillLogonPage(*read.config);
+                FillDependenciesPage(*read.config, opened.service);
+                // Only a configuration that was read can be written back.
+                cmdOK.SetEnabled(true);
             }
         }
     }

@@ -144,6 +144,15 @@ class frmProperties : public ui::Form {
     [[nodiscard]] bool MainShowsThisComputer() const;
 
     [[nodiscard]] Platform& GetPlatform() const;
+    // The manager of gSysName and the service gSrvName in it; error is that of
+    // the open that failed, 0 when both are open.
+    struct OpenedService {
+        ScManagerHandle manager;
+        ServiceHandle service;
+        ErrorCode error = kErrorSuccess;
+    };
+    [[nodiscard]] OpenedService OpenThisService(std::uint32_t managerAccess,
+                                                std::uint32_t serviceAccess);
 
     frmMain& main_;
     ServiceOperations& operations_;

@@ -5,31 +5,21 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/ServiceRow.h"
-#include "core/win32/Win32Platform.h"
 #include "core/win32/WinHandle.h"
-#include "core/win32/WinString.h"
-#include "core/win32/Windows.h"
-#include "main/frmMain.h"
 #include "main/win32/testing/DirectServices.h"
-#include "operations/ServiceOperations.h"
+#include "operations/OperationsWineSupport.h"
 #include "properties/PropertiesCommand.h"
 #include "properties/frmProperties.h"
-#include "ui/testing/ScriptedPrompter.h"
-#include "ui/testing/TestHost.h"
-#include "wrapper/testing/WineServiceTest.h"
 
 namespace vtl::testing {
 namespace {
 
 using win32::Narrow;
 using win32::UniqueScHandle;
-using win32::Widen;
 
 // The description, read without the platform layer.
 std::string DescriptionOf(const std::wstring& name) {
@@ -60,74 +50,25 @@ std::string Qualified(const std::wstring& user) {
     return Narrow(domain) + "\\" + Narrow(user);
 }
 
-class PropertiesWine : public ::testing::Test {
+class PropertiesWine : public OperationsWine {
   protected:
-    void SetUp() override {
-        folder_ = platform_.ApplicationFolder();
-        ASSERT_TRUE(platform_.FileExists(folder_ + "\\VtlTestSvc.exe"));
-        prompts_.SetAutoOk(true);
-    }
     void TearDown() override {
         properties_.reset();
-        form_.reset();
-        guards_.clear();
-    }
-    std::string Create(const std::string& stem, const std::string& options) {
-        const std::wstring wide = UniqueServiceName(Widen("VtlProps" + stem));
-        guards_.push_back(std::make_unique<ServiceGuard>(wide));
-        auto [manager, managerError] = platform_.OpenSCManager("", kScManagerAllAccess);
-        ServiceManagerApi::CreateArgs args;
-        args.serviceName = Narrow(wide);
-        args.displayName = args.serviceName;
-        args.binaryPathName = Command(options);
-        EXPECT_EQ(platform_.CreateService(manager, args).error, kErrorSuccess);
-        return args.serviceName;
-    }
-    std::string Command(const std::string& options) const {
-        return "\"" + folder_ + "\\VtlTestSvc.exe\" " + options;
+        OperationsWine::TearDown();
     }
     frmProperties& Properties(const std::string& name) {
-        if (!form_) {
-            form_ = std::make_unique<frmMain>(host_, platform_);
-            form_->SetHooks(ops_);
-            form_->Show();
-        }
-        const ui::ListRowId row = form_->lvServices.FindRow(name);
-        EXPECT_TRUE(row) << name;
-        form_->lvServices.ClickRow(row);
+        if (!form_) Open();
+        Select({name});
         properties_->mnuProperties_Click(*form_);
         return *properties_->Existing();
     }
-    bool RunUntil(const std::function<bool()>& done, std::uint64_t limitMs = 30000) {
-        const std::uint64_t end = platform_.TickCount() + limitMs;
-        while (!done()) {
-            if (platform_.TickCount() >= end) return false;
-            host_.RunFor(100);
-        }
-        return true;
-    }
-    std::string Cell(const std::string& name, int column) {
-        const ui::ListRowId row = form_->lvServices.FindRow(name);
-        return row ? form_->lvServices.Text(row, column) : std::string("<no row>");
-    }
 
-    win32::Win32Platform platform_;
-    std::string folder_;
-    std::vector<std::unique_ptr<ServiceGuard>> guards_;
-    ui::testing::ScriptedPrompter prompts_;
-    ui::testing::TestHost host_{prompts_, [this] { return platform_.TickCount(); },
-                                [this](std::uint64_t t) {
-                                    const std::uint64_t now = platform_.TickCount();
-                                    if (t > now) platform_.Sleep(static_cast<DWORD>(t - now));
-                                }};
-    std::unique_ptr<frmMain> form_;
-    ServiceOperations ops_{host_};
     std::unique_ptr<PropertiesCommand> properties_ =
         std::make_unique<PropertiesCommand>(host_, ops_);
 };
 
 TEST_F(PropertiesWine, EditsReachTheServiceManagerAndTheButtonsControlTheService) {
-    const std::string name = Create("Edit", "--start-ms 100");
+    const std::string name = CreateTestSvc("PropsEdit", "--start-ms 100");
     const std::wstring wide = Widen(name);
     frmProperties& dlg = Properties(name);
     EXPECT_EQ(dlg.txtDispName.Text(), name);
@@ -174,7 +115,7 @@ TEST_F(PropertiesWine, EditsReachTheServiceManagerAndTheButtonsControlTheService
     EXPECT_EQ(again.txtStartParam.Text(), "-p wine");
     ASSERT_TRUE(again.cmdStart.Click());
     EXPECT_TRUE(prompts_.Questions().empty());
-    ASSERT_TRUE(RunUntil([&] { return !form_->tmrService.Running(); }));
+    ASSERT_TRUE(RunUntilWatchEnds());
     EXPECT_EQ(QueryStatus(wide).dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(Cell(name, kColStatus), "Running");
     Properties(name);
@@ -191,7 +132,7 @@ TEST_F(PropertiesWine, EditsReachTheServiceManagerAndTheButtonsControlTheService
     EXPECT_TRUE(prompts_.Questions().empty());
 
     // Another service's properties while the dialog is open: the same window.
-    const std::string other = Create("Other", "");
+    const std::string other = CreateTestSvc("PropsOther", "");
     form_->mnuViewRefresh.Click();
     frmProperties& reloaded = Properties(other);
     EXPECT_EQ(&reloaded, &again);
