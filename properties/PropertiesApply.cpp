@@ -119,10 +119,8 @@ void frmProperties::cmdOK_Click() {
 
     // The list shows what was written, also when a later step failed.
     if (configChanged && MainShowsThisComputer()) main_.RefreshGUIForService(gSrvName);
-    if (failure != kErrorSuccess && failure != kErrorIoPending) {
-        MsgBox(GetErrorText(platform, failure), ui::MsgButtons::OK, ui::MsgIcon::Critical);
-        return;
-    }
+    EndCheck(failure, ui::MsgIcon::Critical);
+    if (failure != kErrorSuccess && failure != kErrorIoPending) return;
     // A right that was not granted keeps the dialog open, with what was typed,
     // for another try.
     if (rightRefused) return;

@@ -67,8 +67,7 @@ void frmProperties::cmdStart_Click() {
             }
         }
     }
-    if (failure != kErrorSuccess && failure != kErrorIoPending)
-        MsgBox(GetErrorText(platform, failure), ui::MsgButtons::OK);
+    EndCheck(failure);
 }
 
 void frmProperties::cmdStop_Click() {
@@ -113,8 +112,7 @@ void frmProperties::cmdStop_Click() {
             if (bounds.back() == '\r') bounds.pop_back();
             MsgBox(bounds, ui::MsgButtons::OK, ui::MsgIcon::Exclamation);
         }
-        if (lastError != kErrorSuccess && lastError != kErrorIoPending)
-            MsgBox(GetErrorText(platform, lastError) + "  ", ui::MsgButtons::OK);
+        EndCheck(lastError, ui::MsgIcon::None, "  ");
     }
     UpdateServiceControls(status);
 }
@@ -142,8 +140,7 @@ void frmProperties::PauseOrResume(std::uint32_t control) {
                 lblServiceStatus.SetCaption(std::string(ServiceStatusText(status.currentState)));
         }
     }
-    if (failure != kErrorSuccess && failure != kErrorIoPending)
-        MsgBox(GetErrorText(platform, failure), ui::MsgButtons::OK);
+    EndCheck(failure);
 }
 
 }  // namespace vtl

@@ -188,6 +188,11 @@ void frmProperties::WireEvents() {
     onUnload = [this](bool&) { Quietly([this] { Form_Unload(); }); };
 }
 
+void frmProperties::EndCheck(ErrorCode code, ui::MsgIcon icon, std::string_view suffix) {
+    if (code == kErrorSuccess || code == kErrorIoPending) return;
+    MsgBox(GetErrorText(GetPlatform(), code) + std::string(suffix), ui::MsgButtons::OK, icon);
+}
+
 // --- Loading ----------------------------------------------------------------------------
 
 void frmProperties::ReactivateProperties() {
@@ -256,8 +261,7 @@ void frmProperties::LoadServiceConfig() {
             }
         }
     }
-    if (failure != kErrorSuccess && failure != kErrorIoPending)
-        MsgBox(GetErrorText(platform, failure), ui::MsgButtons::OK);
+    EndCheck(failure);
 }
 
 void frmProperties::FillGeneralPage(const ServiceConfig& config, const ServiceHandle& service,

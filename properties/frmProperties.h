@@ -153,6 +153,10 @@ class frmProperties : public ui::Form {
     };
     [[nodiscard]] OpenedService OpenThisService(std::uint32_t managerAccess,
                                                 std::uint32_t serviceAccess);
+    // The end check: a code other than 0 and 997 is shown with its text (and
+    // after it, suffix).
+    void EndCheck(ErrorCode code, ui::MsgIcon icon = ui::MsgIcon::None,
+                  std::string_view suffix = {});
 
     frmMain& main_;
     ServiceOperations& operations_;
