@@ -36,10 +36,16 @@ inline constexpr std::string_view kPasswordTip = "Type password here";
 
 // The Dependencies page's labels after loading.
 [[nodiscard]] inline std::string DependsCaption(std::string_view service) {
-    return "\"" + std::string(service) + "\" service depends on these services";
+    std::string caption = "\"";
+    caption += service;
+    caption += "\" service depends on these services";
+    return caption;
 }
 [[nodiscard]] inline std::string DependentsCaption(std::string_view service) {
-    return "These services depend on \"" + std::string(service) + "\" service";
+    std::string caption = "These services depend on \"";
+    caption += service;
+    caption += "\" service";
+    return caption;
 }
 inline constexpr std::string_view kSelectDependency = "Please select a service from dependencies.";
 
