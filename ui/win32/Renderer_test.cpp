@@ -97,11 +97,6 @@ class frmTest : public Form {
         sb.AddPanel({"", "", 2000, 2000});
         sb.SetImageList(&iml);
         mnuView.SetCaption("&View");
-        tabs.Move(5400, 120, 3000, 400);
-        tabs.AddTab({"One", "&One", "First"});
-        tabs.AddTab({"Two", "&Two", "Second"});
-        tabs.SetSelectedIndex(0);
-        tabs.onClick = [this] { clicks.push_back("tab " + tabs.SelectedTab()->key); };
         cbo.onClick = [this] { clicks.push_back("cbo " + cbo.Text()); };
         txt.onChange = [this] { clicks.push_back("txt"); };
         lv.onItemClick = [this](ListRowId) { clicks.push_back("item"); };
@@ -113,7 +108,6 @@ class frmTest : public Form {
     TextBox txt{*this, "txt"};
     ListView lv{*this, "lv"};
     StatusBar sb{*this, "sb"};
-    TabStrip tabs{*this, "tabs"};
     Timer tmr{*this, "tmr", 0, false};
     MenuItem mnuView{*this, "mnuView", "View"};
     MenuItem mnuRefresh{mnuView, "mnuRefresh", "&Refresh", Shortcut::F(5)};
@@ -237,20 +231,6 @@ TEST_F(RendererTest, ControlsReportUserInputToTheModels) {
     PostMessageW(lv, WM_KEYDOWN, VK_F5, 1);
     host->DoEvents();
     EXPECT_TRUE(form->clicks.empty());
-}
-
-TEST_F(RendererTest, TabsAnswerTheirAccessKeys) {
-    const HWND tab = Child(hwnd, WC_TABCONTROLW);
-    ASSERT_NE(tab, nullptr);
-    PostMessageW(tab, WM_SYSCHAR, L't', 1 << 29);
-    host->DoEvents();
-    EXPECT_EQ(form->tabs.SelectedIndex(), 1);
-    EXPECT_EQ(SendMessageW(tab, TCM_GETCURSEL, 0, 0), 1);
-    EXPECT_EQ(form->clicks, (std::vector<std::string>{"tab Two"}));
-    form->tabs.SetEnabled(false);
-    PostMessageW(tab, WM_SYSCHAR, L'o', 1 << 29);
-    host->DoEvents();
-    EXPECT_EQ(form->tabs.SelectedIndex(), 1) << "a disabled strip takes no keys";
 }
 
 TEST_F(RendererTest, ListMouseEventsCarryTheRowUnderThePointer) {
@@ -439,6 +419,41 @@ TEST(RendererPictures, SplashBitmapToolTipsAndHourglass) {
     splash.SetMousePointer(MousePointer::Default);
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
     splash.Unload();
+}
+
+// A tab strip takes Alt and the access key of a tab's caption.
+class frmTabs : public Form {
+  public:
+    explicit frmTabs(UiHost& host) : Form(host, "frmTabs") {
+        SetCaption("Tabs test");
+        Move(0, 0, 4800, 2400);
+        tabs.Move(120, 120, 3000, 1200);
+        tabs.AddTab({"One", "&One", "First"});
+        tabs.AddTab({"Two", "&Two", "Second"});
+        tabs.SetSelectedIndex(0);
+        tabs.onClick = [this] { clicks.push_back(tabs.SelectedTab()->key); };
+    }
+    TabStrip tabs{*this, "tabs"};
+    std::vector<std::string> clicks;
+};
+
+TEST(RendererTabs, TabsAnswerTheirAccessKeys) {
+    if (!HaveDisplay()) GTEST_SKIP() << "no display";
+    Win32Host host("Vantrel");
+    frmTabs form(host);
+    form.Show();
+    const HWND tab = Child(FindWindowW(L"VtlForm", L"Tabs test"), WC_TABCONTROLW);
+    ASSERT_NE(tab, nullptr);
+    PostMessageW(tab, WM_SYSCHAR, L't', 1 << 29);
+    host.DoEvents();
+    EXPECT_EQ(form.tabs.SelectedIndex(), 1);
+    EXPECT_EQ(SendMessageW(tab, TCM_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(form.clicks, (std::vector<std::string>{"Two"}));
+    form.tabs.SetEnabled(false);
+    PostMessageW(tab, WM_SYSCHAR, L'o', 1 << 29);
+    host.DoEvents();
+    EXPECT_EQ(form.tabs.SelectedIndex(), 1) << "a disabled strip takes no keys";
+    form.Unload();
 }
 
 TEST(Win32HostSettings, AreKeptUnderTheApplicationsKey) {

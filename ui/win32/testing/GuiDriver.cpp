@@ -306,22 +306,6 @@ bool SelectListViewRow(HWND listView, int row) {
                         reinterpret_cast<LPARAM>(mem.At(0))) != 0;
 }
 
-bool DoubleClickListViewRow(HWND listView, int row) {
-    RemoteMemory mem(listView, sizeof(RECT));
-    RECT r{};
-    r.left = LVIR_LABEL;
-    if (!mem || !mem.Write(0, &r, sizeof(r)) ||
-        !SendMessageW(listView, LVM_GETITEMRECT, static_cast<WPARAM>(row),
-                      reinterpret_cast<LPARAM>(mem.At(0))) ||
-        !mem.Read(0, &r, sizeof(r)))
-        return false;
-    const LPARAM at = MAKELPARAM(r.left + 8, (r.top + r.bottom) / 2);
-    return PostMessageW(listView, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
-           PostMessageW(listView, WM_LBUTTONUP, 0, at) &&
-           PostMessageW(listView, WM_LBUTTONDBLCLK, MK_LBUTTON, at) &&
-           PostMessageW(listView, WM_LBUTTONUP, 0, at);
-}
-
 std::vector<std::wstring> ReadStatusBar(HWND statusBar) {
     std::vector<std::wstring> texts;
     const int parts = static_cast<int>(SendMessageW(statusBar, SB_GETPARTS, 0, 0));
@@ -445,6 +429,22 @@ bool PressKey(HWND window, UINT virtualKey) {
     const LPARAM up = down | (1LL << 30) | (1LL << 31);
     return PostMessageW(target, WM_KEYDOWN, virtualKey, down) &&
            PostMessageW(target, WM_KEYUP, virtualKey, up);
+}
+
+bool DoubleClickListViewRow(HWND listView, int row) {
+    RemoteMemory mem(listView, sizeof(RECT));
+    RECT r{};
+    r.left = LVIR_LABEL;
+    if (!mem || !mem.Write(0, &r, sizeof(r)) ||
+        !SendMessageW(listView, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                      reinterpret_cast<LPARAM>(mem.At(0))) ||
+        !mem.Read(0, &r, sizeof(r)))
+        return false;
+    const LPARAM at = MAKELPARAM(r.left + 8, (r.top + r.bottom) / 2);
+    return PostMessageW(listView, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+           PostMessageW(listView, WM_LBUTTONUP, 0, at) &&
+           PostMessageW(listView, WM_LBUTTONDBLCLK, MK_LBUTTON, at) &&
+           PostMessageW(listView, WM_LBUTTONUP, 0, at);
 }
 
 namespace {

@@ -74,9 +74,6 @@ using Rows = std::vector<std::vector<std::wstring>>;
 [[nodiscard]] std::vector<int> ListViewSelection(HWND listView);
 // Selects one row (and focuses it), as a click does, through the list's messages.
 bool SelectListViewRow(HWND listView, int row);
-// Double-clicks a row (press, release, double click, release in its first
-// column), as the user does.
-bool DoubleClickListViewRow(HWND listView, int row);
 [[nodiscard]] std::vector<std::wstring> ReadStatusBar(HWND statusBar);
 struct ToolbarButtonInfo {
     int command = 0;
@@ -102,6 +99,9 @@ bool ClickButton(HWND button);
 // Posts a key press and release to the window that has the keyboard focus in
 // window's thread (or to window itself).
 bool PressKey(HWND window, UINT virtualKey);
+// Double-clicks a row (press, release, double click, release in its first
+// column), as the user does.
+bool DoubleClickListViewRow(HWND listView, int row);
 // Chooses a menu item of window's menu bar by its captions with their access keys
 // ("&View|&Refresh"). Where this process can read the menu (Windows) the item's
 // command is posted, and false means no such enabled item; where it cannot (Wine
