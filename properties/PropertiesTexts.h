@@ -11,12 +11,18 @@
 
 namespace vtl {
 
-// The dialog's caption: "'" + service + "' Service Properties".
+// before + service + after, the way the dialog's texts name a service.
+[[nodiscard]] inline std::string Around(std::string_view before, std::string_view service,
+                                        std::string_view after) {
+    std::string text(before);
+    text += service;
+    text += after;
+    return text;
+}
+
+// The dialog's caption: 'X' Service Properties.
 [[nodiscard]] inline std::string PropertiesCaption(std::string_view service) {
-    std::string caption = "'";
-    caption += service;
-    caption += "' Service Properties";
-    return caption;
+    return Around("'", service, "' Service Properties");
 }
 
 // The start type list, by index.
@@ -36,16 +42,10 @@ inline constexpr std::string_view kPasswordTip = "Type password here";
 
 // The Dependencies page's labels after loading.
 [[nodiscard]] inline std::string DependsCaption(std::string_view service) {
-    std::string caption = "\"";
-    caption += service;
-    caption += "\" service depends on these services";
-    return caption;
+    return Around("\"", service, "\" service depends on these services");
 }
 [[nodiscard]] inline std::string DependentsCaption(std::string_view service) {
-    std::string caption = "These services depend on \"";
-    caption += service;
-    caption += "\" service";
-    return caption;
+    return Around("These services depend on \"", service, "\" service");
 }
 inline constexpr std::string_view kSelectDependency = "Please select a service from dependencies.";
 
@@ -64,11 +64,7 @@ inline constexpr std::string_view kStartParameterNotSaved =
 // Start from the dialog: the service stopped within the first look.
 [[nodiscard]] inline std::string CouldNotStartText(std::string_view service,
                                                    std::string_view computer) {
-    std::string text = "Service '";
-    text += service;
-    text += "' could not start on ";
-    text += computer;
-    return text;
+    return Around("Service '", service, "' could not start on ") + std::string(computer);
 }
 
 // Access rights, by use.
