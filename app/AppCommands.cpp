@@ -24,6 +24,9 @@ void AppCommands::mnuDelete_Click(frmMain& main) {
 void AppCommands::tmrService_Timer(frmMain& main) {
     operations_.tmrService_Timer(main);
 }
+void AppCommands::mnuProperties_Click(frmMain& main) {
+    properties_.mnuProperties_Click(main);
+}
 
 // --- The wizard and the About box ---------------------------------------------------------
 void AppCommands::mnuCreateSrv_Click(frmMain& main) {

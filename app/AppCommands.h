@@ -6,6 +6,7 @@
 
 #include "main/OperationsHooks.h"
 #include "operations/ServiceOperations.h"
+#include "properties/PropertiesCommand.h"
 #include "ui/UiHost.h"
 #include "wizard/WizardCommands.h"
 
@@ -23,6 +24,7 @@ class AppCommands : public OperationsHooks {
     void mnuRestart_Click(frmMain& main) override;
     void mnuDelete_Click(frmMain& main) override;
     void tmrService_Timer(frmMain& main) override;
+    void mnuProperties_Click(frmMain& main) override;
     // The wizard and the About box.
     void mnuCreateSrv_Click(frmMain& main) override;
     void mnuExport_Click(frmMain& main) override;
@@ -34,6 +36,7 @@ class AppCommands : public OperationsHooks {
   private:
     ui::UiHost& host_;
     ServiceOperations operations_;
+    PropertiesCommand properties_{host_, operations_};
     WizardCommands wizard_{host_, operations_};
 };
 

@@ -2,15 +2,6 @@
 
 namespace vtl::bench {
 
-template <class Call>
-auto TimedPlatform::Timed(Call&& call) {
-    const auto start = std::chrono::steady_clock::now();
-    auto result = call();
-    inside_ += std::chrono::steady_clock::now() - start;
-    ++calls_;
-    return result;
-}
-
 ScManagerHandle TimedPlatform::Inner(const ScManagerHandle& handle) const {
     return ScManagerHandle(nullptr, handle.get());  // a view: never closes
 }

@@ -43,13 +43,18 @@ bool GetRegValue(RegistryApi& registry, const RegKey& root, const std::string& s
     return true;
 }
 
-bool SetRegString(RegistryApi& registry, const RegKey& root, const std::string& subKey,
-                  const std::string& valueName, const std::string& text) {
+ErrorCode WriteRegString(RegistryApi& registry, const RegKey& root, const std::string& subKey,
+                         const std::string& valueName, const std::string& text) {
     auto [key, openError] = registry.RegCreateKeyEx(root, subKey, kKeySetValue);
-    if (!key) return false;
+    if (!key) return openError;
     std::vector<std::uint8_t> data(text.begin(), text.end());
     data.push_back(0);
-    return registry.RegSetValueEx(key, valueName, kRegSz, data) == kErrorSuccess;
+    return registry.RegSetValueEx(key, valueName, kRegSz, data);
+}
+
+bool SetRegString(RegistryApi& registry, const RegKey& root, const std::string& subKey,
+                  const std::string& valueName, const std::string& text) {
+    return WriteRegString(registry, root, subKey, valueName, text) == kErrorSuccess;
 }
 
 }  // namespace vtl

@@ -18,7 +18,12 @@ inline constexpr std::uint32_t kRegValueMaxBytes = 1024;
                                const std::string& valueName, std::string& value);
 
 // Creates the key (and the keys above it) if missing and stores text as REG_SZ
-// with its terminating zero. True when the value was stored.
+// with its terminating zero. The error of the call that failed, 0 when the
+// value was stored.
+[[nodiscard]] ErrorCode WriteRegString(RegistryApi& registry, const RegKey& root,
+                                       const std::string& subKey, const std::string& valueName,
+                                       const std::string& text);
+// WriteRegString; true when the value was stored.
 [[nodiscard]] bool SetRegString(RegistryApi& registry, const RegKey& root,
                                 const std::string& subKey, const std::string& valueName,
                                 const std::string& text);

@@ -17,29 +17,17 @@ namespace vtl::testing {
 namespace {
 
 // A fresh world for each run of a sweep.
-struct World {
-    World() {
-        network.AddComputer("PC1");
-        sim::SimComputer& pc1 = network.Computer("PC1");
-        for (const sim::ServiceDefinition& d : {
-                 TestSvc("Base", "--stop-ms 200", kServiceRunning),
-                 TestSvc("Mid", "--stop-ms 200", kServiceRunning, {"Base"}),
-                 TestSvc("Top", "", kServiceRunning, {"Mid"}),
-                 TestSvc("Side", "", kServiceStopped, {"Base"}),
-                 TestSvc("Flaky", "--run-ms 10", kServiceStopped),
-                 TestSvc("Good", "--start-ms 300", kServiceStopped),
-                 TestSvc("Lone", "", kServiceRunning),
-             })
-            EXPECT_EQ(pc1.AddService(d), kErrorSuccess);
-        prompts.SetAutoOk(true);
-        form = std::make_unique<frmMain>(host, network.PlatformFor("PC1"));
-        form->SetHooks(ops);
-        form->Show();
-    }
-    ~World() {
-        form.reset();
-        prompts.ClearQuestions();
-    }
+struct World : SweepWorld {
+    World()
+        : SweepWorld({
+              TestSvc("Base", "--stop-ms 200", kServiceRunning),
+              TestSvc("Mid", "--stop-ms 200", kServiceRunning, {"Base"}),
+              TestSvc("Top", "", kServiceRunning, {"Mid"}),
+              TestSvc("Side", "", kServiceStopped, {"Base"}),
+              TestSvc("Flaky", "--run-ms 10", kServiceStopped),
+              TestSvc("Good", "--start-ms 300", kServiceStopped),
+              TestSvc("Lone", "", kServiceRunning),
+          }) {}
     void Select(std::initializer_list<std::string> names) {
         form->lvServices.ClearSelection();
         for (const std::string& name : names) {
@@ -52,15 +40,6 @@ struct World {
         for (int i = 0; i < 5000 && form->tmrService.Running(); ++i)
             host.RunFor(100);
     }
-
-    sim::SimNetwork network;
-    ObservedPrompter prompts;
-    ui::testing::TestHost host{prompts, [this] { return network.Now(); },
-                               [this](std::uint64_t t) {
-                                   if (t > network.Now()) network.Advance(t - network.Now());
-                               }};
-    std::unique_ptr<frmMain> form;
-    ServiceOperations ops{host};
 };
 
 struct Scenario {

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +31,37 @@ inline sim::ServiceDefinition TestSvc(std::string name, std::string options,
     d.dependencies = std::move(dependencies);
     return d;
 }
+
+// A fresh world for each run of a fault sweep: PC1 with services, the main
+// window over it with the service commands wired in, the forms' timers on the
+// network's clock, every OK-only message answered.
+struct SweepWorld {
+    // The services are PC1's; the window is opened once they are there.
+    explicit SweepWorld(std::initializer_list<sim::ServiceDefinition> services) {
+        network.AddComputer("PC1");
+        for (const sim::ServiceDefinition& d : services)
+            EXPECT_EQ(network.Computer("PC1").AddService(d), kErrorSuccess) << d.name;
+        prompts.SetAutoOk(true);
+        form = std::make_unique<frmMain>(host, network.PlatformFor("PC1"));
+        form->SetHooks(ops);
+        form->Show();
+    }
+    ~SweepWorld() {
+        form.reset();
+        prompts.ClearQuestions();
+    }
+    SweepWorld(const SweepWorld&) = delete;
+    SweepWorld& operator=(const SweepWorld&) = delete;
+
+    sim::SimNetwork network;
+    ObservedPrompter prompts;
+    ui::testing::TestHost host{prompts, [this] { return network.Now(); },
+                               [this](std::uint64_t t) {
+                                   if (t > network.Now()) network.Advance(t - network.Now());
+                               }};
+    std::unique_ptr<frmMain> form;
+    ServiceOperations ops{host};
+};
 
 class OperationsTest : public MainWindowTest {
   protected:

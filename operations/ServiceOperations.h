@@ -78,7 +78,6 @@ class ServiceOperations : public OperationsHooks {
     // Stop and Restart share the command's frame; restart starts each service again.
     void StopCommand(frmMain& main, bool restart);
     void StopService(StopRun& run, frmMain& main, ui::ListRowId row, bool restart);
-    void StopDependent(StopRun& run, const std::string& dependent, const std::string& service);
 
     ui::FormInstance<frmErrorMsg> errors_;
     std::unordered_map<std::uint32_t, ThreadHandle> watch_;  // by row id

@@ -15,6 +15,7 @@
 #include "core/win32/WinString.h"
 #include "core/win32/Windows.h"
 #include "main/win32/testing/GuiTestService.h"
+#include "main/win32/testing/VantrelGui.h"
 #include "ui/win32/testing/GuiDriver.h"
 
 namespace vtl::guitest {
@@ -23,49 +24,16 @@ namespace {
 using vtl::win32::Narrow;
 using vtl::win32::UniqueScHandle;
 
-constexpr DWORD kTimeout = 30000;
-const std::filesystem::path kArtifacts = VTL_ARTIFACT_DIR;
+constexpr DWORD kTimeout = kGuiTimeout;
 
-class OperationsGui : public ::testing::Test {
+class OperationsGui : public VantrelGui {
   protected:
-    void SetUp() override {
-        const char* display = std::getenv("DISPLAY");
-        if (display == nullptr || *display == '\0') GTEST_SKIP() << "no display";
-        std::filesystem::create_directories(kArtifacts);
-    }
-    void TearDown() override {
-        if (program) program->Terminate();
-    }
-
     void Launch() {
-        program = Process::Start(L"\"" + BesideThisProgram(L"Vantrel.exe") + L"\"");
-        ASSERT_TRUE(program.has_value());
-        form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kTimeout);
-        ASSERT_NE(form, nullptr) << "the main window did not appear";
-        list = FindChild(form, L"SysListView32");
-        ASSERT_NE(list, nullptr);
-        const HWND status = FindChild(form, L"msctls_statusbar32");
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                const std::vector<std::wstring> panels = ReadStatusBar(status);
-                return panels.size() == 5 && panels[0] == L"Done";
-            },
-            kTimeout));
+        VantrelGui::Launch();
         startBar = FindChild(form, L"ToolbarWindow32", 0);  // tbStart comes first
         ASSERT_NE(startBar, nullptr);
     }
-    int RowOf(const std::string& name) {
-        const Rows rows = ReadListView(list);
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (Narrow(rows[i][0]) == name) return static_cast<int>(i);
-        }
-        return -1;
-    }
-    std::wstring StatusOf(const std::string& name) {
-        const Rows rows = ReadListView(list);
-        const int row = RowOf(name);
-        return row < 0 ? L"<not listed>" : rows[row][kColStatus];
-    }
+    std::wstring StatusOf(const std::string& name) { return Cell(name, kColStatus); }
     // Selects the row as a click does and presses the Start button.
     void StartRow(const std::string& name) {
         const int row = RowOf(name);
@@ -81,9 +49,6 @@ class OperationsGui : public ::testing::Test {
         ASSERT_TRUE(ClickToolbarButton(startBar, 0));
     }
 
-    std::optional<Process> program;
-    HWND form = nullptr;
-    HWND list = nullptr;
     HWND startBar = nullptr;
 };
 

@@ -3,6 +3,7 @@
 // user, Restart does not), then the service is stopped again. Restart then
 // starts each service through the companion library, watched by tmrService.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "operations/OperationScope.h"
 #include "operations/OperationTexts.h"
 #include "operations/ServiceOperations.h"
+#include "operations/StopSequence.h"
 
 namespace vtl {
 
@@ -64,7 +66,89 @@ ErrorCode SendStop(Platform& platform, const ServiceHandle& service, ServiceStat
     return error;
 }
 
+// Stops one dependent: its own handle, the stop control, the bounded wait. No
+// outcome is reported but a wait that reached its bound.
+void StopDependent(Platform& platform, const ScManagerHandle& manager, const std::string& dependent,
+                   const StopSequence& steps, const std::function<void(ErrorCode)>& called) {
+    auto [handle, openError] = platform.OpenService(manager, dependent, kDependentAccess);
+    called(openError);
+    if (!handle) return;
+    ServiceStatus status;
+    called(SendStop(platform, handle, status));
+    const StopWait wait = WaitWhileStopPending(platform, handle, status, kDependentPollMs,
+                                               kDependentStopBoundMs, called);
+    if (wait.boundReached && steps.dependentAtBound) steps.dependentAtBound(dependent);
+}
+
 }  // namespace
+
+StopResult StopWithDependents(Platform& platform, const ScManagerHandle& manager,
+                              const ServiceHandle& service, const std::string& name,
+                              ServiceStatus& status, const StopSequence& steps) {
+    const std::function<void(ErrorCode)> called = [&steps](ErrorCode error) {
+        if (steps.called) steps.called(error);
+    };
+    StopResult result;
+    ErrorCode error = SendStop(platform, service, status);
+    called(error);
+
+    if (error == kErrorDependentServicesRunning) {
+        const EnumRead read = EnumerateDependents(platform, service, kServiceStateAll);
+        called(read.firstError);
+        if (read.firstAskedForMore()) {
+            called(read.error);
+            if (read.error != kErrorSuccess) {
+                // No table to ask about or to stop: the service stays.
+                result.dependentsError = read.error;
+                if (steps.asker != nullptr) {
+                    result.error = error;
+                    return result;
+                }
+            } else {
+                if (steps.asker != nullptr) {
+                    // The question lists the running dependents from the last
+                    // record to the first.
+                    std::string names;
+                    for (std::size_t i = read.entries.size(); i-- > 0;) {
+                        if (read.entries[i].status.currentState != kServiceRunning) continue;
+                        names += read.entries[i].displayName;
+                        if (i != 0) names += '\r';
+                    }
+                    platform.Sleep(kBeforeDependentsMs);
+                    std::string text(kDependentsIntro);
+                    text += "\r\r";
+                    text += names;
+                    text += '\r';
+                    text += kDependentsQuestion;
+                    const ui::MsgResult answer =
+                        steps.asker->MsgBox(text, ui::MsgButtons::OKCancel, ui::MsgIcon::None,
+                                            std::string(kStoppingTitle) + name);
+                    if (answer != ui::MsgResult::OK) {
+                        result.cancelled = true;
+                        result.error = error;
+                        return result;
+                    }
+                } else {
+                    platform.Sleep(kBeforeDependentsMs);
+                }
+                // The service manager lists the deepest dependent first:
+                // stopping from the first record on stops every dependent after
+                // the ones that depend on it.
+                for (const EnumServiceStatus& dependent : read.entries)
+                    StopDependent(platform, manager, dependent.serviceName, steps, called);
+            }
+        }
+        error = SendStop(platform, service, status);
+        called(error);
+    }
+
+    result.error = error;
+    const StopWait wait =
+        WaitWhileStopPending(platform, service, status, kStopPollMs, kStopBoundMs, called);
+    if (wait.lastQuery) result.error = *wait.lastQuery;
+    result.boundReached = wait.boundReached;
+    return result;
+}
 
 // The state of one Stop or Restart command.
 struct ServiceOperations::StopRun {
@@ -147,67 +231,26 @@ void ServiceOperations::StopService(StopRun& run, frmMain& main, ui::ListRowId r
         } else {
             // A record of this service only: nothing of the one before is read.
             ServiceStatus status;
-            ErrorCode error = SendStop(platform, service, status);
-            run.Called(error);
-
-            if (error == kErrorDependentServicesRunning) {
-                const EnumRead read = EnumerateDependents(platform, service, kServiceStateAll);
-                run.Called(read.firstError);
-                if (read.firstAskedForMore()) {
-                    run.Called(read.error);
-                    if (read.error != kErrorSuccess) {
-                        // No table to ask about or to stop: the service stays.
-                        report(name, GetErrorText(platform, read.error));
-                        if (!restart) return;
-                    } else {
-                        if (!restart) {
-                            // The question lists the running dependents from the
-                            // last record to the first.
-                            std::string names;
-                            for (std::size_t i = read.entries.size(); i-- > 0;) {
-                                if (read.entries[i].status.currentState != kServiceRunning)
-                                    continue;
-                                names += read.entries[i].displayName;
-                                if (i != 0) names += '\r';
-                            }
-                            platform.Sleep(kBeforeDependentsMs);
-                            std::string text(kDependentsIntro);
-                            text += "\r\r";
-                            text += names;
-                            text += '\r';
-                            text += kDependentsQuestion;
-                            const ui::MsgResult answer =
-                                main.MsgBox(text, ui::MsgButtons::OKCancel, ui::MsgIcon::None,
-                                            std::string(kStoppingTitle) + name);
-                            if (answer != ui::MsgResult::OK) return;
-                        } else {
-                            platform.Sleep(kBeforeDependentsMs);
-                        }
-                        // The service manager lists the deepest dependent first:
-                        // stopping from the first record on stops every
-                        // dependent after the ones that depend on it.
-                        for (const EnumServiceStatus& dependent : read.entries)
-                            StopDependent(run, dependent.serviceName, name);
-                    }
-                }
-                error = SendStop(platform, service, status);
-                run.Called(error);
+            StopSequence steps;
+            steps.asker = restart ? nullptr : &main;
+            steps.called = [&run](ErrorCode e) { run.Called(e); };
+            steps.dependentAtBound = [&](const std::string& dependent) {
+                AddToErrorList(dependent, DependentStopBoundText(name, kDependentStopBoundMs));
+                run.errorFlag = true;
+                run.lastReported = true;
+            };
+            const StopResult stop =
+                StopWithDependents(platform, run.manager, service, name, status, steps);
+            if (stop.cancelled) return;
+            if (stop.dependentsError != kErrorSuccess) {
+                report(name, GetErrorText(platform, stop.dependentsError));
+                if (!restart) return;
             }
-
-            bool ok = error == kErrorSuccess;
-            ErrorCode code = error;
-            const StopWait wait =
-                WaitWhileStopPending(platform, service, status, kStopPollMs, kStopBoundMs,
-                                     [&run](ErrorCode e) { run.Called(e); });
-            if (wait.lastQuery) {
-                ok = *wait.lastQuery == kErrorSuccess;
-                code = *wait.lastQuery;
-            }
-            if (wait.boundReached) {
+            if (stop.boundReached) {
                 report(name, StopBoundText(kStopBoundMs));
-            } else if (!ok && !restart) {
+            } else if (stop.error != kErrorSuccess && !restart) {
                 // Restart does not report its stop: the start tells.
-                report(name, GetErrorText(platform, code));
+                report(name, GetErrorText(platform, stop.error));
             }
         }
     }
@@ -225,24 +268,6 @@ void ServiceOperations::StopService(StopRun& run, frmMain& main, ui::ListRowId r
         run.lastReported = true;
     }
     main.tmrService.SetEnabled(true);
-}
-
-void ServiceOperations::StopDependent(StopRun& run, const std::string& dependent,
-                                      const std::string& service) {
-    Platform& platform = run.platform;
-    auto [handle, openError] = platform.OpenService(run.manager, dependent, kDependentAccess);
-    run.Called(openError);
-    if (!handle) return;
-    ServiceStatus status;
-    run.Called(SendStop(platform, handle, status));
-    const StopWait wait =
-        WaitWhileStopPending(platform, handle, status, kDependentPollMs, kDependentStopBoundMs,
-                             [&run](ErrorCode e) { run.Called(e); });
-    if (wait.boundReached) {
-        AddToErrorList(dependent, DependentStopBoundText(service, kDependentStopBoundMs));
-        run.errorFlag = true;
-        run.lastReported = true;
-    }
 }
 
 }  // namespace vtl

@@ -262,6 +262,35 @@ TEST_P(ServiceManagerContract, ChangeServiceConfigChangesExactlyWhatItIsGiven) {
     expected.binaryPathName = path;
     EXPECT_EQ(GetServiceConfig(platform(), service).config, expected);
 
+    // The logon: interaction with the desktop for Local System, another
+    // account (the interactive bit is refused with it), Local System again.
+    ASSERT_EQ(change([](auto& r) {
+                  r.serviceType = kServiceWin32OwnProcess | kServiceInteractiveProcess;
+                  r.serviceStartName = "LocalSystem";
+                  r.password = "";
+              }),
+              kErrorSuccess);
+    expected.serviceType = kServiceWin32OwnProcess | kServiceInteractiveProcess;
+    EXPECT_EQ(GetServiceConfig(platform(), service).config, expected);
+    EXPECT_EQ(change([](auto& r) { r.serviceStartName = "NT AUTHORITY\\LocalService"; }),
+              kErrorInvalidParameter);
+    ASSERT_EQ(change([](auto& r) {
+                  r.serviceType = kServiceWin32OwnProcess;
+                  r.serviceStartName = "NT AUTHORITY\\LocalService";
+                  r.password = "";
+              }),
+              kErrorSuccess);
+    expected.serviceType = kServiceWin32OwnProcess;
+    expected.serviceStartName = "NT AUTHORITY\\LocalService";
+    EXPECT_EQ(GetServiceConfig(platform(), service).config, expected);
+    ASSERT_EQ(change([](auto& r) {
+                  r.serviceStartName = "LocalSystem";
+                  r.password = "";
+              }),
+              kErrorSuccess);
+    expected.serviceStartName = "LocalSystem";
+    EXPECT_EQ(GetServiceConfig(platform(), service).config, expected);
+
     // Refusals change nothing: another service's display name, a start type
     // outside the table, a boot or system start for a program.
     EXPECT_EQ(change([&](auto& r) { r.displayName = "Vantrel Contract " + other; }),

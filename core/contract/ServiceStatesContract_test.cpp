@@ -154,6 +154,11 @@ TEST_P(ServiceStatesContract, APausableServicePausesAndContinues) {
     ASSERT_TRUE(WaitFor(service, {kServicePaused}, status)) << status.currentState;
     ASSERT_EQ(platform().ControlService(service, kServiceControlStop, answer), kErrorSuccess);
     ASSERT_TRUE(WaitFor(service, {kServiceStopped}, status)) << status.currentState;
+    // A stopped one refuses both as not active.
+    EXPECT_EQ(platform().ControlService(service, kServiceControlPause, answer),
+              kErrorServiceNotActive);
+    EXPECT_EQ(platform().ControlService(service, kServiceControlContinue, answer),
+              kErrorServiceNotActive);
 }
 
 TEST_P(ServiceStatesContract, StartArgumentsReachTheService) {

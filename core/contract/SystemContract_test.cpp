@@ -46,6 +46,7 @@ TEST_P(SystemContract, AccountsResolveToSidsAndUnknownOnesGive1332) {
         EXPECT_EQ(account.sid[0], 1u);
         EXPECT_EQ(account.sid.size(), 8u + 4u * account.sid[1]);
         EXPECT_NE(account.use, 0u);
+        EXPECT_EQ(account.domain, "NT AUTHORITY");  // the domain the account is in
 
         const auto unknown = platform().LookupAccountName(system, "VtlNoSuchAccount42");
         EXPECT_EQ(unknown.error, kErrorNoneMapped);

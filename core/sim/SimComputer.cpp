@@ -129,6 +129,12 @@ std::optional<std::string> SimComputer::Description(std::string_view name) const
     return service->description;
 }
 
+std::optional<std::string> SimComputer::Password(std::string_view name) const {
+    const SimService* service = Find(name);
+    if (service == nullptr) return std::nullopt;
+    return service->password;
+}
+
 bool SimComputer::IsMarkedForDelete(std::string_view name) const {
     const SimService* service = Find(name);
     return service != nullptr && service->markedForDelete;

@@ -70,6 +70,8 @@ class SimComputer {
     [[nodiscard]] std::optional<ServiceStatus> Status(std::string_view name) const;
     [[nodiscard]] std::optional<ServiceConfig> Config(std::string_view name) const;
     [[nodiscard]] std::optional<std::string> Description(std::string_view name) const;
+    // The password ChangeServiceConfig or CreateService last gave the service.
+    [[nodiscard]] std::optional<std::string> Password(std::string_view name) const;
     [[nodiscard]] bool IsMarkedForDelete(std::string_view name) const;
     [[nodiscard]] int OpenHandleCount(std::string_view service) const;
     // The arguments of the last start and the number of starts so far.

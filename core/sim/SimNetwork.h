@@ -93,7 +93,11 @@ struct CallRecord {
     ErrorCode error = kErrorSuccess;       // the call's outcome
     std::uint64_t time = 0;                // virtual time when the call was made
     bool onStartThread = false;            // made by a start thread
+    // ChangeServiceConfig's request as it was made; a password that is not empty
+    // reads kLoggedPassword (the log never holds one).
+    std::optional<ServiceManagerApi::ConfigChange> change;
 };
+inline constexpr std::string_view kLoggedPassword = "<password>";
 
 class SimNetwork {
   public:

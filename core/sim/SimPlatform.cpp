@@ -255,6 +255,11 @@ class CallScope {
     CallScope& operator=(const CallScope&) = delete;
 
     [[nodiscard]] const std::optional<ErrorCode>& Fault() const { return fault_; }
+    void RecordChange(const ServiceManagerApi::ConfigChange& change) {
+        record_.change = change;
+        if (record_.change->password && !record_.change->password->empty())
+            record_.change->password = std::string(kLoggedPassword);
+    }
     ErrorCode Result(ErrorCode error) {
         record_.error = error;
         return error;
@@ -543,6 +548,7 @@ ErrorCode SimPlatform::ChangeServiceConfig(const ServiceHandle& service,
                                            const ConfigChange& change) {
     const ServiceRef ref = ServiceOf(service);
     CallScope call(network_, "ChangeServiceConfig", ref.Name(), ref.ComputerName());
+    call.RecordChange(change);
     if (const auto refused = Refused(call, ref, kServiceChangeConfig)) return *refused;
     SimService& target = *ref.service;
     SimComputer& computer = *ref.computer;
@@ -606,6 +612,7 @@ ErrorCode SimPlatform::ChangeServiceConfig(const ServiceHandle& service,
     if (change.serviceStartName)
         config.serviceStartName =
             change.serviceStartName->empty() ? "LocalSystem" : *change.serviceStartName;
+    if (change.password) target.password = *change.password;
     config.displayName = display;
     computer.WriteServiceKey(target);
     return call.Result(kErrorSuccess);
@@ -797,6 +804,7 @@ ServiceManagerApi::Created SimPlatform::CreateService(const ScManagerHandle& man
     definition.startName = account;
     const ErrorCode added = computer.AddService(definition);
     if (added != kErrorSuccess) return fail(added);
+    if (args.password) computer.Find(name)->password = *args.password;
 
     SimNetwork::HandleEntry handle;
     handle.kind = HandleKind::Service;

@@ -72,6 +72,7 @@ struct SimService {
     std::string name;
     ServiceConfig config;
     std::string description;
+    std::string password;  // of the logon account, as the service manager keeps it
     ServiceStatus status;
     std::optional<ServiceBehaviour> behaviourOverride;
     ServiceBehaviour active;  // the behaviour of the current run

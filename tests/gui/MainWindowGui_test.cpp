@@ -19,6 +19,7 @@
 #include "core/win32/Windows.h"
 #include "main/win32/testing/DirectServices.h"
 #include "main/win32/testing/GuiTestService.h"
+#include "main/win32/testing/VantrelGui.h"
 #include "ui/win32/testing/GuiDriver.h"
 
 #include <commctrl.h>
@@ -31,10 +32,9 @@ using vtl::win32::UniqueKernelHandle;
 using vtl::win32::UniqueScHandle;
 using vtl::win32::Widen;
 
-constexpr DWORD kTimeout = 30000;
+constexpr DWORD kTimeout = kGuiTimeout;
 // Two ticks of the periodic refresh and some room for Wine.
 constexpr DWORD kTickWait = 6000;
-const std::filesystem::path kArtifacts = VTL_ARTIFACT_DIR;
 
 std::optional<std::wstring> Setting(const wchar_t* name) {
     std::wstring value(256, L'\0');
@@ -69,54 +69,9 @@ int RowImage(HWND listView, int row) {
     return image;
 }
 
-class MainWindowGui : public ::testing::Test {
+class MainWindowGui : public VantrelGui {
   protected:
-    void SetUp() override {
-        const char* display = std::getenv("DISPLAY");
-        if (display == nullptr || *display == '\0') GTEST_SKIP() << "no display";
-        std::filesystem::create_directories(kArtifacts);
-    }
-    void TearDown() override {
-        if (program) program->Terminate();
-    }
-
-    // Starts a program beside this test and finds its main window.
-    void Launch(const wchar_t* exe) {
-        UseUnmanagedWindows(exe);
-        program = Process::Start(L"\"" + BesideThisProgram(exe) + L"\"");
-        ASSERT_TRUE(program.has_value());
-        form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kTimeout);
-        ASSERT_NE(form, nullptr) << "the main window did not appear";
-        list = FindChild(form, L"SysListView32");
-        status = FindChild(form, L"msctls_statusbar32");
-        ASSERT_NE(list, nullptr);
-        ASSERT_NE(status, nullptr);
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                const std::vector<std::wstring> panels = ReadStatusBar(status);
-                return panels.size() == 5 && panels[0] == L"Done" &&
-                       panels[4].rfind(L"Total Services : ", 0) == 0;
-            },
-            kTimeout));
-    }
-
-    int RowOf(const std::string& name) {
-        const Rows rows = ReadListView(list);
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (Narrow(rows[i][0]) == name) return static_cast<int>(i);
-        }
-        return -1;
-    }
-    std::wstring StatusOf(const std::string& name) {
-        const Rows rows = ReadListView(list);
-        const int row = RowOf(name);
-        return row < 0 ? L"<not listed>" : rows[row][kColStatus];
-    }
-
-    std::optional<Process> program;
-    HWND form = nullptr;
-    HWND list = nullptr;
-    HWND status = nullptr;
+    std::wstring StatusOf(const std::string& name) { return Cell(name, kColStatus); }
 };
 
 TEST_F(MainWindowGui, ListsFollowsRefreshesResizesAndWritesItsSettingsOnClose) {

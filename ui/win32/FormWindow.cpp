@@ -182,6 +182,15 @@ void FormWindow::ImagesChanged(const ImageList* model) {
     if (old != nullptr) ImageList_Destroy(old);
 }
 
+bool FormWindow::HandleMnemonic(wchar_t character) {
+    for (auto& view : views_) {
+        if (view->Handle() != nullptr && IsWindowVisible(view->Handle()) &&
+            IsWindowEnabled(view->Handle()) && view->OnMnemonic(character))
+            return true;
+    }
+    return false;
+}
+
 void FormWindow::ForgetView(View* view) {
     for (auto it = byHandle_.begin(); it != byHandle_.end();) {
         it = it->second == view ? byHandle_.erase(it) : std::next(it);

@@ -43,6 +43,9 @@ class FormWindow : public Window, private ChangeObserver {
 
     [[nodiscard]] Form* Model() const noexcept { return form_; }
     [[nodiscard]] HACCEL Accelerators() const noexcept { return accel_; }
+    // Alt and a character that a control without a dialog access key of its
+    // own (a tab strip's tab) answers to; true when one took it.
+    bool HandleMnemonic(wchar_t character);
     [[nodiscard]] Win32Host& Host() const noexcept { return host_; }
 
     void SetOwner(HWND owner) noexcept;

@@ -507,6 +507,41 @@ TEST(RendererPictures, SplashBitmapToolTipsAndHourglass) {
     splash.Unload();
 }
 
+// A tab strip takes Alt and the access key of a tab's caption.
+class frmTabs : public Form {
+  public:
+    explicit frmTabs(UiHost& host) : Form(host, "frmTabs") {
+        SetCaption("Tabs test");
+        Move(0, 0, 4800, 2400);
+        tabs.Move(120, 120, 3000, 1200);
+        tabs.AddTab({"One", "&One", "First"});
+        tabs.AddTab({"Two", "&Two", "Second"});
+        tabs.SetSelectedIndex(0);
+        tabs.onClick = [this] { clicks.push_back(tabs.SelectedTab()->key); };
+    }
+    TabStrip tabs{*this, "tabs"};
+    std::vector<std::string> clicks;
+};
+
+TEST(RendererTabs, TabsAnswerTheirAccessKeys) {
+    if (!HaveDisplay()) GTEST_SKIP() << "no display";
+    Win32Host host("Vantrel");
+    frmTabs form(host);
+    form.Show();
+    const HWND tab = Child(FindWindowW(L"VtlForm", L"Tabs test"), WC_TABCONTROLW);
+    ASSERT_NE(tab, nullptr);
+    PostMessageW(tab, WM_SYSCHAR, L't', 1 << 29);
+    host.DoEvents();
+    EXPECT_EQ(form.tabs.SelectedIndex(), 1);
+    EXPECT_EQ(SendMessageW(tab, TCM_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(form.clicks, (std::vector<std::string>{"Two"}));
+    form.tabs.SetEnabled(false);
+    PostMessageW(tab, WM_SYSCHAR, L'o', 1 << 29);
+    host.DoEvents();
+    EXPECT_EQ(form.tabs.SelectedIndex(), 1) << "a disabled strip takes no keys";
+    form.Unload();
+}
+
 TEST(Win32HostSettings, AreKeptUnderTheApplicationsKey) {
     Win32Host host("Vantrel");
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel Settings Test");

@@ -36,6 +36,8 @@ class View {
     virtual bool OnNotify(NMHDR& /*nm*/, LRESULT& /*result*/) { return false; }
     virtual void OnImageList(const ImageList* /*changed*/) {}
     virtual void OnTimer() {}
+    // Alt and a character: true when the control took it as its access key.
+    virtual bool OnMnemonic(wchar_t /*character*/) { return false; }
     // After the form's inner size changed.
     virtual void Layout() {}
     // The window's DPI changed from oldDpi: new font, place and sizes. Image lists

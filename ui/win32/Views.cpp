@@ -1271,6 +1271,22 @@ class TabStripView : public View {
         return false;
     }
 
+    bool OnMnemonic(wchar_t character) override {
+        if (!Alive()) return false;
+        for (int i = 0; i < Strip().TabCount(); ++i) {
+            const std::wstring caption = Widen(Strip().GetTab(i).caption);
+            const auto amp = caption.find(L'&');
+            if (amp == std::wstring::npos || amp + 1 >= caption.size()) continue;
+            if (CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(caption[amp + 1]))) !=
+                CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(character))))
+                continue;
+            Strip().SelectTab(i);
+            if (Alive()) Send(hwnd_, TCM_SETCURSEL, static_cast<WPARAM>(Strip().SelectedIndex()));
+            return true;
+        }
+        return false;
+    }
+
   private:
     TabStrip& Strip() const { return static_cast<TabStrip&>(*model_); }
     void InsertTab(int index) {

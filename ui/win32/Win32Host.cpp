@@ -69,6 +69,8 @@ void Win32Host::Dispatch(MSG& msg) {
         if (window->Accelerators() != nullptr &&
             TranslateAcceleratorW(root, window->Accelerators(), &msg))
             return;
+        if (msg.message == WM_SYSCHAR && window->HandleMnemonic(static_cast<wchar_t>(msg.wParam)))
+            return;
         if (IsDialogMessageW(root, &msg)) return;
         break;
     }

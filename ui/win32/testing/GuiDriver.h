@@ -101,6 +101,9 @@ bool ClickButton(HWND button);
 // Posts a key press and release to the window that has the keyboard focus in
 // window's thread (or to window itself).
 bool PressKey(HWND window, UINT virtualKey);
+// Double-clicks a row (press, release, double click, release in its first
+// column), as the user does.
+bool DoubleClickListViewRow(HWND listView, int row);
 // Chooses a menu item of window's menu bar by its captions with their access keys
 // ("&View|&Refresh"). Where this process can read the menu (Windows) the item's
 // command is posted, and false means no such enabled item; where it cannot (Wine

@@ -1,0 +1,53 @@
+#pragma once
+// What the properties dialog's tests share: the service commands' test world
+// (PC1 and PC2, the main window over PC1, the forms' timers on the network's
+// clock) with the Properties command, and helpers to open the dialog, read the
+// last ChangeServiceConfig request and the registry.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "core/Registry.h"
+#include "core/RegistryNames.h"
+#include "operations/OperationsTestSupport.h"
+#include "properties/PropertiesCommand.h"
+#include "properties/frmProperties.h"
+
+namespace vtl::testing {
+
+class PropertiesTest : public OperationsTest {
+  protected:
+    // The user selects the row and asks for its properties.
+    frmProperties& Properties(const std::string& name) {
+        if (!form) OpenWithOperations();
+        Select({name});
+        properties.mnuProperties_Click(*form);
+        EXPECT_NE(properties.Existing(), nullptr);
+        return *properties.Existing();
+    }
+    frmProperties& Dialog() { return *properties.Existing(); }
+    bool DialogOpen() { return properties.Existing() != nullptr && Dialog().Loaded(); }
+
+    // The request of the last ChangeServiceConfig call.
+    std::optional<ServiceManagerApi::ConfigChange> LastChange() const {
+        for (auto it = network.CallLog().rbegin(); it != network.CallLog().rend(); ++it) {
+            if (it->operation == "ChangeServiceConfig") return it->change;
+        }
+        return std::nullopt;
+    }
+    // The start parameter stored on a computer, if any.
+    std::optional<std::string> StoredParameter(sim::SimComputer& computer,
+                                               const std::string& service) {
+        std::string value;
+        if (!GetRegValue(network.PlatformFor(computer.Name()), LocalMachineKey(),
+                         VtlParamsKeyPath(service), std::string(kParamsValue), value))
+            return std::nullopt;
+        return value;
+    }
+
+    PropertiesCommand properties{host, ops};
+};
+
+}  // namespace vtl::testing

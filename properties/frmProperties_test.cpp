@@ -1,0 +1,458 @@
+// The properties dialog as user stories over simulated computers: loading each
+// kind of service, reloading in place, the Logon page's two states, the
+// Dependencies page with the Add Dependencies dialog, and what OK writes.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "properties/PropertiesTestSupport.h"
+#include "properties/PropertiesTexts.h"
+#include "properties/frmAddDeps.h"
+
+namespace vtl::testing {
+namespace {
+
+sim::ServiceDefinition Kind(std::string name, std::uint32_t type, std::uint32_t startType,
+                            std::uint32_t state, std::string account, std::string options) {
+    sim::ServiceDefinition d = TestSvc(std::move(name), std::move(options), state);
+    d.serviceType = type;
+    d.startType = startType;
+    d.startName = std::move(account);
+    return d;
+}
+
+// The dialog's state in one line: startup type index, status, the enabled
+// buttons (Start sTop Pause Resume), the logon option, the account and
+// whether the logon can be edited.
+std::string State(const frmProperties& d) {
+    auto on = [](const ui::Control& c, char letter) { return c.Enabled() ? letter : '-'; };
+    std::string s = std::to_string(d.cboStartupType.ListIndex()) + " " +
+                    d.lblServiceStatus.Caption() + " " + on(d.cmdStart, 'S') + on(d.cmdStop, 'T') +
+                    on(d.cmdPause, 'P') + on(d.cmdResume, 'R');
+    s += d.optLocalSystem.Value() ? " System" : " This";
+    if (d.chkInteract.Value() == ui::CheckValue::Checked) s += "+interact";
+    return s + " " + d.txtAccName.Text() + (d.optThisAcc.Enabled() ? "" : " locked");
+}
+
+TEST_F(PropertiesTest, LoadsEachServiceTypeStartTypeAndState) {
+    const std::vector<std::pair<sim::ServiceDefinition, std::string>> cases = {
+        {Kind("Manual", kServiceWin32OwnProcess, kServiceDemandStart, kServiceStopped,
+              "LocalSystem", ""),
+         "0 Stopped S--- System LocalSystem"},
+        {Kind("Desk", kServiceWin32OwnProcess | kServiceInteractiveProcess, kServiceAutoStart,
+              kServiceRunning, "LocalSystem", ""),
+         "1 Running -T-- System+interact LocalSystem"},
+        {Kind("Shared", kServiceWin32ShareProcess, kServiceDisabled, kServicePaused,
+              "NT AUTHORITY\\LocalService", "--pause"),
+         "2 Paused STPR This NT AUTHORITY\\LocalService locked"},
+        {Kind("NoStop", kServiceWin32OwnProcess, kServiceSystemStart, kServiceRunning, "CORP\\svc",
+              "--no-stop"),
+         "-1 Running ---- This CORP\\svc"},
+    };
+    for (const auto& c : cases)
+        Add(pc1(), c.first);
+    pc1().SetRegistryString(VtlParamsKeyPath("Desk"), "Params", "-port 80");
+    for (const auto& [service, state] : cases) {
+        SCOPED_TRACE(service.name);
+        frmProperties& dlg = Properties(service.name);
+        EXPECT_TRUE(dlg.Visible());
+        EXPECT_EQ(State(dlg), state);
+        EXPECT_EQ(dlg.Caption(), "'" + service.name + "' Service Properties");
+        EXPECT_EQ(dlg.lblServiceName.Caption(), service.name);
+        EXPECT_EQ(dlg.txtDispName.Text(), "Display of " + service.name);
+        EXPECT_EQ(dlg.txtExePath.Text(), service.binaryPath);
+        EXPECT_EQ(dlg.txtStartParam.Text(), service.name == "Desk" ? "-port 80" : "");
+        for (const ui::TextBox* box : {&dlg.txtAccName, &dlg.txtPasswd})
+            EXPECT_EQ(box->BackColor(),
+                      box->Enabled() ? ui::Color{0xFFFFFF} : ui::kColorButtonFace);
+        EXPECT_EQ(dlg.chkInteract.Enabled(), dlg.optLocalSystem.Value());
+        EXPECT_TRUE(Asked(service.name,
+                          kServiceQueryConfig | kServiceQueryStatus | kServiceEnumerateDependents));
+    }
+    // The texts and keys of the tabs; each tab shows its own page.
+    frmProperties& dlg = Dialog();
+    for (int tab = 2; tab >= 0; --tab) {
+        const ui::Tab& t = dlg.tabProperties.GetTab(tab);
+        EXPECT_EQ(
+            t.caption + "|" + t.toolTip,
+            std::vector<std::string>({"&General|General properties", "&Logon|Logon properties",
+                                      "&Dependencies|Dependencies properties"})[tab]);
+        ASSERT_TRUE(dlg.tabProperties.SelectTab(tab));
+        for (int page = 0; page < 3; ++page)
+            EXPECT_EQ(dlg.picProperties(page).Visible(), page == tab) << tab << " " << page;
+    }
+    EXPECT_EQ(dlg.txtPasswd.ToolTipText(), "Type password here");
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(PropertiesTest, ReloadingInPlaceReplacesEveryFieldAndClosingForgetsThePassword) {
+    sim::ServiceDefinition first = Svc("First", kServiceAutoStart, kServiceRunning, "PC1\\ann");
+    first.description = "First one";
+    first.dependencies = {"Second"};
+    Add(pc1(), first);
+    Add(pc1(), Svc("Second"));
+    pc1().SetRegistryString(VtlParamsKeyPath("First"), "Params", "-a");
+    frmProperties& dlg = Properties("First");
+    EXPECT_EQ(dlg.txtStartParam.Text(), "-a");
+    dlg.tabProperties.SelectTab(kPageLogon);
+    dlg.txtPasswd.TypeText("s3cret");
+    ASSERT_EQ(dlg.txtPasswd.Text(), "s3cret");
+
+    frmProperties& again = Properties("Second");
+    EXPECT_EQ(&again, &dlg) << "the same window, reloaded";
+    EXPECT_EQ(again.Caption(), "'Second' Service Properties");
+    EXPECT_EQ(again.txtStartParam.Text() + again.txtPasswd.Text() + again.txtServDesc.Text(), "");
+    EXPECT_EQ(again.txtAccName.Text(), "LocalSystem");
+    EXPECT_EQ(again.lstDependSrv.ListCount(), 0);
+    EXPECT_EQ(again.lstDepService.List(0), "Display of First");
+    EXPECT_EQ(again.tabProperties.SelectedIndex(), kPageGeneral);
+    EXPECT_TRUE(again.picGeneral.Visible());
+    EXPECT_FALSE(again.picLogon.Visible());
+
+    // Closing unloads it; the password typed is gone with it, and the next
+    // opening starts from the design state.
+    Properties("First").tabProperties.SelectTab(kPageLogon);
+    Dialog().txtPasswd.TypeText("s3cret");
+    ASSERT_EQ(Dialog().txtPasswd.Text(), "s3cret");
+    frmProperties* closed = &Dialog();
+    ASSERT_TRUE(Dialog().cmdClose.Click());
+    EXPECT_FALSE(closed->Loaded());
+    EXPECT_EQ(closed->txtPasswd.Text(), "");
+    EXPECT_EQ(pc1().Config("First")->serviceStartName, "PC1\\ann") << "Cancel writes nothing";
+    EXPECT_EQ(Properties("First").tabProperties.SelectedIndex(), kPageGeneral);
+    EXPECT_EQ(Dialog().txtServDesc.Text(), "First one");
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(PropertiesTest, WithoutDescriptionsTheBoxReadsNAAndAFailedLoadWritesNothing) {
+    Add(pc1(), Svc("Alpha"));
+    Add(pc1(), Svc("Gone"));
+    network.FailAlways("HasProcAddress", kErrorProcNotFound);
+    frmProperties& dlg = Properties("Alpha");
+    EXPECT_EQ(dlg.txtServDesc.Text(), "NA");
+    EXPECT_FALSE(dlg.txtServDesc.Enabled());
+    ASSERT_TRUE(dlg.cmdOK.Click());
+    EXPECT_EQ(network.CountCalls("ChangeServiceDescription"), 0u);
+    network.ClearFaults();
+
+    // A service deleted since the list was read: the error, empty pages, and
+    // nothing that OK could write.
+    Properties("Alpha");
+    prompts.ClearQuestions();
+    ASSERT_EQ(pc1().RemoveService("Gone"), kErrorSuccess);
+    frmProperties& gone = Properties("Gone");
+    EXPECT_EQ(prompts.MessageTexts(),
+              (std::vector<std::string>{ErrorText(kErrorServiceDoesNotExist)}));
+    EXPECT_TRUE(gone.Visible());
+    EXPECT_EQ(gone.Caption(), "'Gone' Service Properties");
+    EXPECT_EQ(gone.txtDispName.Text(), "");
+    EXPECT_EQ(gone.cboStartupType.ListIndex(), -1);
+    EXPECT_FALSE(gone.cmdOK.Enabled());
+}
+
+TEST_F(PropertiesTest, TheLogonPageSwitchesBetweenItsTwoStates) {
+    sim::ServiceDefinition desk = Svc("Desk");
+    desk.serviceType = kServiceWin32OwnProcess | kServiceInteractiveProcess;
+    Add(pc1(), desk);
+    Add(pc1(), Svc("Plain"));
+    for (const bool interactive : {true, false}) {
+        frmProperties& dlg = Properties(interactive ? "Desk" : "Plain");
+        dlg.tabProperties.SelectTab(kPageLogon);
+        ASSERT_TRUE(dlg.optLocalSystem.Value());
+        EXPECT_FALSE(dlg.txtAccName.Enabled());
+        EXPECT_EQ(dlg.txtAccName.Text(), "LocalSystem");
+
+        ASSERT_TRUE(dlg.optThisAcc.Click());
+        EXPECT_FALSE(dlg.optLocalSystem.Value());
+        EXPECT_EQ(dlg.chkInteract.Value(), ui::CheckValue::Unchecked);
+        EXPECT_FALSE(dlg.chkInteract.Enabled());
+        for (ui::TextBox* box : {&dlg.txtAccName, &dlg.txtPasswd}) {
+            EXPECT_TRUE(box->Enabled());
+            EXPECT_EQ(box->BackColor(), ui::Color{0xFFFFFF});
+        }
+
+        ASSERT_TRUE(dlg.optLocalSystem.Click());
+        EXPECT_TRUE(dlg.chkInteract.Enabled());
+        EXPECT_EQ(dlg.chkInteract.Value() == ui::CheckValue::Checked, interactive);
+        for (ui::TextBox* box : {&dlg.txtAccName, &dlg.txtPasswd}) {
+            EXPECT_FALSE(box->Enabled());
+            EXPECT_EQ(box->BackColor(), ui::kColorButtonFace);
+        }
+    }
+}
+
+TEST_F(PropertiesTest, DependenciesAreListedAddedTwiceRemovedAndWritten) {
+    Add(pc1(), Svc("Base", kServiceDemandStart, kServiceRunning));
+    sim::ServiceDefinition mid = Svc("Mid", kServiceDemandStart, kServiceRunning);
+    mid.dependencies = {"Base", "+NetGroup"};
+    Add(pc1(), mid);
+    sim::ServiceDefinition top = Svc("Top", kServiceDemandStart, kServiceRunning);
+    top.dependencies = {"Mid"};
+    Add(pc1(), top);
+    Add(pc1(), Svc("Lone"));
+
+    // Dependents by display name, from the platform's last record to its first.
+    frmProperties& base = Properties("Base");
+    EXPECT_EQ(base.lstDepService.ListCount(), 2);
+    EXPECT_EQ(base.lstDepService.List(0), "Display of Mid");
+    EXPECT_EQ(base.lstDepService.List(1), "Display of Top");
+    EXPECT_EQ(base.lstDepService.BackColor(), std::nullopt);
+    // Group names as stored; no dependents: an empty, grey list.
+    frmProperties& dlg = Properties("Top");
+    EXPECT_EQ(dlg.lstDepService.BackColor(), ui::kColorButtonFace);
+    Properties("Mid");
+    dlg.tabProperties.SelectTab(kPageDependencies);
+    ASSERT_EQ(dlg.lstDependSrv.ListCount(), 2);
+    EXPECT_EQ(dlg.lstDependSrv.List(1), "+NetGroup");
+    EXPECT_EQ(dlg.lstDepService.ListCount(), 1);
+
+    // Remove without a selection asks for one.
+    ASSERT_TRUE(dlg.cmdRemove.Click());
+    ASSERT_EQ(prompts.Questions().size(), 1u);
+    EXPECT_EQ(prompts.Questions()[0].text, "Please select a service from dependencies.");
+    EXPECT_EQ(prompts.Questions()[0].icon, ui::MsgIcon::Information);
+    EXPECT_EQ(dlg.lstDependSrv.ListCount(), 2);
+
+    // frmAddDeps offers the main list's rows but the selected one (and the
+    // service itself), adds one per opening, Cancel adds nothing.
+    std::vector<std::string> offered;
+    auto add = [&](const std::string& pick) {
+        host.ExpectModal([&, pick](ui::Form& form) {
+            auto& deps = dynamic_cast<frmAddDeps&>(form);
+            offered.clear();
+            for (int i = 0; i < deps.lstCurSrvs.ListCount(); ++i)
+                offered.push_back(deps.lstCurSrvs.List(i));
+            if (pick.empty()) {
+                deps.cmdCancel.Click();
+                return;
+            }
+            for (int i = 0; i < deps.lstCurSrvs.ListCount(); ++i)
+                if (deps.lstCurSrvs.List(i) == pick) deps.lstCurSrvs.ClickItem(i);
+            deps.cmdAdd.Click();
+        });
+        ASSERT_TRUE(dlg.cmdAdd.Click());
+    };
+    form->lvServices.ClickRow(Row("Lone"));  // the selection moves meanwhile
+    add("Base");
+    EXPECT_EQ(offered, (std::vector<std::string>{"Base", "Top"}));
+    add("Base");
+    add("");
+    ASSERT_EQ(dlg.lstDependSrv.ListCount(), 4);
+    dlg.lstDependSrv.ClickItem(1);
+    ASSERT_TRUE(dlg.cmdRemove.Click());
+    ASSERT_TRUE(dlg.cmdOK.Click());
+    EXPECT_FALSE(dlg.Loaded());
+    EXPECT_EQ(pc1().Config("Mid")->dependencies,
+              (std::vector<std::string>{"Base", "Base", "Base"}));
+
+    // Removing every entry leaves the service depending on nothing.
+    frmProperties& again = Properties("Mid");
+    again.tabProperties.SelectTab(kPageDependencies);
+    while (again.lstDependSrv.ListCount() > 0) {
+        again.lstDependSrv.ClickItem(0);
+        ASSERT_TRUE(again.cmdRemove.Click());
+    }
+    ASSERT_TRUE(again.cmdOK.Click());
+    EXPECT_TRUE(pc1().Config("Mid")->dependencies.empty());
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(PropertiesTest, OkWithoutEditsWritesTheLoadedValuesAgainAndNothingElse) {
+    sim::ServiceDefinition local = Svc("Local", kServiceAutoStart);
+    local.serviceType = kServiceWin32OwnProcess | kServiceInteractiveProcess;
+    local.dependencies = {"Other", "+Grp"};
+    local.description = "Kept";
+    Add(pc1(), local);
+    Add(pc1(), Svc("Other", kServiceDisabled, kServiceStopped, "CORP\\svc"));
+    for (const std::string name : {"Local", "Other"}) {
+        SCOPED_TRACE(name);
+        const ServiceConfig before = *pc1().Config(name);
+        ASSERT_TRUE(Properties(name).cmdOK.Click());
+        EXPECT_FALSE(DialogOpen());
+        const auto change = LastChange();
+        ASSERT_TRUE(change.has_value());
+        EXPECT_EQ(change->serviceType, before.serviceType);
+        EXPECT_EQ(change->startType, before.startType);
+        EXPECT_EQ(change->errorControl, kServiceNoChange);
+        EXPECT_EQ(change->binaryPathName, std::nullopt);
+        EXPECT_EQ(change->loadOrderGroup, std::nullopt);
+        EXPECT_EQ(change->displayName, std::nullopt);
+        EXPECT_EQ(change->dependencies, before.dependencies);
+        if (name == "Local") {
+            EXPECT_EQ(change->serviceStartName, "LocalSystem");
+            EXPECT_EQ(change->password, "");
+        } else {
+            EXPECT_EQ(change->serviceStartName, std::nullopt);
+            EXPECT_EQ(change->password, std::nullopt);
+        }
+        EXPECT_EQ(*pc1().Config(name), before);
+        // A missing parameter with an empty box creates no key.
+        EXPECT_FALSE(pc1().Registry().KeyExists(VtlParamsKeyPath(name)));
+    }
+    EXPECT_EQ(network.CountCalls("ChangeServiceDescription"), 0u);
+    EXPECT_EQ(network.CountCalls("fnLogRight"), 0u);
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(PropertiesTest, TheInteractiveBitFollowsTheBoxAndAnEmptyParameterEmptiesTheStoredOne) {
+    Add(pc1(), Svc("Alpha"));
+    pc1().SetRegistryString(VtlParamsKeyPath("Alpha"), "Params", "-old");
+    for (const std::uint32_t type :
+         {kServiceWin32OwnProcess | kServiceInteractiveProcess, kServiceWin32OwnProcess}) {
+        frmProperties& dlg = Properties("Alpha");
+        dlg.txtStartParam.TypeText(type == kServiceWin32OwnProcess ? "-new" : "");
+        dlg.cboStartupType.SelectItem(2);
+        dlg.tabProperties.SelectTab(kPageLogon);
+        ASSERT_TRUE(dlg.chkInteract.Click());
+        ASSERT_TRUE(dlg.cmdOK.Click());
+        EXPECT_EQ(pc1().Config("Alpha")->serviceType, type);
+        EXPECT_EQ(StoredParameter(pc1(), "Alpha"), type == kServiceWin32OwnProcess ? "-new" : "");
+        EXPECT_EQ(Cell("Alpha", kColStartupType), "Disabled") << "the row is refreshed";
+        EXPECT_TRUE(Asked("Alpha", kServiceChangeConfig | kServiceQueryStatus));
+    }
+}
+
+TEST_F(PropertiesTest, AccountsAreQualifiedAndGivenTheRightOnTheServicesComputer) {
+    struct Case {
+        std::string computer;
+        std::string typed;
+        std::string written;
+    };
+    const std::vector<Case> cases = {
+        {"PC1", "ann", "PC1\\ann"},
+        {"PC1", "CORP\\bob", "CORP\\bob"},
+        {"PC1", ".\\ann", ".\\ann"},
+        {"PC2", "carl", "PC2\\carl"},
+    };
+    pc1().AddAccount("PC1", "ann", "S-1-5-21-1-1-1-1001");
+    pc1().AddAccount("CORP", "bob", "S-1-5-21-9-9-9-1002");
+    pc2().AddAccount("PC2", "carl", "S-1-5-21-2-2-2-1003");
+    pc1().AddAccount("PC1", "carl", "S-1-5-21-1-1-1-1004");  // the same name on PC1
+    const std::map<std::string, std::string> sids = {{"PC1\\ann", "S-1-5-21-1-1-1-1001"},
+                                                     {"CORP\\bob", "S-1-5-21-9-9-9-1002"},
+                                                     {".\\ann", "S-1-5-21-1-1-1-1001"},
+                                                     {"PC2\\carl", "S-1-5-21-2-2-2-1003"}};
+    Add(pc1(), Svc("Svc"));
+    Add(pc2(), Svc("Svc"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.computer + " " + c.typed);
+        sim::SimComputer& computer = network.Computer(c.computer);
+        if (form && form->ComputerName() != c.computer) {
+            form->cboSystems.AddItem(c.computer);
+            form->cboSystems.SelectItem(form->cboSystems.FindItem(c.computer));
+        }
+        frmProperties& dlg = Properties("Svc");
+        dlg.tabProperties.SelectTab(kPageLogon);
+        ASSERT_TRUE(dlg.optThisAcc.Click());
+        dlg.txtAccName.TypeText(c.typed);
+        dlg.txtPasswd.TypeText("pw " + c.typed);
+        ASSERT_TRUE(dlg.cmdOK.Click());
+        EXPECT_FALSE(dlg.Loaded()) << ::testing::PrintToString(prompts.MessageTexts());
+        EXPECT_EQ(computer.Config("Svc")->serviceStartName, c.written);
+        EXPECT_EQ(computer.Password("Svc"), "pw " + c.typed);
+        EXPECT_EQ(LastChange()->password, std::string(sim::kLoggedPassword));
+        const auto& grants = computer.LogonRightGrants();
+        EXPECT_NE(std::find(grants.begin(), grants.end(), sids.at(c.written)), grants.end());
+        EXPECT_EQ(dlg.txtPasswd.Text(), "");
+        // Back to Local System for the next case.
+        Properties("Svc").tabProperties.SelectTab(kPageLogon);
+        ASSERT_TRUE(Dialog().optLocalSystem.Click());
+        ASSERT_TRUE(Dialog().cmdOK.Click());
+        EXPECT_EQ(computer.Config("Svc")->serviceStartName, "LocalSystem");
+    }
+    // Nothing was granted on PC1 for PC2's service.
+    EXPECT_EQ(pc1().LogonRightGrants(),
+              (std::vector<std::string>{"S-1-5-21-1-1-1-1001", "S-1-5-21-9-9-9-1002"}));
+    EXPECT_EQ(pc2().LogonRightGrants(), (std::vector<std::string>{"S-1-5-21-2-2-2-1003"}));
+    EXPECT_TRUE(prompts.Questions().empty());
+}
+
+TEST_F(PropertiesTest, AFailedApplyKeepsTheDialogOpenWithWhatWasTyped) {
+    Add(pc1(), Svc("Alpha"));
+    Add(pc1(), Svc("Beta"));
+    pc1().AddAccount("PC1", "ann", "S-1-5-21-1-1-1-1001");
+    frmProperties& dlg = Properties("Alpha");
+
+    // The platform refuses: its text, critical; nothing changed; Cancel closes.
+    dlg.txtDispName.TypeText("Display of Beta");
+    ASSERT_TRUE(dlg.cmdOK.Click());
+    ASSERT_EQ(prompts.Questions().size(), 1u);
+    EXPECT_EQ(prompts.Questions()[0].text, ErrorText(kErrorDuplicateServiceName));
+    EXPECT_EQ(prompts.Questions()[0].icon, ui::MsgIcon::Critical);
+    EXPECT_TRUE(dlg.Loaded());
+    EXPECT_EQ(dlg.txtDispName.Text(), "Display of Beta");
+    EXPECT_EQ(pc1().Config("Alpha")->displayName, "Display of Alpha");
+
+    // This Account without a name is refused before anything is written.
+    prompts.ClearQuestions();
+    dlg.txtDispName.TypeText("Display of Alpha");
+    dlg.tabProperties.SelectTab(kPageLogon);
+    ASSERT_TRUE(dlg.optThisAcc.Click());
+    dlg.txtAccName.TypeText("");
+    const std::size_t calls = network.CallLog().size();
+    ASSERT_TRUE(dlg.cmdOK.Click());
+    EXPECT_EQ(prompts.MessageTexts(), (std::vector<std::string>{std::string(kNoAccountName)}));
+    EXPECT_EQ(network.CallLog().size(), calls);
+
+    // The right refused: its message; the configuration is written and the
+    // row shows it, the dialog stays for another try.
+    prompts.ClearQuestions();
+    pc1().RefuseLogonRight(kErrorAccessDenied);
+    dlg.txtAccName.TypeText("ann");
+    dlg.tabProperties.SelectTab(kPageGeneral);
+    dlg.txtServDesc.TypeText("typed");
+    ASSERT_TRUE(dlg.cmdOK.Click());
+    EXPECT_EQ(prompts.MessageTexts(), (std::vector<std::string>{std::string(kNoLogonRight)}));
+    EXPECT_TRUE(dlg.Loaded());
+    EXPECT_EQ(pc1().Config("Alpha")->serviceStartName, "PC1\\ann");
+    EXPECT_EQ(Cell("Alpha", kColLogonAs), "PC1\\ann");
+    EXPECT_EQ(pc1().Description("Alpha"), "");
+    pc1().RefuseLogonRight(0);
+    ASSERT_TRUE(dlg.cmdOK.Click());
+    EXPECT_FALSE(dlg.Loaded());
+    EXPECT_EQ(pc1().Description("Alpha"), "typed");
+
+    // The local computer name unreadable: its message, then the error text.
+    prompts.ClearQuestions();
+    Properties("Alpha");
+    network.FailCall("GetComputerName", 1, kErrorAccessDenied);
+    ASSERT_TRUE(Dialog().cmdOK.Click());
+    EXPECT_EQ(prompts.MessageTexts(), (std::vector<std::string>{std::string(kNoComputerName),
+                                                                ErrorText(kErrorAccessDenied)}));
+    EXPECT_TRUE(Dialog().Loaded());
+    const ServiceConfig before = *pc1().Config("Alpha");
+    ASSERT_TRUE(Dialog().cmdClose.Click());
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_EQ(*pc1().Config("Alpha"), before);
+}
+
+TEST_F(PropertiesTest, TheStartParameterLivesOnTheServicesComputer) {
+    Add(pc2(), Svc("Remote"));
+    pc2().SetRegistryString(VtlParamsKeyPath("Remote"), "Params", "-on pc2");
+    pc1().SetRegistryString(VtlParamsKeyPath("Remote"), "Params", "-on pc1");
+    OpenWithOperations();
+    form->cboSystems.AddItem("PC2");
+    form->cboSystems.SelectItem(1);
+    prompts.ClearQuestions();  // PC1 has no services to list
+    frmProperties& dlg = Properties("Remote");
+    EXPECT_EQ(dlg.txtStartParam.Text(), "-on pc2");
+    dlg.txtStartParam.TypeText("-changed");
+    ASSERT_TRUE(dlg.cmdOK.Click());
+    EXPECT_EQ(StoredParameter(pc2(), "Remote"), "-changed");
+    EXPECT_EQ(StoredParameter(pc1(), "Remote"), "-on pc1");
+
+    // A registry that cannot be reached: the parameter's failure is told and
+    // the dialog stays.
+    pc2().DenyRegistryAccess(true);
+    Properties("Remote").txtStartParam.TypeText("-again");
+    ASSERT_TRUE(Dialog().cmdOK.Click());
+    ASSERT_EQ(prompts.Questions().size(), 1u);
+    EXPECT_EQ(prompts.Questions()[0].text,
+              std::string(kStartParameterNotSaved) + "\r" + ErrorText(kErrorAccessDenied));
+    EXPECT_TRUE(Dialog().Loaded());
+}
+
+}  // namespace
+}  // namespace vtl::testing
