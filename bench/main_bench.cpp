@@ -8,6 +8,8 @@
 //   work_calls      platform calls of the reading, off the window's thread
 //   work_ms@1ms     the reading's virtual time when every platform call costs 1 ms
 //   work_ms         the reading's real time over the simulation
+//   start_us        of the window thread's time: starting the reading (the rows
+//                   copied for it), the rest being the applying of its result
 //   changed         services whose state changed before each pass
 
 #include <benchmark/benchmark.h>
@@ -39,7 +41,8 @@ double Seconds(Clock::duration d) {
 
 // One reading: start (window's thread), work (off it), apply (window's thread).
 struct Run {
-    Clock::duration ui{};
+    Clock::duration start{};
+    Clock::duration apply{};
     Clock::duration work{};
 };
 Run RunOnce(BenchWorld& world, const std::function<void()>& start) {
@@ -52,7 +55,8 @@ Run RunOnce(BenchWorld& world, const std::function<void()>& start) {
     const auto t2 = Clock::now();
     world.work.Deliver();
     const auto t3 = Clock::now();
-    run.ui = (t1 - t0) + (t3 - t2);
+    run.start = t1 - t0;
+    run.apply = t3 - t2;
     run.work = t2 - t1;
     return run;
 }
@@ -94,16 +98,19 @@ void Measure(benchmark::State& state, const std::function<void()>& prepare,
     }
     CountCalls(state, world, prepare, start);
     const std::vector<ui::ListRowId> rowsBefore = form.lvServices.Rows();
-    Clock::duration work{};
+    Run total;
     for (auto _ : state) {
         prepare();
         const Run run = RunOnce(world, start);
-        work += run.work;
-        state.SetIterationTime(Seconds(run.ui));
+        total.start += run.start;
+        total.apply += run.apply;
+        total.work += run.work;
+        state.SetIterationTime(Seconds(run.start + run.apply));
     }
+    const double runs = static_cast<double>(std::max<std::int64_t>(state.iterations(), 1));
     state.counters["rows"] = count;
-    state.counters["work_ms"] =
-        Seconds(work) * 1000.0 / static_cast<double>(std::max<std::int64_t>(state.iterations(), 1));
+    state.counters["start_us"] = Seconds(total.start) * 1e6 / runs;
+    state.counters["work_ms"] = Seconds(total.work) * 1000.0 / runs;
     if (expectSameRows && form.lvServices.Rows() != rowsBefore)
         state.SkipWithError("the list was rebuilt");
     if (form.lvServices.RowCount() != count) state.SkipWithError("rows were lost");

@@ -162,18 +162,6 @@ TEST_F(BackgroundTest, AStaleOutcomeIsDroppedAndTheRestOfThePassApplies) {
     }
 }
 
-TEST_F(BackgroundTest, AnOutcomeOfARowThatLeftTheListIsDropped) {
-    OpenListed();
-    ASSERT_EQ(pc1().ForceState("Gamma", kServiceStopped), kErrorSuccess);
-    ASSERT_EQ(pc1().RemoveService("Beta"), kErrorSuccess);
-    TickAndRead();
-    form->lvServices.RemoveRow(Row("Gamma"));  // as Remove takes out its row
-    form->lvServices.RemoveRow(Row("Beta"));
-    stepped.RunAll();
-    EXPECT_EQ(Names(), std::vector<std::string>{"Alpha"});
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
-}
-
 TEST_F(BackgroundTest, APassWhoseReadingsAllFailChangesNothingAndTheNextOneWorks) {
     OpenListed();
     ASSERT_EQ(pc1().ForceState("Gamma", kServiceStopped), kErrorSuccess);

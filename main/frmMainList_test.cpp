@@ -163,6 +163,16 @@ TEST_F(ListTest, AServiceWhoseConfigurationCannotBeReadIsStillListed) {
     EXPECT_TRUE(prompts.Questions().empty());
 }
 
+TEST_F(ListTest, AConfigurationMetWithAnInvalidHandleIsReadOnceMoreWithFreshHandles) {
+    network.FailCall("QueryServiceConfig", 1, kErrorInvalidHandle, "alpha");
+    network.FailCall("OpenService", 1, kErrorInvalidHandle, "Beta");
+    Open();
+    EXPECT_EQ(Cell("alpha", kColStartupType), "Automatic");
+    EXPECT_EQ(Cell("Beta", kColStartupType), "Automatic");
+    EXPECT_EQ(Accesses("OpenSCManager"), (std::vector<std::uint32_t>{4, 4, 4}));
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
 // --- Full refresh ------------------------------------------------------------------
 
 TEST_F(ListTest, FullRefreshAddsExactlyTheNewServiceAndKeepsTheSelection) {

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -18,7 +17,6 @@
 namespace vtl::ui {
 namespace {
 
-using namespace std::chrono_literals;
 using testing::Gate;
 using testing::PostedQueue;
 
@@ -75,17 +73,22 @@ TEST(ThreadExecutor, CancellingDropsQueuedWorkStopsTheRunningOneAndDropsItsFinis
     EXPECT_FALSE(finished);
 }
 
-TEST(ThreadExecutor, AFinishPostedBeforeTheJobWasCancelledIsDropped) {
+TEST(ThreadExecutor, AFinishPostedBeforeItsJobWasCancelledIsDropped) {
     PostedQueue window;
-    bool finished = false;
+    int finished = 0;
     ThreadExecutor executor([&](std::function<void()> task) { window.Post(std::move(task)); });
-    const CancelToken token = executor.Submit(
-        [&](const CancelToken&) -> Executor::Finish { return [&] { finished = true; }; });
-    // Posted, not yet run on the window's thread.
-    std::this_thread::sleep_for(50ms);
-    token.Cancel();
+    auto job = [&](const CancelToken&) -> Executor::Finish { return [&] { ++finished; }; };
+    const CancelToken one = executor.Submit(job);
+    ASSERT_TRUE(window.WaitForTask());  // posted, not yet run on the window's thread
+    one.Cancel();
     window.RunAll();
-    EXPECT_FALSE(finished);
+    executor.Submit(job);
+    ASSERT_TRUE(window.WaitForTask());
+    executor.CancelAll();
+    window.RunAll();
+    EXPECT_EQ(finished, 0);
+    executor.Submit(job);  // later jobs finish again
+    EXPECT_TRUE(window.PumpUntil([&] { return finished == 1; }));
 }
 
 TEST(SteppedExecutor, RunsEachHalfWhenTheTestSaysAndSkipsCancelledJobs) {

@@ -42,6 +42,11 @@ class PostedQueue {
         }
         return true;
     }
+    // Waits until a task is posted, without running it; false after a minute.
+    bool WaitForTask() {
+        std::unique_lock lock(mutex_);
+        return wake_.wait_for(lock, std::chrono::seconds(60), [&] { return !tasks_.empty(); });
+    }
     void RunAll() {
         for (;;) {
             std::function<void()> task;
