@@ -263,6 +263,7 @@ void frmMain::Form_Unload(bool& /*cancel*/) {
     work_.CancelAll();
     readingList_ = false;
     passRunning_ = false;
+    afterList_.clear();
     // The other windows go first, the most recently opened first.
     std::vector<ui::Form*> forms = Host().OpenForms();
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
@@ -305,9 +306,11 @@ void frmMain::RunCommand(void (OperationsHooks::*command)(frmMain&)) {
         frmMain& form;
         const std::vector<ui::ListRowId>& rows;
         ~ActedOn() {
-            for (const ui::ListRowId row : rows) {
-                if (form.lvServices.Contains(row)) form.RowActedOn(row);
-            }
+            Quietly([this] {
+                for (const ui::ListRowId row : rows) {
+                    if (form.lvServices.Contains(row)) form.RowActedOn(row);
+                }
+            });
         }
     } actedOn{*this, rows};
     (hooks_->*command)(*this);

@@ -34,7 +34,6 @@ class SteppedExecutor final : public Executor {
     int RunAll();
 
     [[nodiscard]] std::size_t Queued() const noexcept { return queue_.size(); }
-    [[nodiscard]] std::size_t Undelivered() const noexcept { return done_.size(); }
     [[nodiscard]] bool Idle() const noexcept { return queue_.empty() && done_.empty(); }
 
   private:
