@@ -96,8 +96,6 @@ class frmMain : public ui::Form {
     // It starts the reading; the rows change when its result comes back. A pass
     // is not started while the last one or a reading of the whole list runs.
     void RefreshServiceStates();
-    // A command acted on the row: whatever was read of it before is stale.
-    void RowActedOn(ui::ListRowId row);
     // A reading of the whole list (listing or View > Refresh), or a pass, is under way.
     [[nodiscard]] bool ReadingList() const noexcept { return readingList_; }
     [[nodiscard]] bool PassRunning() const noexcept { return passRunning_; }
@@ -214,6 +212,8 @@ class frmMain : public ui::Form {
                           const ServiceConfig* config);
     // The pass's outcomes, each unless stale.
     void ApplyServiceStates(const std::vector<RowOutcome>& outcomes);
+    // A command acted on the row: whatever was read of it before is stale.
+    void RowActedOn(ui::ListRowId row);
     [[nodiscard]] std::uint32_t RowGeneration(ui::ListRowId row) const;
 
     Platform& platform_;

@@ -186,12 +186,8 @@ void ServiceOperations::StopService(StopRun& run, frmMain& main, ui::ListRowId r
                         // The service manager lists the deepest dependent first:
                         // stopping from the first record on stops every
                         // dependent after the ones that depend on it.
-                        for (const EnumServiceStatus& dependent : read.entries) {
+                        for (const EnumServiceStatus& dependent : read.entries)
                             StopDependent(run, dependent.serviceName, name);
-                            // A listed dependent's row was acted on too.
-                            if (const ui::ListRowId other = list.FindRow(dependent.serviceName))
-                                main.RowActedOn(other);
-                        }
                     }
                 }
                 error = SendStop(platform, service, status);
