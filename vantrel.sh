@@ -17,12 +17,13 @@ setup() {
     bash scripts/setup.sh
 }
 
-build_preset() {
+build_preset() {  # $1 preset, then optionally the targets to build
     local preset=$1
-    log "configure and build: $preset"
+    shift
+    log "configure and build: $preset${*:+ ($*)}"
     cmake --preset "$preset" >"build/configure-$preset.log" 2>&1 ||
         { cat "build/configure-$preset.log"; return 1; }
-    cmake --build --preset "$preset" -j "$jobs"
+    cmake --build --preset "$preset" -j "$jobs" ${*:+--target "$@"}
 }
 
 # --- Wine session: an Xvfb display (when asked) and a wineserver of our own. ---
@@ -106,6 +107,9 @@ cmd_test() {
     local t0=$SECONDS status=0
     build_preset asan || status=1
     [ $status -eq 0 ] && { run_ctest asan || status=1; }
+    # The suites that run a worker thread, under ThreadSanitizer.
+    build_preset tsan || { status=1; failed=$((failed + 1)); }
+    [ -x build/tsan/main/main_test ] && { run_ctest tsan || status=1; }
     build_preset windows || { status=1; failed=$((failed + 1)); }
     if [ -d build/windows/bin ]; then
         start_wine_session own-display
@@ -182,6 +186,11 @@ cmd_bench() {
     for b in build/native/bench/*_bench; do
         [ -x "$b" ] && "$b"
     done
+    # The main window's answer time under Wine, measured from outside.
+    build_preset windows main_gui_bench
+    start_wine_session own-display
+    build/windows/wine-run build/windows/bin/main_gui_bench.exe || true
+    stop_wine_session
 }
 
 cmd_format() {

@@ -31,8 +31,9 @@ std::string BenchWorld::AddComputer(sim::SimNetwork& network, int) {
 
 BenchWorld::BenchWorld(int count) {
     AddBenchServices(network.Computer(kBenchComputer), count);
-    form = std::make_unique<frmMain>(host, timed);
+    form = std::make_unique<frmMain>(host, timed, &work);
     form->Show();
+    work.RunAll();
 }
 
 BenchWorld::~BenchWorld() {

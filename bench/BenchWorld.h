@@ -9,6 +9,7 @@
 #include "core/sim/SimNetwork.h"
 #include "main/frmMain.h"
 #include "ui/testing/ScriptedPrompter.h"
+#include "ui/testing/SteppedExecutor.h"
 #include "ui/testing/TestHost.h"
 
 namespace vtl::bench {
@@ -21,6 +22,8 @@ void AddBenchServices(sim::SimComputer& computer, int count);
 class BenchWorld {
   public:
     // A computer with count services; the main window is loaded and shows them.
+    // Its readings wait in `work` until the benchmark runs them, as a worker
+    // thread would, so the window thread's share can be told apart.
     explicit BenchWorld(int count);
     ~BenchWorld();
     BenchWorld(const BenchWorld&) = delete;
@@ -33,6 +36,7 @@ class BenchWorld {
                                [this](std::uint64_t t) {
                                    if (t > network.Now()) network.Advance(t - network.Now());
                                }};
+    ui::testing::SteppedExecutor work;
     std::unique_ptr<frmMain> form;
 
   private:

@@ -3,6 +3,7 @@
 // the forms' timers on the network's clock, a scripted prompter, and helpers
 // to read the list.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -13,8 +14,10 @@
 
 #include "core/ServiceRow.h"
 #include "core/sim/SimNetwork.h"
+#include "core/testing/MockPlatform.h"
 #include "main/frmMain.h"
 #include "ui/testing/ScriptedPrompter.h"
+#include "ui/testing/SteppedExecutor.h"
 #include "ui/testing/TestHost.h"
 
 namespace vtl::testing {
@@ -53,6 +56,45 @@ class CountingHooks : public OperationsHooks {
     std::vector<std::string> calls;
 };
 
+// Another platform behind a mock that runs a hook before each call of the list's
+// procedures (to make one throw, or wait).
+class HookedPlatform : public ::testing::NiceMock<MockPlatform> {
+  public:
+    explicit HookedPlatform(Platform& inner) {
+        using ::testing::_;
+        auto hooked = [this](auto call) {
+            return [this, call](auto&&... args) {
+                if (beforeCall) beforeCall();
+                return call(args...);
+            };
+        };
+        ON_CALL(*this, OpenSCManager(_, _)).WillByDefault(hooked([&inner](auto&&... a) {
+            return inner.OpenSCManager(a...);
+        }));
+        ON_CALL(*this, OpenService(_, _, _)).WillByDefault(hooked([&inner](auto&&... a) {
+            return inner.OpenService(a...);
+        }));
+        ON_CALL(*this, EnumServicesStatus(_, _, _, _)).WillByDefault(hooked([&inner](auto&&... a) {
+            return inner.EnumServicesStatus(a...);
+        }));
+        ON_CALL(*this, QueryServiceConfig(_, _)).WillByDefault(hooked([&inner](auto&&... a) {
+            return inner.QueryServiceConfig(a...);
+        }));
+        ON_CALL(*this, QueryServiceStatus(_, _)).WillByDefault(hooked([&inner](auto&&... a) {
+            return inner.QueryServiceStatus(a...);
+        }));
+        ON_CALL(*this, EnumRecordSize()).WillByDefault([&inner] { return inner.EnumRecordSize(); });
+        ON_CALL(*this, GetComputerName()).WillByDefault([&inner] {
+            return inner.GetComputerName();
+        });
+        ON_CALL(*this, FormatMessage(_)).WillByDefault([&inner](ErrorCode code) {
+            return inner.FormatMessage(code);
+        });
+    }
+    // Set before the calls it is to see are made.
+    std::function<void()> beforeCall;
+};
+
 // A service of a simulated computer with a display name, start type, state and account.
 inline sim::ServiceDefinition Svc(std::string name, std::uint32_t startType = kServiceDemandStart,
                                   std::uint32_t state = kServiceStopped,
@@ -84,9 +126,10 @@ class MainWindowTest : public ::testing::Test {
         ASSERT_EQ(computer.AddService(definition), kErrorSuccess) << definition.name;
     }
 
-    // Creates the main window over PC1 and shows it (which loads it).
-    frmMain& Open() {
-        form = std::make_unique<frmMain>(host, platform());
+    // Creates the main window over PC1 and shows it (which loads it). With
+    // background, its readings wait in `stepped` until the test runs them.
+    frmMain& Open(bool background = false) {
+        form = std::make_unique<frmMain>(host, platform(), background ? &stepped : nullptr);
         form->SetHooks(hooks);
         form->Show();
         return *form;
@@ -134,6 +177,7 @@ class MainWindowTest : public ::testing::Test {
                                    if (t > network.Now()) network.Advance(t - network.Now());
                                }};
     CountingHooks hooks;
+    ui::testing::SteppedExecutor stepped;  // outlives the form
     std::unique_ptr<frmMain> form;
 };
 

@@ -13,8 +13,10 @@
 
 namespace vtl {
 
-// hooks: the windows that carry out the service commands (nullptr: none yet).
+// hooks: the windows that carry out the service commands (nullptr: none yet);
+// work: where the main window's readings run (nullptr: on the window's thread).
 [[nodiscard]] std::unique_ptr<frmMain> StartUp(ui::UiHost& host, Platform& platform,
-                                               OperationsHooks* hooks = nullptr);
+                                               OperationsHooks* hooks = nullptr,
+                                               ui::Executor* work = nullptr);
 
 }  // namespace vtl

@@ -74,14 +74,20 @@ frmMain* MainWindow() noexcept {
     return gMainWindow;
 }
 
-frmMain::frmMain(ui::UiHost& host, Platform& platform)
-    : Form(host, "frmMain"), platform_(platform), hooks_(&NoHooks()) {
+frmMain::frmMain(ui::UiHost& host, Platform& platform, ui::Executor* work)
+    : Form(host, "frmMain"),
+      platform_(platform),
+      hooks_(&NoHooks()),
+      ownWork_(work != nullptr ? nullptr : std::make_unique<ui::InlineExecutor>()),
+      work_(work != nullptr ? *work : *ownWork_) {
     DesignFrame();
     WireEvents();
     if (gMainWindow == nullptr) gMainWindow = this;
 }
 
 frmMain::~frmMain() {
+    // No result may come back to a window that is gone.
+    work_.CancelAll();
     if (gMainWindow == this) gMainWindow = nullptr;
 }
 
@@ -224,6 +230,11 @@ void frmMain::Form_Load() {
     if (name.empty()) return;
     cboSystems.AddItem(name);
     cboSystems.SetText(name);
+    // Sorting by the first column and clicking row 1 wait until the list is filled.
+    afterList_.push_back([this] {
+        lvServices_ColumnClick(kColServiceName);
+        if (lvServices.RowCount() >= 1) lvServices_ItemClick(lvServices.RowAt(0));
+    });
     cboSystems_Click();
 
     sbStatusBar.SetPanelImage(1, static_cast<int>(StateIconIndex::Active));
@@ -232,9 +243,6 @@ void frmMain::Form_Load() {
     sbStatusBar.SetPanelText(2, std::string(kLegendManualStopped));
     sbStatusBar.SetPanelImage(3, static_cast<int>(StateIconIndex::Disabled));
     sbStatusBar.SetPanelText(3, std::string(kLegendAutoStopped));
-
-    lvServices_ColumnClick(kColServiceName);
-    if (lvServices.RowCount() >= 1) lvServices_ItemClick(lvServices.RowAt(0));
 }
 
 void frmMain::Form_Resize() {
@@ -251,6 +259,11 @@ void frmMain::Form_Resize() {
 }
 
 void frmMain::Form_Unload(bool& /*cancel*/) {
+    // Readings under way end; their results are not wanted any more.
+    work_.CancelAll();
+    readingList_ = false;
+    passRunning_ = false;
+    afterList_.clear();
     // The other windows go first, the most recently opened first.
     std::vector<ui::Form*> forms = Host().OpenForms();
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
@@ -275,8 +288,7 @@ void frmMain::mnuExit_Click() {
 }
 
 void frmMain::mnuViewRefresh_Click() {
-    RefreshSystemServices(kServiceStateAll, cboSystems.Text(), lvServices);
-    ShowServiceCount();
+    ListInBackground(kProgressRefreshing, cboSystems.Text(), true, [this] { ShowServiceCount(); });
 }
 
 void frmMain::mnuHelpContents_Click() {
@@ -287,17 +299,34 @@ void frmMain::mnuHelpAbout_Click() {
     hooks_->mnuHelpAbout_Click(*this);
 }
 
+void frmMain::RunCommand(void (OperationsHooks::*command)(frmMain&)) {
+    const std::vector<ui::ListRowId> rows = lvServices.SelectedRows();
+    // Also when the command fails: it may have acted on some of them.
+    struct ActedOn {
+        frmMain& form;
+        const std::vector<ui::ListRowId>& rows;
+        ~ActedOn() {
+            Quietly([this] {
+                for (const ui::ListRowId row : rows) {
+                    if (form.lvServices.Contains(row)) form.RowActedOn(row);
+                }
+            });
+        }
+    } actedOn{*this, rows};
+    (hooks_->*command)(*this);
+}
+
 void frmMain::mnuStart_Click() {
-    hooks_->mnuStart_Click(*this);
+    RunCommand(&OperationsHooks::mnuStart_Click);
 }
 void frmMain::mnuStop_Click() {
-    hooks_->mnuStop_Click(*this);
+    RunCommand(&OperationsHooks::mnuStop_Click);
 }
 void frmMain::mnuRestart_Click() {
-    hooks_->mnuRestart_Click(*this);
+    RunCommand(&OperationsHooks::mnuRestart_Click);
 }
 void frmMain::mnuDelete_Click() {
-    hooks_->mnuDelete_Click(*this);
+    RunCommand(&OperationsHooks::mnuDelete_Click);
 }
 void frmMain::mnuCreateSrv_Click() {
     hooks_->mnuCreateSrv_Click(*this);
@@ -320,20 +349,23 @@ bool frmMain::IsComputerListed(std::string_view name) const {
 
 void frmMain::cboSystems_Click() {
     lvServices.Clear();
-    EnumSystemServices(kServiceStateAll, cboSystems.Text(), lvServices);
-    SetMousePointer(ui::MousePointer::Default);
-    sbStatusBar.SetPanelText(kPanelProgress, std::string(kProgressDone));
-    ShowServiceCount();
+    ListInBackground(kProgressSearching, cboSystems.Text(), false, [this] {
+        SetMousePointer(ui::MousePointer::Default);
+        sbStatusBar.SetPanelText(kPanelProgress, std::string(kProgressDone));
+        ShowServiceCount();
+    });
 }
 
 void frmMain::cmdSelectSys_Click() {
     sbStatusBar.SetPanelText(kPanelProgress, std::string(kProgressLoadingNetwork));
     SetMousePointer(ui::MousePointer::Hourglass);
-    // Whatever happens below, the command ends with "Done" and the normal pointer.
+    // Whatever happens below, the command ends with "Done" and the normal pointer,
+    // unless it started a listing, which ends with them when its rows are in.
     struct Restore {
         frmMain& form;
         ~Restore() {
             Quietly([this] {
+                if (form.readingList_) return;
                 form.sbStatusBar.SetPanelText(kPanelProgress, std::string(kProgressDone));
                 form.SetMousePointer(ui::MousePointer::Default);
             });

@@ -9,16 +9,29 @@
 // and call the public procedures after they act (RefreshGUIForService for one
 // row, RefreshSystemServices for the whole list). A row's tag is free for the
 // start watch (it parks its start handle there).
+//
+// The window's own readings (listing at load and on another computer, View >
+// Refresh, the periodic pass) wait on the platform off the window's thread,
+// through the executor it is given; their results come back to this thread and
+// are applied by the same rules as the public procedures, which stay
+// synchronous. A result is dropped when it is stale: the list was refilled or
+// another computer chosen meanwhile, its row has gone, or a command acted on
+// its row after the reading began (each row has a generation that commands bump).
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "core/Platform.h"
 #include "core/ServiceCalls.h"
 #include "main/OperationsHooks.h"
+#include "main/ServiceReadings.h"
 #include "ui/Bars.h"
+#include "ui/Executor.h"
 #include "ui/Form.h"
 #include "ui/ImageList.h"
 #include "ui/ListControls.h"
@@ -54,7 +67,9 @@ class frmMain;
 
 class frmMain : public ui::Form {
   public:
-    frmMain(ui::UiHost& host, Platform& platform);
+    // work: where the window's readings run; nullptr runs them at once on the
+    // window's thread (what the simulation needs).
+    frmMain(ui::UiHost& host, Platform& platform, ui::Executor* work = nullptr);
     ~frmMain() override;
 
     // The windows that carry out the service commands (the default does nothing).
@@ -78,7 +93,12 @@ class frmMain : public ui::Form {
     [[nodiscard]] std::uint32_t GetServiceState(const std::string& name);
     // The periodic pass (tmrRefresh): one manager connection, every row re-read,
     // rows of deleted services dropped, marked ones marked. Never reports anything.
+    // It starts the reading; the rows change when its result comes back. A pass
+    // is not started while the last one or a reading of the whole list runs.
     void RefreshServiceStates();
+    // A reading of the whole list (listing or View > Refresh), or a pass, is under way.
+    [[nodiscard]] bool ReadingList() const noexcept { return readingList_; }
+    [[nodiscard]] bool PassRunning() const noexcept { return passRunning_; }
     // Enables Start, Stop and Restart (menu, pop-up, toolbar) for a state and row.
     void UpdateCommandState(std::uint32_t state, ui::ListRowId row);
 
@@ -173,22 +193,46 @@ class frmMain : public ui::Form {
     void SetStopEnabled(bool enabled);
     void SetRestartEnabled(bool enabled);
 
-    // Both list paths: the progress text and hourglass, the manager and the
-    // enumeration with their messages, then each entry with its configuration
-    // (null when it cannot be read); "Done" on every path. Returns the count.
-    using ListedServiceVisitor =
-        std::function<void(const EnumServiceStatus& entry, const ServiceConfig* config)>;
-    std::int32_t ReadServicesForList(std::string_view progress, std::uint32_t serviceState,
-                                     const std::string& sMachine,
-                                     const ListedServiceVisitor& visit);
+    // A command of the hooks on the selected rows; they count as acted on.
+    void RunCommand(void (OperationsHooks::*command)(frmMain&));
 
-    // Rows.
+    // Both list paths, at once: the progress text and hourglass, the reading,
+    // its message and rows, then "Done" and the normal pointer. Returns the count.
+    std::int32_t ListNow(std::string_view progress, std::uint32_t serviceState,
+                         const std::string& sMachine, ui::ListView& ctl, bool refresh);
+    // The same through the executor: the rows come when the reading is done, then
+    // each step of after runs (listing's and loading's closing steps). A newer
+    // reading of the list supersedes this one and takes over its steps.
+    void ListInBackground(std::string_view progress, const std::string& sMachine, bool refresh,
+                          std::function<void()> after);
+    // A reading's message, then its rows: added (listing) or updated and added
+    // (refresh).
+    void ApplyServiceList(const ServiceListReading& reading, ui::ListView& ctl, bool refresh);
     void UpdateServiceRow(ui::ListView& ctl, ui::ListRowId row, const EnumServiceStatus& entry,
                           const ServiceConfig* config);
+    // The pass's outcomes, each unless stale.
+    void ApplyServiceStates(const std::vector<RowOutcome>& outcomes);
+    // A command acted on the row: whatever was read of it before is stale.
+    void RowActedOn(ui::ListRowId row);
+    [[nodiscard]] std::uint32_t RowGeneration(ui::ListRowId row) const;
 
     Platform& platform_;
     OperationsHooks* hooks_;
+    std::unique_ptr<ui::Executor> ownWork_;  // when none was given
+    ui::Executor& work_;
     bool mDblClick = false;  // a double click waits for the button's release
+
+    // Readings under way. listEpoch_ counts the fillings of an emptied list: a
+    // result read for an earlier one is dropped.
+    std::uint64_t listEpoch_ = 0;
+    std::uint64_t listRequest_ = 0;  // the newest reading of the whole list
+    bool readingList_ = false;
+    ui::CancelToken listToken_;
+    std::vector<std::function<void()>> afterList_;
+    bool passRunning_ = false;
+    ui::CancelToken passToken_;
+    // Commands on each row (by row id) since it was listed.
+    std::unordered_map<std::uint32_t, std::uint32_t> rowGenerations_;
 };
 
 }  // namespace vtl

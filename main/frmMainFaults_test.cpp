@@ -3,21 +3,16 @@
 // a second sweep, to throw), with no crash, no handle left open and exactly the
 // message the procedure gives for that failure.
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
 #include <stdexcept>
 
-#include "core/testing/MockPlatform.h"
 #include "main/MainTestSupport.h"
 
 namespace vtl::testing {
 namespace {
-
-using ::testing::_;
-using ::testing::NiceMock;
 
 const std::vector<std::string> kNames = {"Svc1", "Svc2", "Svc3", "Svc4"};
 
@@ -148,9 +143,15 @@ TEST_F(FaultSweep, RefreshByNameShowsExactlyTheFailedCallsText) {
     }
 }
 
+// The pass as the program runs it: read through the executor, applied after.
 TEST_F(FaultSweep, ThePeriodicPassNeverReportsAndRefreshesEveryOtherRow) {
-    Open();
-    const auto calls = CallsOf([&] { form->RefreshServiceStates(); });
+    Open(true);
+    stepped.RunAll();
+    auto pass = [&] {
+        form->RefreshServiceStates();
+        stepped.RunAll();
+    };
+    const auto calls = CallsOf(pass);
     ASSERT_EQ(calls.at("OpenSCManager"), 1u);
     ASSERT_EQ(calls.at("OpenService"), 4u);
     ASSERT_EQ(calls.at("QueryServiceStatus"), 4u);
@@ -159,11 +160,12 @@ TEST_F(FaultSweep, ThePeriodicPassNeverReportsAndRefreshesEveryOtherRow) {
         for (std::uint32_t nth = 1; nth <= count; ++nth) {
             SCOPED_TRACE(operation + " #" + std::to_string(nth));
             network.ClearFaults();
-            form->RefreshServiceStates();  // every row current, then every service changes
+            pass();  // every row current, then every service changes
             FlipStates();
             prompts.ClearQuestions();
             network.FailCall(operation, nth, 5);
-            form->RefreshServiceStates();
+            pass();
+            EXPECT_FALSE(form->PassRunning());
             EXPECT_TRUE(prompts.Questions().empty());
             EXPECT_EQ(network.OpenHandleCount(), 0u);
             EXPECT_EQ(form->lvServices.RowCount(), 4);
@@ -210,47 +212,13 @@ TEST_F(FaultSweep, ThePeriodicPassDropsOnNotFoundAndMarksOnMarkedAtAnyPosition) 
 
 // --- Failures that are no error code: a call that throws -------------------------
 
-// The simulated platform behind a mock that throws at one chosen call.
-class ThrowingPlatform : public NiceMock<MockPlatform> {
-  public:
-    explicit ThrowingPlatform(Platform& inner) {
-        auto step = [this] {
-            if (++calls == throwAt) throw std::runtime_error("injected");
-        };
-        ON_CALL(*this, OpenSCManager(_, _)).WillByDefault([&inner, step](auto&&... a) {
-            step();
-            return inner.OpenSCManager(a...);
-        });
-        ON_CALL(*this, OpenService(_, _, _)).WillByDefault([&inner, step](auto&&... a) {
-            step();
-            return inner.OpenService(a...);
-        });
-        ON_CALL(*this, EnumRecordSize()).WillByDefault([&inner] { return inner.EnumRecordSize(); });
-        ON_CALL(*this, EnumServicesStatus(_, _, _, _)).WillByDefault([&inner, step](auto&&... a) {
-            step();
-            return inner.EnumServicesStatus(a...);
-        });
-        ON_CALL(*this, QueryServiceConfig(_, _)).WillByDefault([&inner, step](auto&&... a) {
-            step();
-            return inner.QueryServiceConfig(a...);
-        });
-        ON_CALL(*this, QueryServiceStatus(_, _)).WillByDefault([&inner, step](auto&&... a) {
-            step();
-            return inner.QueryServiceStatus(a...);
-        });
-        ON_CALL(*this, GetComputerName()).WillByDefault([&inner] {
-            return inner.GetComputerName();
-        });
-        ON_CALL(*this, FormatMessage(_)).WillByDefault([&inner](ErrorCode code) {
-            return inner.FormatMessage(code);
-        });
-    }
+TEST_F(FaultSweep, AFailureInsideAnyProcedureClosesItsHandlesAndEndsWithDone) {
+    HookedPlatform throwing(platform());
     std::uint32_t calls = 0;
     std::uint32_t throwAt = 0;  // 0: never
-};
-
-TEST_F(FaultSweep, AFailureInsideAnyProcedureClosesItsHandlesAndEndsWithDone) {
-    ThrowingPlatform throwing(platform());
+    throwing.beforeCall = [&] {
+        if (++calls == throwAt) throw std::runtime_error("injected");
+    };
     form = std::make_unique<frmMain>(host, throwing);
     form->Show();
     ASSERT_EQ(form->lvServices.RowCount(), 4);
@@ -283,18 +251,18 @@ TEST_F(FaultSweep, AFailureInsideAnyProcedureClosesItsHandlesAndEndsWithDone) {
          false},
     };
     for (const Procedure& procedure : procedures) {
-        throwing.throwAt = 0;
-        throwing.calls = 0;
+        throwAt = 0;
+        calls = 0;
         procedure.run();
-        const std::uint32_t total = throwing.calls;
+        const std::uint32_t total = calls;
         ASSERT_GT(total, 0u) << procedure.name;
         for (std::uint32_t at = 1; at <= total; ++at) {
             SCOPED_TRACE(procedure.name + " throws at call " + std::to_string(at));
             form->sbStatusBar.SetPanelText(kPanelProgress, "before");
-            throwing.calls = 0;
-            throwing.throwAt = at;
+            calls = 0;
+            throwAt = at;
             EXPECT_NO_THROW(procedure.run());
-            throwing.throwAt = 0;
+            throwAt = 0;
             EXPECT_EQ(network.OpenHandleCount(), 0u);
             EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
             if (procedure.writesDone) {

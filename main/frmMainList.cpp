@@ -1,6 +1,8 @@
 // frmMain: the procedures over the services list (listing, full refresh,
 // refresh of one row, the periodic pass, the state of one service).
 
+#include <exception>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -15,14 +17,10 @@ namespace vtl {
 namespace {
 
 // Access rights by use.
-constexpr std::uint32_t kListManagerAccess = kScManagerEnumerateService;                   // 4
-constexpr std::uint32_t kListServiceAccess = kServiceQueryConfig;                          // 1
 constexpr std::uint32_t kByNameManagerAccess = kScManagerAllAccess;                        // 983103
 constexpr std::uint32_t kByNameServiceAccess = kServiceQueryConfig | kServiceQueryStatus;  // 5
-constexpr std::uint32_t kTickManagerAccess = kGenericRead | kScManagerConnect;  // 2147483649
-constexpr std::uint32_t kTickServiceAccess = kServiceQueryConfig | kServiceQueryStatus;  // 5
-constexpr std::uint32_t kStateManagerAccess = kScManagerAllAccess;                       // 983103
-constexpr std::uint32_t kStateServiceAccess = kServiceQueryStatus;                       // 4
+constexpr std::uint32_t kStateManagerAccess = kScManagerAllAccess;                         // 983103
+constexpr std::uint32_t kStateServiceAccess = kServiceQueryStatus;                         // 4
 
 // A start type that could not be read: no start type the icon rule knows.
 constexpr std::uint32_t kStartTypeUnknown = 0xFFFFFFFF;
@@ -88,14 +86,6 @@ class ListFill {
     bool suspended_ = false;
 };
 
-// Opens a service and reads its configuration; nothing when either fails.
-std::optional<ServiceConfig> ReadConfig(Platform& platform, const ScManagerHandle& manager,
-                                        const std::string& name, std::uint32_t access) {
-    auto [service, error] = platform.OpenService(manager, name, access);
-    if (!service) return std::nullopt;
-    return GetServiceConfig(platform, service).config;
-}
-
 // The cells of a new row. A configuration that could not be read leaves the
 // Startup Type and Logon As columns empty.
 std::vector<std::string> NewRowCells(const EnumServiceStatus& entry, const ServiceConfig* config) {
@@ -128,65 +118,99 @@ void frmMain::ShowServiceCount() {
 
 // --- Listing and full refresh -------------------------------------------------------
 
-std::int32_t frmMain::ReadServicesForList(std::string_view progress, std::uint32_t serviceState,
-                                          const std::string& sMachine,
-                                          const ListedServiceVisitor& visit) {
+std::int32_t frmMain::ListNow(std::string_view progress, std::uint32_t serviceState,
+                              const std::string& sMachine, ui::ListView& ctl, bool refresh) {
     sbStatusBar.SetPanelText(kPanelProgress, std::string(progress) + sMachine);
     SetMousePointer(ui::MousePointer::Hourglass);
-    // Declared before the handles: "Done" comes after the manager is closed, on
-    // every path.
     AtScopeEnd done([this] {
         sbStatusBar.SetPanelText(kPanelProgress, std::string(kProgressDone));
         SetMousePointer(ui::MousePointer::Default);
     });
-
-    auto [manager, openError] =
-        platform_.OpenSCManager(UncComputerName(sMachine), kListManagerAccess);
-    if (!manager) {
-        MsgBox(OpenFailureText(platform_, openError));
-        return 0;
-    }
-    const EnumRead read = EnumerateServices(platform_, manager, kServiceWin32, serviceState);
-    if (!read.firstAskedForMore()) {
-        MsgBox(MoreDataNotReturnedText(read.firstError));
-        return 0;
-    }
-    if (!read.ok()) {
-        MsgBox(GetErrorText(platform_, read.error));
-        return 0;
-    }
-    for (const EnumServiceStatus& entry : read.entries) {
-        const std::optional<ServiceConfig> config =
-            ReadConfig(platform_, manager, entry.serviceName, kListServiceAccess);
-        visit(entry, config ? &*config : nullptr);
-    }
-    return static_cast<std::int32_t>(read.entries.size());
+    const ServiceListReading reading = ReadServiceList(platform_, sMachine, serviceState);
+    ApplyServiceList(reading, ctl, refresh);
+    // A public procedure hands a failure that is no error code to its caller.
+    if (reading.thrown) std::rethrow_exception(reading.thrown);
+    return reading.count;
 }
 
 std::int32_t frmMain::EnumSystemServices(std::uint32_t serviceState, const std::string& sMachine,
                                          ui::ListView& ctl) {
-    std::optional<ListFill> fill;  // from the first row on: a failure leaves the list alone
-    return ReadServicesForList(kProgressSearching, serviceState, sMachine,
-                               [&](const EnumServiceStatus& entry, const ServiceConfig* config) {
-                                   if (!fill) fill.emplace(ctl);
-                                   fill->Add(NewRowCells(entry, config), NewRowIcon(entry, config));
-                               });
+    // The caller has emptied the list: what a reading under way would add to it
+    // belongs to the list before.
+    if (&ctl == &lvServices) {
+        ++listEpoch_;
+        rowGenerations_.clear();
+    }
+    return ListNow(kProgressSearching, serviceState, sMachine, ctl, false);
 }
 
 std::int32_t frmMain::RefreshSystemServices(std::uint32_t serviceState, const std::string& sMachine,
                                             ui::ListView& ctl) {
-    std::optional<ListFill> fill;
-    return ReadServicesForList(kProgressRefreshing, serviceState, sMachine,
-                               [&](const EnumServiceStatus& entry, const ServiceConfig* config) {
-                                   if (!fill) fill.emplace(ctl);
-                                   const ui::ListRowId row = ctl.FindRow(entry.serviceName);
-                                   if (!row) {
-                                       fill->Add(NewRowCells(entry, config),
-                                                 NewRowIcon(entry, config));
-                                   } else {
-                                       UpdateServiceRow(ctl, row, entry, config);
-                                   }
-                               });
+    return ListNow(kProgressRefreshing, serviceState, sMachine, ctl, true);
+}
+
+void frmMain::ListInBackground(std::string_view progress, const std::string& sMachine, bool refresh,
+                               std::function<void()> after) {
+    // An earlier reading of the list is superseded: its result would be older.
+    listToken_.Cancel();
+    if (!refresh) {
+        ++listEpoch_;
+        rowGenerations_.clear();
+        // The rows are about to be read again; a pass would read them for nothing.
+        passToken_.Cancel();
+        passRunning_ = false;
+    }
+    afterList_.push_back(std::move(after));
+    const std::uint64_t request = ++listRequest_;
+    const std::uint64_t epoch = listEpoch_;
+    readingList_ = true;
+    sbStatusBar.SetPanelText(kPanelProgress, std::string(progress) + sMachine);
+    SetMousePointer(ui::MousePointer::Hourglass);
+
+    listToken_ = work_.Submit([this, &platform = platform_, sMachine, refresh, request,
+                               epoch](const ui::CancelToken& token) -> ui::Executor::Finish {
+        auto reading = std::make_shared<ServiceListReading>(
+            ReadServiceList(platform, sMachine, kServiceStateAll, &token));
+        return [this, reading, sMachine, refresh, request, epoch] {
+            if (request != listRequest_) return;  // a newer reading finishes the list
+            std::vector<std::function<void()>> after = std::move(afterList_);
+            afterList_.clear();
+            // Stale when a listing by a public procedure refilled it meanwhile.
+            if (epoch == listEpoch_ && sMachine == cboSystems.Text()) {
+                try {
+                    ApplyServiceList(*reading, lvServices, refresh);
+                } catch (...) {
+                    // As a failure inside the reading: the steps below still run.
+                }
+            }
+            readingList_ = false;
+            sbStatusBar.SetPanelText(kPanelProgress, std::string(kProgressDone));
+            SetMousePointer(ui::MousePointer::Default);
+            for (const std::function<void()>& step : after) {
+                try {
+                    if (step) step();
+                } catch (...) {
+                    // Each step ends quietly, as the handler it belongs to.
+                }
+            }
+        };
+    });
+}
+
+void frmMain::ApplyServiceList(const ServiceListReading& reading, ui::ListView& ctl, bool refresh) {
+    if (!reading.message.empty()) MsgBox(reading.message);
+    if (reading.services.empty()) return;
+    ListFill fill(ctl);
+    for (const ListedService& service : reading.services) {
+        const ServiceConfig* config = service.config ? &*service.config : nullptr;
+        const ui::ListRowId row =
+            refresh ? ctl.FindRow(service.entry.serviceName) : ui::ListRowId{};
+        if (!row) {
+            fill.Add(NewRowCells(service.entry, config), NewRowIcon(service.entry, config));
+        } else {
+            UpdateServiceRow(ctl, row, service.entry, config);
+        }
+    }
 }
 
 void frmMain::UpdateServiceRow(ui::ListView& ctl, ui::ListRowId row, const EnumServiceStatus& entry,
@@ -207,6 +231,8 @@ void frmMain::UpdateServiceRow(ui::ListView& ctl, ui::ListRowId row, const EnumS
         ctl.SetText(row, kColStartupType, std::string(StartTypeText(config->startType)));
         ctl.SetText(row, kColLogonAs, CutToChars(config->serviceStartName));
     }
+    // This reading is newer than a pass's under way.
+    if (&ctl == &lvServices) RowActedOn(row);
 }
 
 // --- One row by name ------------------------------------------------------------------
@@ -238,6 +264,7 @@ void frmMain::RefreshGUIForService(const std::string& SrvName) {
     }
 
     const ui::ListRowId row = lvServices.FindRow(SrvName);
+    if (row) RowActedOn(row);
     ServiceStatus status;
     const ErrorCode statusError = platform_.QueryServiceStatus(service, status);
     const bool stateKnown = statusError == kErrorSuccess;
@@ -289,44 +316,73 @@ std::uint32_t frmMain::GetServiceState(const std::string& name) {
 
 // --- The periodic pass -----------------------------------------------------------------
 
-void frmMain::RefreshServiceStates() {
-    auto [manager, managerError] =
-        platform_.OpenSCManager(UncComputerName(cboSystems.Text()), kTickManagerAccess);
-    if (!manager) return;
+void frmMain::RowActedOn(ui::ListRowId row) {
+    ++rowGenerations_[row.value];
+}
 
-    // The rows as they are now; a row dropped on the way takes nothing else with
-    // it, so every row after it is still visited.
-    const std::vector<ui::ListRowId> rows = lvServices.Rows();
-    for (const ui::ListRowId row : rows) {
-        if (!lvServices.Contains(row)) continue;
-        auto [service, openError] = platform_.OpenService(
-            manager, lvServices.Text(row, kColServiceName), kTickServiceAccess);
-        if (!service) {
-            if (openError == kErrorServiceDoesNotExist) {
+std::uint32_t frmMain::RowGeneration(ui::ListRowId row) const {
+    const auto found = rowGenerations_.find(row.value);
+    return found != rowGenerations_.end() ? found->second : 0;
+}
+
+void frmMain::RefreshServiceStates() {
+    // A pass never overlaps the next; a list being read is read whole anyway.
+    if (passRunning_ || readingList_) return;
+
+    // The rows as they are now, for the reading; they are looked at again, by
+    // id, when its outcomes come back.
+    std::vector<ShownRow> rows;
+    rows.reserve(static_cast<std::size_t>(lvServices.RowCount()));
+    for (const ui::ListRowId row : lvServices.Rows()) {
+        rows.push_back(ShownRow{row, RowGeneration(row), lvServices.Text(row, kColServiceName),
+                                lvServices.Text(row, kColStatus),
+                                lvServices.Text(row, kColStartupType), lvServices.SmallIcon(row),
+                                lvServices.Selected(row)});
+    }
+    passRunning_ = true;
+    const std::uint64_t epoch = listEpoch_;
+    passToken_ = work_.Submit(
+        [this, &platform = platform_, machine = cboSystems.Text(), epoch,
+         rows = std::move(rows)](const ui::CancelToken& token) -> ui::Executor::Finish {
+            auto outcomes = std::make_shared<std::vector<RowOutcome>>(
+                ReadServiceStates(platform, machine, rows, token));
+            return [this, outcomes, machine, epoch] {
+                passRunning_ = false;
+                // Another computer, or the list filled again: nothing of it applies.
+                if (epoch != listEpoch_ || machine != cboSystems.Text()) return;
+                ApplyServiceStates(*outcomes);
+            };
+        });
+}
+
+void frmMain::ApplyServiceStates(const std::vector<RowOutcome>& outcomes) {
+    bool removed = false;
+    for (const RowOutcome& outcome : outcomes) {
+        const ui::ListRowId row = outcome.row;
+        // The row has gone, or a command acted on it after it was read.
+        if (!lvServices.Contains(row) || RowGeneration(row) != outcome.generation) continue;
+        switch (outcome.kind) {
+            case RowOutcome::Kind::Gone:
                 lvServices.RemoveRow(row);
-                ShowServiceCount();
-            } else if (openError == kErrorServiceMarkedForDelete) {
+                rowGenerations_.erase(row.value);
+                removed = true;
+                break;
+            case RowOutcome::Kind::Marked:
                 lvServices.SetText(row, kColStatus, std::string(kStatusMarkedForDeletion));
                 if (lvServices.Selected(row)) UpdateCommandState(0, row);
+                break;
+            case RowOutcome::Kind::Read: {
+                const PassLook look = LookAfterPass(lvServices.Text(row, kColStatus),
+                                                    lvServices.Text(row, kColStartupType),
+                                                    outcome.state, outcome.startType);
+                lvServices.SetSmallIcon(row, look.icon);
+                if (look.status) lvServices.SetText(row, kColStatus, std::string(*look.status));
+                if (lvServices.Selected(row)) UpdateCommandState(outcome.state, row);
+                break;
             }
-            continue;
         }
-
-        ServiceStatus status;
-        if (platform_.QueryServiceStatus(service, status) != kErrorSuccess) continue;
-        const ConfigRead read = GetServiceConfig(platform_, service);
-        const std::uint32_t state = status.currentState;
-        const std::string& shown = lvServices.Text(row, kColStatus);
-        const bool starting = shown == kStatusStarting;
-        const bool marked = shown == kStatusMarkedForDeletion;
-        const std::uint32_t startType = StartTypeFor(read.ok() ? &*read.config : nullptr,
-                                                     lvServices.Text(row, kColStartupType));
-        lvServices.SetSmallIcon(
-            row, IconOf(starting ? StateIconIndex::Busy : StateIcon(state, startType, {})));
-        if (!starting && !marked && shown != ServiceStatusText(state))
-            lvServices.SetText(row, kColStatus, std::string(ServiceStatusText(state)));
-        if (lvServices.Selected(row)) UpdateCommandState(state, row);
     }
+    if (removed) ShowServiceCount();
 }
 
 }  // namespace vtl

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "core/ServiceRow.h"
 #include "main/MainTestSupport.h"
@@ -160,6 +161,16 @@ TEST_F(ListTest, AServiceWhoseConfigurationCannotBeReadIsStillListed) {
     EXPECT_FALSE(form->mnuStop.Enabled());
     EXPECT_EQ(Icon("Gamma"), kIconInactive);
     EXPECT_TRUE(prompts.Questions().empty());
+}
+
+TEST_F(ListTest, AConfigurationMetWithAnInvalidHandleIsReadOnceMoreWithFreshHandles) {
+    network.FailCall("QueryServiceConfig", 1, kErrorInvalidHandle, "alpha");
+    network.FailCall("OpenService", 1, kErrorInvalidHandle, "Beta");
+    Open();
+    EXPECT_EQ(Cell("alpha", kColStartupType), "Automatic");
+    EXPECT_EQ(Cell("Beta", kColStartupType), "Automatic");
+    EXPECT_EQ(Accesses("OpenSCManager"), (std::vector<std::uint32_t>{4, 4, 4}));
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
 // --- Full refresh ------------------------------------------------------------------
@@ -390,31 +401,63 @@ TEST_F(ListTest, GetServiceStateReadsTheStatusOrGivesZero) {
 }
 
 // --- The periodic pass -------------------------------------------------------------
+// Each case runs with the readings at once on the window's thread, and through
+// an executor that a test steps, which is how the program runs them off it.
 
-TEST_F(ListTest, TheTickOpensOneManagerAndEachRowOnce) {
+class PassTest : public ListTest, public ::testing::WithParamInterface<bool> {
+  protected:
+    void Open() {
+        ListTest::Open(GetParam());
+        stepped.RunAll();
+    }
+    // Moves the clock on by ms; each pass due on the way runs to its end. Through
+    // the executor, neither the tick nor the applying calls the platform.
+    int RunFor(std::uint64_t ms) {
+        int ticks = 0;
+        const std::uint64_t end = host.Now() + ms;
+        while (host.Now() < end) {
+            const std::optional<std::uint64_t> due = host.DueTime(form->tmrRefresh);
+            const std::uint64_t to = due && *due <= end ? *due : end;
+            const std::size_t before = network.CallLog().size();
+            ticks += host.RunFor(to - host.Now());
+            if (!GetParam()) continue;
+            EXPECT_EQ(network.CallLog().size(), before) << "the tick called the platform";
+            stepped.RunWork();
+            const std::size_t read = network.CallLog().size();
+            stepped.Deliver();
+            EXPECT_EQ(network.CallLog().size(), read) << "the applying called the platform";
+        }
+        return ticks;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(AtOnceAndInBackground, PassTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Background" : "AtOnce"; });
+
+TEST_P(PassTest, TheTickOpensOneManagerAndEachRowOnce) {
     Open();
     network.ClearCallLog();
-    EXPECT_EQ(host.RunFor(2000), 1);
+    EXPECT_EQ(RunFor(2000), 1);
     EXPECT_EQ(Accesses("OpenSCManager"), std::vector<std::uint32_t>{2147483649u});
     EXPECT_EQ(Accesses("OpenService"), std::vector<std::uint32_t>(4, 5));
     EXPECT_EQ(network.CountCalls("EnumServicesStatus"), 0u);
     EXPECT_EQ(network.OpenHandleCount(), 0u);
-    EXPECT_EQ(host.RunFor(4000), 2);
+    EXPECT_EQ(RunFor(4000), 2);
     EXPECT_EQ(Accesses("OpenSCManager").size(), 3u);
 }
 
-TEST_F(ListTest, ServiceStartedElsewhereChangesIconAndStatusAtTheNextTick) {
+TEST_P(PassTest, ServiceStartedElsewhereChangesIconAndStatusAtTheNextTick) {
     Open();
     ASSERT_EQ(Icon("alpha"), kIconDisabled);
     ASSERT_EQ(pc1().ForceState("alpha", kServiceRunning), kErrorSuccess);
-    host.RunFor(1999);
+    RunFor(1999);
     EXPECT_EQ(Cell("alpha", kColStatus), "Stopped");
-    host.RunFor(1);
+    RunFor(1);
     EXPECT_EQ(Cell("alpha", kColStatus), "Running");
     EXPECT_EQ(Icon("alpha"), kIconActive);
 }
 
-TEST_F(ListTest, TwoDeletedServicesGoInOneTickAndEveryLaterRowIsStillRefreshed) {
+TEST_P(PassTest, TwoDeletedServicesGoInOneTickAndEveryLaterRowIsStillRefreshed) {
     Add(pc1(), Svc("Omega", kServiceDemandStart, kServiceStopped));
     Open();
     ASSERT_EQ(Names(), (std::vector<std::string>{"alpha", "Beta", "Delta", "Gamma", "Omega"}));
@@ -426,7 +469,7 @@ TEST_F(ListTest, TwoDeletedServicesGoInOneTickAndEveryLaterRowIsStillRefreshed) 
     ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
     ASSERT_EQ(pc1().ForceState("Omega", kServiceRunning), kErrorSuccess);
     network.ClearCallLog();
-    host.RunFor(2000);
+    RunFor(2000);
     EXPECT_EQ(Names(), (std::vector<std::string>{"alpha", "Gamma", "Omega"}));
     EXPECT_EQ(Count(), "Total Services : 3");
     EXPECT_EQ(Cell("alpha", kColStatus), "Running");
@@ -437,12 +480,12 @@ TEST_F(ListTest, TwoDeletedServicesGoInOneTickAndEveryLaterRowIsStillRefreshed) 
     EXPECT_TRUE(prompts.Questions().empty());
 }
 
-TEST_F(ListTest, AServiceMarkedForDeleteIsMarkedAndItsCommandsDisabled) {
+TEST_P(PassTest, AServiceMarkedForDeleteIsMarkedAndItsCommandsDisabled) {
     Open();
     form->lvServices.ClickRow(Row("Beta"));
     ASSERT_TRUE(form->mnuStop.Enabled());
     ASSERT_EQ(pc1().RemoveService("Beta"), kErrorSuccess);  // running: only marked
-    host.RunFor(2000);
+    RunFor(2000);
     EXPECT_EQ(Cell("Beta", kColStatus), "Marked for Deletion");
     EXPECT_FALSE(form->mnuStart.Enabled());
     EXPECT_FALSE(form->mnuStop.Enabled());
@@ -450,27 +493,29 @@ TEST_F(ListTest, AServiceMarkedForDeleteIsMarkedAndItsCommandsDisabled) {
     EXPECT_FALSE(form->tbStop.Button(0).enabled);
     EXPECT_FALSE(form->mnuPopRestart.Enabled());
     // It stays marked through later ticks and a full refresh.
-    host.RunFor(4000);
+    RunFor(4000);
     form->mnuViewRefresh.Click();
+    stepped.RunAll();
     EXPECT_EQ(Cell("Beta", kColStatus), "Marked for Deletion");
     // Stopped, with no handle left, it is gone at the next tick.
     ASSERT_EQ(pc1().ForceState("Beta", kServiceStopped), kErrorSuccess);
-    host.RunFor(2000);
+    RunFor(2000);
     EXPECT_FALSE(form->lvServices.FindRow("Beta"));
     EXPECT_EQ(Count(), "Total Services : 3");
 }
 
-TEST_F(ListTest, StartingSurvivesTicksAndFullRefreshesUntilTheRefreshByName) {
+TEST_P(PassTest, StartingSurvivesTicksAndFullRefreshesUntilTheRefreshByName) {
     Open();
     const ui::ListRowId gamma = Row("Gamma");
     form->lvServices.SetText(gamma, kColStatus, "Starting");
     form->lvServices.SetSmallIcon(gamma, kIconBusy);
     for (std::uint32_t state : {kServiceRunning, kServiceStopped, kServiceRunning}) {
         ASSERT_EQ(pc1().ForceState("Gamma", state), kErrorSuccess);
-        host.RunFor(2000);
+        RunFor(2000);
         EXPECT_EQ(Cell("Gamma", kColStatus), "Starting");
         EXPECT_EQ(Icon("Gamma"), kIconBusy);
         form->mnuViewRefresh.Click();
+        stepped.RunAll();
         EXPECT_EQ(Cell("Gamma", kColStatus), "Starting");
         EXPECT_EQ(Icon("Gamma"), kIconBusy);
     }
@@ -479,40 +524,76 @@ TEST_F(ListTest, StartingSurvivesTicksAndFullRefreshesUntilTheRefreshByName) {
     EXPECT_EQ(Icon("Gamma"), kIconActive);
 }
 
-TEST_F(ListTest, TheTickUpdatesTheCommandsForSelectedRowsOnly) {
+TEST_P(PassTest, TheTickUpdatesTheCommandsForSelectedRowsOnly) {
     Open();
     form->lvServices.ClickRow(Row("Gamma"));
     ASSERT_TRUE(form->mnuStart.Enabled());
     // An unselected row changing does not touch the commands.
     ASSERT_EQ(pc1().ForceState("Delta", kServiceRunning), kErrorSuccess);
-    host.RunFor(2000);
+    RunFor(2000);
     EXPECT_TRUE(form->mnuStart.Enabled());
     ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
-    host.RunFor(2000);
+    RunFor(2000);
     EXPECT_FALSE(form->mnuStart.Enabled());
+    EXPECT_TRUE(form->mnuStop.Enabled());
+    // A selected row that did not change still sets them, as every pass does.
+    form->lvServices.SetSelected(Row("Delta"), true);
+    form->lvServices.ClickRow(Row("Beta"), ui::kCtrlMask);
+    form->UpdateCommandState(kServiceStopped, Row("Gamma"));
+    RunFor(2000);
+    EXPECT_FALSE(form->mnuStart.Enabled());  // the last selected row, Gamma, runs
     EXPECT_TRUE(form->mnuStop.Enabled());
 }
 
-TEST_F(ListTest, TheTickIsSilentWhenTheManagerCannotBeOpenedOrAServiceCannot) {
+TEST_P(PassTest, TheTickIsSilentWhenTheManagerCannotBeOpenedOrAServiceCannot) {
     Open();
     ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
     network.FailCall("OpenSCManager", 1, 5);
-    host.RunFor(2000);
+    RunFor(2000);
     EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
     network.FailAlways("OpenService", 5, "Gamma");
-    host.RunFor(2000);
+    RunFor(2000);
     EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
     EXPECT_EQ(form->lvServices.RowCount(), 4);
     EXPECT_TRUE(prompts.Questions().empty());
     EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
-TEST_F(ListTest, TheTickLeavesTheListControlInPlace) {
+TEST_P(PassTest, AReadingThatMeetsAnInvalidHandleIsReadOnceMoreWithFreshHandles) {
+    Open();
+    struct Case {
+        const char* operation;
+        std::uint32_t failures;  // in a row, each with 6
+        bool current;            // the row shows the new state after the tick
+    };
+    for (const Case& c : {Case{"OpenService", 1, true}, Case{"QueryServiceStatus", 1, true},
+                          Case{"QueryServiceConfig", 1, true}, Case{"OpenService", 2, false},
+                          Case{"QueryServiceStatus", 2, false}}) {
+        SCOPED_TRACE(std::string(c.operation) + " x" + std::to_string(c.failures));
+        const std::uint32_t now = pc1().Status("Gamma")->currentState;
+        const std::uint32_t next = now == kServiceRunning ? kServiceStopped : kServiceRunning;
+        ASSERT_EQ(pc1().ForceState("Gamma", next), kErrorSuccess);
+        network.ClearFaults();
+        network.ClearCallLog();
+        for (std::uint32_t i = 1; i <= c.failures; ++i)
+            network.FailCall(c.operation, i, kErrorInvalidHandle, "Gamma");
+        RunFor(2000);
+        EXPECT_EQ(Cell("Gamma", kColStatus), ServiceStatusText(c.current ? next : now));
+        EXPECT_EQ(Accesses("OpenSCManager").size(), 2u);  // the pass's and a fresh one
+        EXPECT_EQ(network.CountCalls("OpenService"), 5u);
+        EXPECT_EQ(network.OpenHandleCount(), 0u);
+        if (!c.current) {
+            ASSERT_EQ(pc1().ForceState("Gamma", now), kErrorSuccess);  // back for the next case
+        }
+    }
+}
+
+TEST_P(PassTest, TheTickLeavesTheListControlInPlace) {
     Open();
     form->lvServices.ClickRow(Row("Delta"));
     const std::vector<ui::ListRowId> before = form->lvServices.Rows();
     form->lvServices.SetTag(Row("Gamma"), "1234");
-    host.RunFor(10000);
+    RunFor(10000);
     EXPECT_EQ(form->lvServices.Rows(), before);
     EXPECT_EQ(form->lvServices.Tag(Row("Gamma")), "1234");
     EXPECT_TRUE(form->lvServices.Selected(Row("Delta")));
@@ -531,14 +612,14 @@ class ListChanges : public ui::ChangeObserver {
     std::map<int, int> counts;
 };
 
-TEST_F(ListTest, ATickRewritesOnlyWhatChangedAndNeverRebuildsTheList) {
+TEST_P(PassTest, ATickRewritesOnlyWhatChangedAndNeverRebuildsTheList) {
     Open();
     ListChanges changes;
     form->lvServices.SetObserver(&changes);
-    host.RunFor(2000);  // nothing changed
+    RunFor(2000);  // nothing changed
     EXPECT_TRUE(changes.counts.empty());
     ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
-    host.RunFor(2000);
+    RunFor(2000);
     EXPECT_EQ(changes.Of(ui::ChangeKind::RowText), 1);
     EXPECT_EQ(changes.Of(ui::ChangeKind::RowIcon), 1);
     EXPECT_EQ(changes.counts.size(), 2u);

@@ -34,9 +34,11 @@ Win32Host::Win32Host(std::string appTitle, std::unique_ptr<Prompter> prompter)
                 ICC_LISTVIEW_CLASSES;
     InitCommonControlsEx(&icc);
     if (!prompter_) prompter_ = std::make_unique<Win32Prompter>(*this);
+    postWindow_ = std::make_unique<PostWindow>(*this);
 }
 
 Win32Host::~Win32Host() {
+    postWindow_.reset();
     for (auto& [form, window] : windows_)
         window->Close();
     windows_.clear();
@@ -264,6 +266,58 @@ std::optional<std::string> Win32Host::GetSetting(std::string_view app, std::stri
     while (!data.empty() && data.back() == L'\0')
         data.pop_back();
     return Narrow(data);
+}
+
+// --- Tasks posted from other threads ---
+
+// A message-only window: its message reaches the thread's message loop and every
+// modal loop on the way, which a thread message would not.
+class Win32Host::PostWindow final : public Window {
+  public:
+    static constexpr UINT kRunPosted = WM_APP + 0x56;
+    explicit PostWindow(Win32Host& host) : host_(host) {
+        RegisterClassOnce(L"VtlPostWindow", nullptr);
+        Create(L"VtlPostWindow", L"", 0, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr);
+    }
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg != kRunPosted) return Default(msg, wp, lp);
+        host_.RunPosted();
+        return 0;
+    }
+
+  private:
+    Win32Host& host_;
+};
+
+void Win32Host::Post(std::function<void()> task) {
+    const std::lock_guard lock(postMutex_);
+    posted_.push_back(std::move(task));
+    // One message at a time runs one task: other messages get their turn between
+    // two tasks. A message that could not be posted is tried again next time.
+    if (!postPending_)
+        postPending_ = PostMessageW(postWindow_->Handle(), PostWindow::kRunPosted, 0, 0) != FALSE;
+}
+
+void Win32Host::RunPosted() {
+    std::function<void()> task;
+    {
+        const std::lock_guard lock(postMutex_);
+        postPending_ = false;
+        if (posted_.empty()) return;
+        task = std::move(posted_.front());
+        posted_.pop_front();
+        // Posted before the task runs, so a modal loop inside it runs the next.
+        if (!posted_.empty())
+            postPending_ =
+                PostMessageW(postWindow_->Handle(), PostWindow::kRunPosted, 0, 0) != FALSE;
+    }
+    try {
+        task();
+    } catch (...) {
+        // A failing task ends quietly, as an event handler does.
+    }
 }
 
 }  // namespace vtl::ui::win32

@@ -9,8 +9,11 @@
 //   main.Show();
 //   return host.Run(&main);   // until the main window is unloaded or End
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -34,6 +37,10 @@ class Win32Host : public UiHost {
     int Run(Form* main = nullptr);
     // Handles the messages waiting now (input, paint, timers) and returns.
     void DoEvents();
+    // Runs task on this host's thread, from its message loop or any modal loop
+    // (message boxes, menus), in the order posted. Any thread may call it; tasks
+    // still waiting when the host goes are dropped.
+    void Post(std::function<void()> task);
 
     // --- UiHost ---
     [[nodiscard]] const std::string& AppTitle() const override { return appTitle_; }
@@ -70,6 +77,8 @@ class Win32Host : public UiHost {
     void CollectGarbage();
     void EndModalSession(Form& form);
     void Wake() noexcept;
+    class PostWindow;
+    void RunPosted();
 
     std::string appTitle_;
     std::string helpFile_;
@@ -82,6 +91,11 @@ class Win32Host : public UiHost {
     bool ending_ = false;
     bool quit_ = false;
     int exitCode_ = 0;
+    // Posted tasks: one message to postWindow_ runs the oldest.
+    std::unique_ptr<PostWindow> postWindow_;
+    std::mutex postMutex_;
+    std::deque<std::function<void()>> posted_;
+    bool postPending_ = false;
 };
 
 }  // namespace vtl::ui::win32

@@ -1,0 +1,366 @@
+// The window's readings off its thread: listing, View > Refresh and the periodic
+// pass through an executor the test steps, so every interleaving of a reading
+// with the window is written down; stale results are dropped. The last cases
+// run a real worker thread (also under ThreadSanitizer, the tsan preset).
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/ServiceRow.h"
+#include "main/MainTestSupport.h"
+#include "ui/Executor.h"
+#include "ui/testing/WindowThread.h"
+
+namespace vtl::testing {
+namespace {
+
+class BackgroundTest : public MainWindowTest {
+  protected:
+    BackgroundTest() {
+        Add(pc1(), Svc("Alpha", kServiceAutoStart, kServiceRunning));
+        Add(pc1(), Svc("Beta", kServiceDemandStart, kServiceStopped));
+        Add(pc1(), Svc("Gamma", kServiceDemandStart, kServiceRunning));
+        Add(pc2(), Svc("Remote1", kServiceDemandStart, kServiceRunning));
+        Add(pc2(), Svc("Remote2", kServiceDemandStart, kServiceStopped));
+    }
+    void OpenListed() {
+        Open(true);
+        stepped.RunAll();
+        ASSERT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
+    }
+    // A tick whose pass has read the services, its result not yet back.
+    void TickAndRead() {
+        host.RunFor(2000);
+        ASSERT_TRUE(form->PassRunning());
+        ASSERT_TRUE(stepped.RunWork());
+    }
+    void PickComputer(const std::string& name) {
+        if (!form->IsComputerListed(name)) form->cboSystems.AddItem(name);
+        form->cboSystems.SelectItem(form->cboSystems.FindItem(name));
+    }
+    void ExpectIdleAndDone() {
+        EXPECT_TRUE(stepped.Idle());
+        EXPECT_FALSE(form->ReadingList());
+        EXPECT_FALSE(form->PassRunning());
+        EXPECT_EQ(Progress(), "Done");
+        EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
+        EXPECT_EQ(Count(), "Total Services : " + std::to_string(form->lvServices.RowCount()));
+        EXPECT_EQ(network.OpenHandleCount(), 0u);
+    }
+};
+
+TEST_F(BackgroundTest, ListingLeavesTheWindowFreeAndFinishesLoadingWhenTheRowsAreIn) {
+    network.ClearCallLog();
+    Open(true);
+    // Loading asked the platform for the computer's name only.
+    EXPECT_EQ(network.CallLog().size(), 1u);
+    EXPECT_EQ(Progress(), "Searching for all registered services on PC1");
+    EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Hourglass);
+    EXPECT_EQ(form->lvServices.RowCount(), 0);
+    EXPECT_TRUE(form->ReadingList());
+    // Ticks meanwhile start no pass: the list is being read whole.
+    host.RunFor(4000);
+    EXPECT_EQ(stepped.Queued(), 1u);
+
+    ASSERT_TRUE(stepped.RunWork());
+    const std::size_t read = network.CallLog().size();
+    EXPECT_EQ(stepped.Deliver(), 1);
+    EXPECT_EQ(network.CallLog().size(), read) << "the rows were added without a platform call";
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
+    // Loading's last steps ran then: sorted by name, the first row clicked.
+    EXPECT_EQ(form->lvServices.SortKey(), kColServiceName);
+    EXPECT_TRUE(form->lvServices.Sorted());
+    EXPECT_TRUE(form->mnuStop.Enabled());  // Alpha runs
+    EXPECT_FALSE(form->mnuStart.Enabled());
+    ExpectIdleAndDone();
+}
+
+TEST_F(BackgroundTest, APassNeverOverlapsTheNextNorAReadingOfTheWholeList) {
+    OpenListed();
+    host.RunFor(2000);
+    host.RunFor(2000);  // the first pass has not come back: this tick skips
+    EXPECT_EQ(stepped.Queued(), 1u);
+    stepped.RunAll();
+    host.RunFor(2000);
+    EXPECT_EQ(stepped.Queued(), 1u);
+    stepped.RunAll();
+    form->mnuViewRefresh.Click();
+    EXPECT_EQ(Progress(), "Refreshing all registered services on PC1");
+    EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Hourglass);
+    host.RunFor(2000);
+    EXPECT_EQ(stepped.Queued(), 1u);  // the refresh only
+    stepped.RunAll();
+    ExpectIdleAndDone();
+}
+
+// A result read before something changed the row or the list is not applied;
+// Beta, which nothing touched, takes its new state in the same pass.
+TEST_F(BackgroundTest, AStaleOutcomeIsDroppedAndTheRestOfThePassApplies) {
+    struct Case {
+        std::string name;
+        std::function<void()> meanwhile;  // between the pass's reading and its result
+    };
+    const std::vector<Case> cases = {
+        {"refresh by name",
+         [&] {
+             ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+             form->RefreshGUIForService("Gamma");
+         }},
+        {"command on the selected row",
+         [&] {
+             ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+             form->lvServices.ClickRow(Row("Gamma"));
+             form->mnuStop.Click();
+         }},
+        {"full refresh by another window",
+         [&] {
+             ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+             form->RefreshSystemServices(3, "PC1", form->lvServices);
+         }},
+        {"row removed and listed again",
+         [&] {
+             form->lvServices.RemoveRow(Row("Gamma"));
+             ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+             form->RefreshSystemServices(3, "PC1", form->lvServices);
+         }},
+        {"list filled again",
+         [&] {
+             ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+             ASSERT_EQ(pc1().ForceState("Beta", kServiceRunning), kErrorSuccess);
+             form->lvServices.Clear();
+             form->EnumSystemServices(3, "PC1", form->lvServices);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
+        ASSERT_EQ(pc1().ForceState("Beta", kServiceStopped), kErrorSuccess);
+        OpenListed();
+        // Gamma stops, Beta starts, and the pass reads both.
+        ASSERT_EQ(pc1().ForceState("Gamma", kServiceStopped), kErrorSuccess);
+        ASSERT_EQ(pc1().ForceState("Beta", kServiceRunning), kErrorSuccess);
+        TickAndRead();
+        c.meanwhile();
+        stepped.RunAll();
+        EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
+        EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
+        EXPECT_EQ(Icon("Gamma"), kIconActive);
+        EXPECT_EQ(Cell("Beta", kColStatus), "Running");
+        EXPECT_FALSE(form->PassRunning());
+        // Dropped once only: the next pass shows what Gamma is now.
+        ASSERT_EQ(pc1().ForceState("Gamma", kServiceStopped), kErrorSuccess);
+        host.RunFor(2000);
+        stepped.RunAll();
+        EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
+        EXPECT_EQ(network.OpenHandleCount(), 0u);
+        form.reset();
+    }
+}
+
+TEST_F(BackgroundTest, APassWhoseReadingsAllFailChangesNothingAndTheNextOneWorks) {
+    OpenListed();
+    ASSERT_EQ(pc1().ForceState("Gamma", kServiceStopped), kErrorSuccess);
+    for (ErrorCode code : {kErrorAccessDenied, kErrorInvalidHandle, kRpcServerUnavailable}) {
+        SCOPED_TRACE(code);
+        network.ClearFaults();
+        network.FailAlways("OpenService", code);
+        network.FailAlways("QueryServiceStatus", code);
+        host.RunFor(2000);
+        stepped.RunAll();
+        EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
+        EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
+        EXPECT_TRUE(prompts.Questions().empty());
+        EXPECT_FALSE(form->PassRunning());
+        EXPECT_EQ(network.OpenHandleCount(), 0u);
+    }
+    network.ClearFaults();
+    host.RunFor(2000);
+    stepped.RunAll();
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
+}
+
+TEST_F(BackgroundTest, RefreshPressedTwiceReadsOnceMoreAndListsEachServiceOnce) {
+    OpenListed();
+    Add(pc1(), Svc("Delta", kServiceDemandStart, kServiceRunning));
+    for (bool firstHasRead : {false, true}) {
+        SCOPED_TRACE(firstHasRead ? "the first has read" : "the first waits");
+        network.ClearCallLog();
+        form->mnuViewRefresh.Click();
+        if (firstHasRead) stepped.RunWork();
+        form->mnuViewRefresh.Click();
+        EXPECT_EQ(stepped.RunAll(), 1);  // one result is applied: the second's
+        EXPECT_EQ(network.CountCalls("EnumServicesStatus"), firstHasRead ? 4u : 2u);
+        EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Delta", "Gamma"}));
+        ExpectIdleAndDone();
+    }
+}
+
+TEST_F(BackgroundTest, RefreshPressedWhileTheListIsLoadingFinishesTheLoading) {
+    Open(true);
+    form->mnuViewRefresh.Click();
+    stepped.RunAll();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
+    EXPECT_TRUE(form->lvServices.Sorted());
+    EXPECT_TRUE(form->mnuStop.Enabled());  // row 1 was clicked
+    ExpectIdleAndDone();
+}
+
+TEST_F(BackgroundTest, AnotherComputerPickedWhileAReadingRunsNeverMixesTwoComputersRows) {
+    struct Case {
+        std::string name;
+        std::function<void()> start;  // a reading of PC1 under way
+    };
+    const std::vector<Case> cases = {
+        {"loading", [&] { Open(true); }},
+        {"loading, read",
+         [&] {
+             Open(true);
+             stepped.RunWork();
+         }},
+        {"refresh",
+         [&] {
+             OpenListed();
+             form->mnuViewRefresh.Click();
+         }},
+        {"refresh, read",
+         [&] {
+             OpenListed();
+             form->mnuViewRefresh.Click();
+             stepped.RunWork();
+         }},
+        {"pass, read",
+         [&] {
+             OpenListed();
+             ASSERT_EQ(pc1().RemoveService("Beta"), kErrorSuccess);
+             TickAndRead();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.start();
+        PickComputer("PC2");
+        EXPECT_EQ(Progress(), "Searching for all registered services on PC2");
+        stepped.RunAll();
+        EXPECT_EQ(Names(), (std::vector<std::string>{"Remote1", "Remote2"}));
+        ExpectIdleAndDone();
+        form.reset();
+    }
+}
+
+TEST_F(BackgroundTest, AListingByAPublicProcedureSupersedesTheOneUnderWay) {
+    Open(true);
+    form->lvServices.Clear();
+    EXPECT_EQ(form->EnumSystemServices(3, "PC1", form->lvServices), 3);
+    stepped.RunAll();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
+    ExpectIdleAndDone();
+}
+
+TEST_F(BackgroundTest, ClosingTheWindowWhileAReadingRunsEndsIt) {
+    struct Case {
+        std::string name;
+        std::function<void()> start;
+    };
+    const std::vector<Case> cases = {
+        {"loading", [&] { Open(true); }},
+        {"pass queued",
+         [&] {
+             OpenListed();
+             host.RunFor(2000);
+         }},
+        {"pass read",
+         [&] {
+             OpenListed();
+             TickAndRead();
+         }},
+        {"refresh read",
+         [&] {
+             OpenListed();
+             form->mnuViewRefresh.Click();
+             stepped.RunWork();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.start();
+        const std::vector<std::string> before = Names();
+        form->Unload();
+        EXPECT_TRUE(stepped.Idle());
+        EXPECT_EQ(Names(), before);
+        EXPECT_EQ(network.OpenHandleCount(), 0u);
+        form.reset();
+    }
+}
+
+// --- A real worker thread ----------------------------------------------------------------
+
+class WorkerThreadTest : public BackgroundTest {
+  protected:
+    WorkerThreadTest() {
+        hooked.beforeCall = [this] {
+            if (holdNextCall.exchange(false)) gate.Arrive();
+        };
+    }
+    ~WorkerThreadTest() override {
+        gate.Open();  // a failed case may have left the worker waiting there
+        form.reset();
+        work.reset();
+    }
+    void OpenOnThread() {
+        form = std::make_unique<frmMain>(host, hooked, work.get());
+        form->Show();
+        ASSERT_TRUE(window.PumpUntil([&] { return !form->ReadingList(); }));
+    }
+
+    ui::testing::PostedQueue window;
+    ui::testing::Gate gate;
+    std::atomic<bool> holdNextCall{false};
+    HookedPlatform hooked{platform()};
+    std::unique_ptr<ui::ThreadExecutor> work = std::make_unique<ui::ThreadExecutor>(
+        [this](std::function<void()> task) { window.Post(std::move(task)); });
+};
+
+TEST_F(WorkerThreadTest, ListingAndPassesRunOnTheWorkerWhileTheWindowActs) {
+    OpenOnThread();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
+    EXPECT_EQ(Progress(), "Done");
+    ASSERT_EQ(pc1().ForceState("Beta", kServiceRunning), kErrorSuccess);
+    ASSERT_EQ(pc1().RemoveService("Alpha"), kErrorSuccess);  // running: only marked
+    form->tmrRefresh.Tick();
+    // The window goes on with its rows while the pass reads.
+    form->lvServices.ClickRow(Row("Beta"));
+    form->lvServices.ClickColumn(kColStatus);
+    form->lvServices.SetText(Row("Gamma"), kColLogonAs, "changed meanwhile");
+    ASSERT_TRUE(window.PumpUntil([&] { return !form->PassRunning(); }));
+    EXPECT_EQ(Cell("Beta", kColStatus), "Running");
+    EXPECT_TRUE(form->mnuStop.Enabled());
+    EXPECT_EQ(Cell("Alpha", kColStatus), "Marked for Deletion");
+    form->mnuViewRefresh.Click();
+    ASSERT_TRUE(window.PumpUntil([&] { return !form->ReadingList(); }));
+    EXPECT_EQ(Cell("Gamma", kColLogonAs), "LocalSystem");
+    form.reset();
+    work.reset();
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(WorkerThreadTest, ClosingTheWindowWhileAPassWaitsOnTheServiceManagerEndsTheWorker) {
+    OpenOnThread();
+    ASSERT_EQ(pc1().RemoveService("Beta"), kErrorSuccess);
+    holdNextCall = true;
+    form->tmrRefresh.Tick();
+    gate.WaitForArrival();  // the pass is inside its first call
+    ASSERT_TRUE(form->Unload());
+    gate.Open();
+    form.reset();
+    work.reset();  // returns once the worker has ended
+    window.RunAll();
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+}  // namespace
+}  // namespace vtl::testing
