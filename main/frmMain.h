@@ -102,6 +102,10 @@ class frmMain : public ui::Form {
     // Enables Start, Stop and Restart (menu, pop-up, toolbar) for a state and row.
     void UpdateCommandState(std::uint32_t state, ui::ListRowId row);
 
+    // A command acted on the row (other windows call it after writing a row):
+    // whatever a background reading read of it before is stale.
+    void RowActedOn(ui::ListRowId row);
+
     // Whether cboSystems holds name (cut at its first NUL), ignoring case.
     [[nodiscard]] bool IsComputerListed(std::string_view name) const;
     // The chosen computer: the text of cboSystems.
@@ -212,8 +216,6 @@ class frmMain : public ui::Form {
                           const ServiceConfig* config);
     // The pass's outcomes, each unless stale.
     void ApplyServiceStates(const std::vector<RowOutcome>& outcomes);
-    // A command acted on the row: whatever was read of it before is stale.
-    void RowActedOn(ui::ListRowId row);
     [[nodiscard]] std::uint32_t RowGeneration(ui::ListRowId row) const;
 
     Platform& platform_;

@@ -61,7 +61,10 @@ void frmProperties::cmdStart_Click() {
                     if (status.currentState == kServiceStopped)
                         MsgBox(CouldNotStartText(gSrvName, gSysName), ui::MsgButtons::OK,
                                ui::MsgIcon::Information);
-                    if (const ui::ListRowId now = MainRow()) list.SetText(now, kColStatus, text);
+                    if (const ui::ListRowId now = MainRow()) {
+                        list.SetText(now, kColStatus, text);
+                        main_.RowActedOn(now);
+                    }
                     UpdateServiceControls(status);
                 }
             }
@@ -102,8 +105,10 @@ void frmProperties::cmdStop_Click() {
                 stop.dependentsError == kErrorSuccess) {
                 const std::string text(ServiceStatusText(status.currentState));
                 lblServiceStatus.SetCaption(text);
-                if (const ui::ListRowId row = MainRow())
+                if (const ui::ListRowId row = MainRow()) {
                     main_.lvServices.SetText(row, kColStatus, text);
+                    main_.RowActedOn(row);
+                }
             }
         }
     }
