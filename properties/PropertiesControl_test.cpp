@@ -130,6 +130,33 @@ TEST_F(PropertiesTest, PauseAndResumeChangeOnlyTheStatus) {
     EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
+TEST_F(PropertiesTest, ACommandRefusedAccessSaysItNeedsAnAdministratorTheLoadingDoesNot) {
+    Add(pc1(), TestSvc("Pausable", "--pause", kServiceRunning));
+    Add(pc1(), TestSvc("Idle", ""));
+    OpenWithOperations();
+    for (const char* name : {"Pausable", "Idle"}) {
+        EXPECT_TRUE(pc1().DenyServiceAccess(
+            name, kServiceStart | kServiceStop | kServicePauseContinue | kServiceChangeConfig));
+    }
+    frmProperties& dlg = Properties("Pausable");
+    ASSERT_TRUE(prompts.Questions().empty());
+    // Stop last: its zeroed record disables Pause and Resume.
+    for (ui::CommandButton* button : {&dlg.cmdPause, &dlg.cmdResume, &dlg.cmdOK, &dlg.cmdStop})
+        ASSERT_TRUE(button->Click());
+    ASSERT_TRUE(Properties("Idle").cmdStart.Click());
+    EXPECT_EQ(prompts.MessageTexts(),
+              (std::vector<std::string>{DeniedText(), DeniedText(), DeniedText(),
+                                        DeniedText() + "  ", DeniedText()}));
+    EXPECT_TRUE(Dialog().Loaded());
+
+    // Reading the service is no command: the system's text alone.
+    prompts.ClearQuestions();
+    EXPECT_TRUE(pc1().DenyServiceAccess("Idle", kServiceQueryConfig));
+    Properties("Idle");
+    EXPECT_EQ(prompts.MessageTexts(), (std::vector<std::string>{ErrorText(kErrorAccessDenied)}));
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
 TEST_F(PropertiesTest, StartAndStopTouchOnlyTheRowOfExactlyTheirService) {
     Add(pc1(), TestSvc("Svc", "", kServiceRunning));
     Add(pc1(), TestSvc("Svc2", "", kServiceRunning));
