@@ -46,7 +46,9 @@ TEST_P(ParseCommandLineTest, FindsTheComputerOrAsksForTheUsageBox) {
     const CommandLine line = ParseCommandLine(c.arguments);
     EXPECT_EQ(line.showUsage, c.usage);
     EXPECT_EQ(!line.problem.empty(), c.problem) << line.problem;
-    if (!c.usage) EXPECT_EQ(line.computer, c.computer);
+    if (!c.usage) {
+        EXPECT_EQ(line.computer, c.computer);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, ParseCommandLineTest, ::testing::ValuesIn(kCases),

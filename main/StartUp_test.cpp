@@ -113,9 +113,9 @@ TEST_F(StartUpTest, AComputerOnTheCommandLineIsTheOnlyOneListedAfterTheLocalOneI
     const std::string local(sim::kWorkstationName);
     const std::string server(sim::kServerName);
     for (const auto& [given, entries] :
-         {std::pair<std::string, std::vector<std::string>>{"\\" + server, {local, server}},
+         {std::pair<std::string, std::vector<std::string>>{"\\\\" + server, {local, server}},
           {"srv-file01", {local, "srv-file01"}},
-          {" \\ws-admin01 ", {local}}}) {
+          {" \\\\ws-admin01 ", {local}}}) {
         SCOPED_TRACE(given);
         main.reset();
         network->ClearCallLog();
@@ -139,7 +139,7 @@ TEST_F(StartUpTest, AComputerOnTheCommandLineIsTheOnlyOneListedAfterTheLocalOneI
 TEST_F(StartUpTest, ABadNameGetsTheBrowseDialogsMessageAndTheLocalComputerOpens) {
     const std::string tooLong(5000, 'n');
     for (const std::string& bad :
-         {std::string(), std::string("\\"), std::string("my pc"), std::string("a\"b"),
+         {std::string(), std::string("\\\\"), std::string("my pc"), std::string("a\"b"),
           std::string("\\\\SRV\\C$"), std::string("a\x01z"), std::string(256, 'n'), tooLong}) {
         SCOPED_TRACE(bad.substr(0, 20));
         main.reset();

@@ -20,7 +20,7 @@ fi
 # picture  screenshot  whole-screen|window
 pictures=(
     "main-window.png      vantrelsim-main.png              whole-screen"
-    "properties.png       properties-running.png           window"
+    "properties.png       vantrelsim-properties.png        window"
     "wizard.png           wizard-create-2-information.png  window"
     "error-list.png       operations_error_list.png        window"
 )

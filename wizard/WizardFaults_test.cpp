@@ -140,8 +140,9 @@ TEST(WizardFaults, EveryCallOfCreationAndExportFailingAtEachPosition) {
                     EXPECT_FALSE(question.text.empty());
                     // Every fault is a refusal: a failed creation says that it needs
                     // an administrator.
-                    if (question.text.starts_with(kCreateFailed))
+                    if (question.text.starts_with(kCreateFailed)) {
                         EXPECT_TRUE(question.text.ends_with(kAdministratorHint)) << question.text;
+                    }
                 }
                 if (!scenario.service.empty()) {
                     sim::SimComputer& computer = w.network.Computer(scenario.machine);

@@ -211,6 +211,17 @@ TEST_F(MainWindowGui, TheSimulatedNetworkShowsInTheSameWindowAndItsComputersCanB
     Sleep(500);
     SaveScreenshot(kArtifacts / "vantrelsim-main.png");
 
+    // A double click opens a row's properties (the README's picture); Cancel closes them.
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(RowOf("Spooler")), FALSE);
+    ASSERT_TRUE(DoubleClickListViewRow(list, RowOf("Spooler")));
+    const HWND properties =
+        WaitForTopWindow(program->Id(), L"VtlForm", L"'Spooler' Service Properties", kTimeout);
+    ASSERT_NE(properties, nullptr);
+    Sleep(500);
+    SaveScreenshot(kArtifacts / "vantrelsim-properties.png", properties);
+    ASSERT_TRUE(ClickButton(FindChildByText(properties, L"Button", L"&Cancel")));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(properties); }, kTimeout));
+
     // The file server, typed into the browse dialog in lower case: a new entry.
     BrowseTo(form, program->Id(), L"srv-file01");
     EXPECT_TRUE(WaitFor([&] { return Text(combo) == L"srv-file01"; }, kTimeout));
@@ -310,7 +321,10 @@ TEST_F(MainWindowGui, TheCommandLineOpensOnTheNamedComputerOrShowsTheUsage) {
                   std::wstring::npos)
             << Narrow(MessageBoxText(box));
         EXPECT_EQ(FindTopWindow(program->Id(), L"VtlForm"), nullptr);
-        if (exitCode == 0) SaveScreenshot(kArtifacts / "vantrel-usage.png", box);
+        if (exitCode == 0) {
+            Sleep(500);  // painted
+            SaveScreenshot(kArtifacts / "vantrel-usage.png", box);
+        }
         ASSERT_TRUE(AnswerMessageBox(box, IDOK));
         ASSERT_TRUE(program->WaitForExit(kTimeout));
         EXPECT_EQ(program->ExitCode(), exitCode);
