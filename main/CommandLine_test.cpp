@@ -8,75 +8,70 @@
 namespace vtl {
 namespace {
 
+constexpr int kOpens = -1;  // no usage box: the window opens
+
 struct Case {
     const char* name;
     std::vector<std::string> arguments;
-    bool usage;
-    bool problem;
-    std::optional<std::string> computer;
+    std::optional<std::string> computer;  // as given: the start-up checks it
+    int exitCode;                         // of the usage box, or kOpens
+    std::string problemStart;             // the usage box's first line, before the usage
 };
 
-// The name is taken as given: the start-up checks it as a typed name.
 const Case kCases[] = {
-    {"none", {}, false, false, std::nullopt},
-    {"unc", {"\\\\SRV-FILE01"}, false, false, "\\\\SRV-FILE01"},
-    {"option", {"/computer=SRV-FILE01"}, false, false, "SRV-FILE01"},
-    {"optionAnyCaseWithDash", {"-COMPUTER=srv"}, false, false, "srv"},
-    {"optionWithUnc", {"/Computer=\\\\srv"}, false, false, "\\\\srv"},
-    {"quotedBlankAsSplit", {"/computer=my pc"}, false, false, "my pc"},
-    {"quoteInside", {"\\\\a\"b"}, false, false, "\\\\a\"b"},
-    {"backslashesAlone", {"\\\\"}, false, false, "\\\\"},
-    {"optionAlone", {"/computer="}, false, false, ""},
-    {"nonAscii", {"\\\\B\xC3\xBCro"}, false, false, "\\\\B\xC3\xBCro"},
-    {"help", {"/?"}, true, false, std::nullopt},
-    {"helpDash", {"-?"}, true, false, std::nullopt},
-    {"helpAfterAName", {"\\\\A", "/?"}, true, false, "\\\\A"},
-    {"unknownOption", {"/x"}, true, true, std::nullopt},
-    {"bareName", {"SRV"}, true, true, std::nullopt},
-    {"oneBackslash", {"\\SRV"}, true, true, std::nullopt},
-    {"optionWithoutEquals", {"/computer"}, true, true, std::nullopt},
-    {"emptyArgument", {""}, true, true, std::nullopt},
-    {"twoNames", {"\\\\A", "/computer=B"}, true, true, "B"},
+    {"none", {}, std::nullopt, kOpens, ""},
+    {"unc", {"\\\\SRV-FILE01"}, "\\\\SRV-FILE01", kOpens, ""},
+    {"optionAnyCaseWithDash", {"-COMPUTER=srv"}, "srv", kOpens, ""},
+    {"optionWithUnc", {"/Computer=\\\\srv"}, "\\\\srv", kOpens, ""},
+    {"quotedBlank", {"/computer=my pc"}, "my pc", kOpens, ""},
+    {"quoteInside", {"\\\\a\"b"}, "\\\\a\"b", kOpens, ""},
+    {"uncWithShare", {"\\\\SRV\\C$"}, "\\\\SRV\\C$", kOpens, ""},
+    {"optionAlone", {"/computer="}, "", kOpens, ""},
+    {"nonAscii", {"\\\\B\xC3\xBCro"}, "\\\\B\xC3\xBCro", kOpens, ""},
+    {"help", {"/?"}, std::nullopt, 0, ""},
+    {"helpAfterAName", {"\\\\A", "-?"}, "\\\\A", 0, ""},
+    {"bareName", {"SRV"}, std::nullopt, 1, "\"SRV\" is not an argument Vantrel knows."},
+    {"oneBackslash", {"\\SRV"}, std::nullopt, 1, "\"\\SRV\" is not"},
+    {"optionWithoutEquals", {"/computer"}, std::nullopt, 1, "\"/computer\" is not"},
+    {"emptyArgument", {""}, std::nullopt, 1, "\"\" is not"},
+    {"twoNamesFirstProblem",
+     {"\\\\A", "/computer=B", "/x"},
+     "B",
+     1,
+     "Only one computer can be named; \"/computer=B\""},
+    {"hugeArgument",
+     {std::string(5000, 'x')},
+     std::nullopt,
+     1,
+     "\"" + std::string(80, 'x') + "...\" is not"},
 };
 
 class ParseCommandLineTest : public ::testing::TestWithParam<Case> {};
 
-TEST_P(ParseCommandLineTest, FindsTheComputerOrAsksForTheUsageBox) {
+TEST_P(ParseCommandLineTest, FindsTheComputerOrShowsTheUsageBox) {
     const Case& c = GetParam();
     const CommandLine line = ParseCommandLine(c.arguments);
-    EXPECT_EQ(line.showUsage, c.usage);
-    EXPECT_EQ(!line.problem.empty(), c.problem) << line.problem;
-    if (!c.usage) {
-        EXPECT_EQ(line.computer, c.computer);
+    EXPECT_EQ(line.computer, c.computer);
+    ASSERT_EQ(line.showUsage, c.exitCode != kOpens);
+    if (!line.showUsage) return;
+    ui::testing::ScriptedPrompter prompts;
+    ui::testing::TestHost host(prompts);
+    prompts.SetAutoOk(true);
+    EXPECT_EQ(ShowUsage(host, line), c.exitCode);
+    ASSERT_EQ(prompts.Questions().size(), 1u);
+    const ui::testing::Question& box = prompts.Questions()[0];
+    if (c.exitCode == 0) {
+        EXPECT_EQ(box.text, UsageText());
     }
+    EXPECT_TRUE(box.text.starts_with(c.problemStart)) << box.text;
+    EXPECT_TRUE(box.text.ends_with(UsageText())) << box.text;
+    EXPECT_LT(box.text.size(), UsageText().size() + 200);
+    EXPECT_EQ(box.icon, c.exitCode == 0 ? ui::MsgIcon::Information : ui::MsgIcon::Exclamation);
+    EXPECT_EQ(box.title, "Vantrel");
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, ParseCommandLineTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(CommandLine, TheUsageBoxNamesWhatWasNotUnderstoodAndGivesTheExitCode) {
-    ui::testing::ScriptedPrompter prompts;
-    ui::testing::TestHost host(prompts);
-    prompts.SetAutoOk(true);
-
-    EXPECT_EQ(ShowUsage(host, ParseCommandLine({"/?"})), 0);
-    const std::string huge(5000, 'x');
-    EXPECT_EQ(ShowUsage(host, ParseCommandLine({"\\\\A", "/computer=B", huge})), 1);
-    EXPECT_EQ(ShowUsage(host, ParseCommandLine({huge})), 1);
-
-    const auto& asked = prompts.Questions();
-    ASSERT_EQ(asked.size(), 3u);
-    EXPECT_EQ(asked[0].text, UsageText());
-    EXPECT_EQ(asked[0].icon, ui::MsgIcon::Information);
-    EXPECT_EQ(asked[0].title, "Vantrel");
-    EXPECT_NE(UsageText().find("/computer="), std::string::npos);
-    // The first problem only, before the usage; a long argument is shown cut.
-    EXPECT_EQ(asked[1].text,
-              "Only one computer can be named; \"/computer=B\" is a second one.\r\r" + UsageText());
-    EXPECT_EQ(asked[1].icon, ui::MsgIcon::Exclamation);
-    EXPECT_EQ(asked[2].text.rfind("\"" + std::string(80, 'x') + "...\" is not an argument", 0), 0u);
-    EXPECT_LT(asked[2].text.size(), 500u);
-}
 
 }  // namespace
 }  // namespace vtl

@@ -130,16 +130,16 @@ TEST_F(PropertiesTest, PauseAndResumeChangeOnlyTheStatus) {
     EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
-TEST_F(PropertiesTest, ACommandRefusedAccessSaysItNeedsAnAdministratorTheLoadingDoesNot) {
+// The buttons and OK are commands: refused, they say they need an administrator
+// (a refused reading says the system's text alone: the load fault sweep).
+TEST_F(PropertiesTest, AButtonRefusedAccessSaysItNeedsAnAdministrator) {
     Add(pc1(), TestSvc("Pausable", "--pause", kServiceRunning));
     Add(pc1(), TestSvc("Idle", ""));
     OpenWithOperations();
-    for (const char* name : {"Pausable", "Idle"}) {
+    for (const char* name : {"Pausable", "Idle"})
         EXPECT_TRUE(pc1().DenyServiceAccess(
             name, kServiceStart | kServiceStop | kServicePauseContinue | kServiceChangeConfig));
-    }
     frmProperties& dlg = Properties("Pausable");
-    ASSERT_TRUE(prompts.Questions().empty());
     // Stop last: its zeroed record disables Pause and Resume.
     for (ui::CommandButton* button : {&dlg.cmdPause, &dlg.cmdResume, &dlg.cmdOK, &dlg.cmdStop})
         ASSERT_TRUE(button->Click());
@@ -147,13 +147,6 @@ TEST_F(PropertiesTest, ACommandRefusedAccessSaysItNeedsAnAdministratorTheLoading
     EXPECT_EQ(prompts.MessageTexts(),
               (std::vector<std::string>{DeniedText(), DeniedText(), DeniedText(),
                                         DeniedText() + "  ", DeniedText()}));
-    EXPECT_TRUE(Dialog().Loaded());
-
-    // Reading the service is no command: the system's text alone.
-    prompts.ClearQuestions();
-    EXPECT_TRUE(pc1().DenyServiceAccess("Idle", kServiceQueryConfig));
-    Properties("Idle");
-    EXPECT_EQ(prompts.MessageTexts(), (std::vector<std::string>{ErrorText(kErrorAccessDenied)}));
     EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
