@@ -13,6 +13,17 @@ std::string GetErrorText(SystemApi& system, ErrorCode code) {
     return text;
 }
 
+std::string WithAdministratorHint(std::string text, ErrorCode code) {
+    if (code != kErrorAccessDenied) return text;
+    if (!text.empty() && text.back() != '\r' && text.back() != '\n') text += '\r';
+    text += kAdministratorHint;
+    return text;
+}
+
+std::string CommandErrorText(SystemApi& system, ErrorCode code) {
+    return WithAdministratorHint(GetErrorText(system, code), code);
+}
+
 std::string OpenFailureText(SystemApi& system, ErrorCode code) {
     return GetErrorText(system, code) + "  " + std::to_string(code);
 }

@@ -20,6 +20,18 @@ inline constexpr std::string_view kNetworkHint =
 // characters), empty when the system has none. 1722 gets CR and the network hint.
 [[nodiscard]] std::string GetErrorText(SystemApi& system, ErrorCode code);
 
+// The line a command's failure with 5 (access denied) gets: starting, stopping,
+// restarting, removing, changing and creating services, and reading one for an
+// export, all need an administrator of the computer they act on.
+inline constexpr std::string_view kAdministratorHint =
+    "This command needs an administrator: run Vantrel as an administrator of the computer it "
+    "acts on.";
+// text, and for code 5 kAdministratorHint on the line after it (text keeps its
+// own closing line break; one is added when it has none). Any other code: text.
+[[nodiscard]] std::string WithAdministratorHint(std::string text, ErrorCode code);
+// The text of a command's failure: GetErrorText, with the hint for 5.
+[[nodiscard]] std::string CommandErrorText(SystemApi& system, ErrorCode code);
+
 // Text of a failed open of the manager on the list paths: text, two spaces, code.
 [[nodiscard]] std::string OpenFailureText(SystemApi& system, ErrorCode code);
 

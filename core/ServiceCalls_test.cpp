@@ -32,6 +32,19 @@ TEST_F(ServiceCallsTest, ErrorTextAddsTheNetworkHintOnlyFor1722) {
     EXPECT_EQ(GetErrorText(platform, 5), "Access is denied.\r\n");
 }
 
+TEST_F(ServiceCallsTest, ACommandsAccessDeniedAloneGetsTheAdministratorLine) {
+    EXPECT_CALL(platform, FormatMessage(5u)).WillOnce(Return("Access is denied.\r\n"));
+    const std::string line =
+        "This command needs an administrator: run Vantrel as an administrator of the computer "
+        "it acts on.";
+    EXPECT_EQ(CommandErrorText(platform, 5), "Access is denied.\r\n" + line);
+    // A text without its own line break gets one; other codes leave it byte for byte.
+    EXPECT_EQ(WithAdministratorHint("Failed.", 5), "Failed.\r" + line);
+    EXPECT_EQ(WithAdministratorHint("", 5), line);
+    for (ErrorCode other : {0u, 2u, 50u, 1060u, 0x80070005u})
+        EXPECT_EQ(WithAdministratorHint("Failed.", other), "Failed.") << other;
+}
+
 TEST_F(ServiceCallsTest, ErrorTextIsEmptyWithoutAMessageAndHeldTo256Characters) {
     EXPECT_CALL(platform, FormatMessage(0xDEAD)).WillOnce(Return(""));
     EXPECT_CALL(platform, FormatMessage(7)).WillOnce(Return(std::string(600, 'x')));

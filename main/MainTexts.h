@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/ServiceRow.h"
+
 namespace vtl {
 
 inline constexpr std::string_view kAppTitle = "Vantrel";
@@ -25,10 +27,15 @@ inline constexpr std::string_view kLegendAutoStopped = "Auto Stopped/Disabled";
 inline constexpr std::string_view kBrowseComputerTitle =
     "Select a Computer from where you want to load services.";
 
-// A name from the computer browser that is no computer name.
+// A name from the computer browser or the command line that is no computer
+// name. One longer than the browser's 260 characters (only the command line
+// gives such) is shown cut, with "...".
 [[nodiscard]] inline std::string InvalidComputerNameText(std::string_view name) {
+    constexpr std::size_t kShownMaxChars = 260;
     std::string text = "\"";
-    text += name;
+    const std::string shown = CutToChars(name, kShownMaxChars);
+    text += shown;
+    if (shown.size() < name.size()) text += "...";
     text += "\" is not a valid computer name.";
     return text;
 }

@@ -5,6 +5,8 @@
 // then runs the host's message loop.
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "core/Platform.h"
 #include "main/OperationsHooks.h"
@@ -14,9 +16,13 @@
 namespace vtl {
 
 // hooks: the windows that carry out the service commands (nullptr: none yet);
-// work: where the main window's readings run (nullptr: on the window's thread).
-[[nodiscard]] std::unique_ptr<frmMain> StartUp(ui::UiHost& host, Platform& platform,
-                                               OperationsHooks* hooks = nullptr,
-                                               ui::Executor* work = nullptr);
+// work: where the main window's readings run (nullptr: on the window's thread);
+// computer: a computer named on the command line. Loading lists it instead of
+// the local computer, which still stands first in the computer box; a name the
+// browse dialog would refuse gets the browse dialog's message once the window
+// is shown, and the window stays on the local computer.
+[[nodiscard]] std::unique_ptr<frmMain> StartUp(
+    ui::UiHost& host, Platform& platform, OperationsHooks* hooks = nullptr,
+    ui::Executor* work = nullptr, const std::optional<std::string>& computer = std::nullopt);
 
 }  // namespace vtl

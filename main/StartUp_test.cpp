@@ -8,6 +8,7 @@
 
 #include "core/sim/DataSet.h"
 #include "main/MainTestSupport.h"
+#include "main/MainTexts.h"
 #include "ui/ListControls.h"
 
 namespace vtl::testing {
@@ -97,6 +98,73 @@ TEST_F(StartUpTest, TheOldServerIsReportedUnreachableWhenPicked) {
     main->cmdSelectSys.Click();
     EXPECT_GT(main->lvServices.RowCount(), 50);
     EXPECT_EQ(main->cboSystems.ListCount(), 3);
+}
+
+// The computers the services were enumerated on, in order.
+std::vector<std::string> EnumeratedOn(const sim::SimNetwork& network) {
+    std::vector<std::string> computers;
+    for (const sim::CallRecord& call : network.CallLog()) {
+        if (call.operation == "EnumServicesStatus") computers.push_back(call.computer);
+    }
+    return computers;
+}
+
+// A computer named on the command line is listed after the local one in the box
+// and is the only one read; a name the browse dialog refuses gets its message
+// over the shown window, and the local computer opens.
+TEST_F(StartUpTest, TheCommandLinesComputerIsCheckedAsTheBrowseDialogsTypedName) {
+    const std::string local(sim::kWorkstationName), server(sim::kServerName);
+    struct Row {
+        std::string given;
+        std::vector<std::string> box;
+        bool refused;
+    };
+    bool shownFirst = false;  // the window was shown when the message came
+    for (const Row& row :
+         {Row{"\\\\" + server, {local, server}, false},
+          Row{"srv-file01", {local, "srv-file01"}, false}, Row{" \\\\ws-admin01 ", {local}, false},
+          Row{"", {local}, true}, Row{"\\\\", {local}, true}, Row{"my pc", {local}, true},
+          Row{"a\"b", {local}, true}, Row{"\\\\SRV\\C$", {local}, true},
+          Row{"a\x01z", {local}, true}, Row{std::string(256, 'n'), {local}, true},
+          Row{std::string(5000, 'n'), {local}, true}}) {
+        SCOPED_TRACE(row.given.substr(0, 20));
+        main.reset();
+        network->ClearCallLog();
+        prompts.ClearQuestions();
+        shownFirst = false;
+        prompts.onMsgBox = [&](std::string_view) {
+            shownFirst = host.Log().back() == "Show frmMain";
+        };
+        if (row.refused) prompts.AnswerMsgBox(ui::MsgResult::OK);
+        main = StartUp(host, network->LocalPlatform(), nullptr, nullptr, row.given);
+        std::vector<std::string> box;
+        for (int i = 0; i < main->cboSystems.ListCount(); ++i)
+            box.push_back(main->cboSystems.List(i));
+        EXPECT_EQ(box, row.box);
+        EXPECT_EQ(main->cboSystems.Text(), row.box.back());
+        // One reading, of that computer only: the local one is never listed first.
+        ASSERT_EQ(EnumeratedOn(*network).size(), 2u);  // the sizing call and the read
+        for (const std::string& computer : EnumeratedOn(*network))
+            EXPECT_TRUE(ui::EqualsIgnoreCase(computer, row.box.back())) << computer;
+        EXPECT_EQ(main->sbStatusBar.PanelText(kPanelCount),
+                  "Total Services : " + std::to_string(main->lvServices.RowCount()));
+        EXPECT_GT(main->lvServices.RowCount(), 50);
+        if (!row.refused) {
+            EXPECT_TRUE(prompts.Questions().empty());
+            continue;
+        }
+        EXPECT_TRUE(shownFirst);
+        prompts.onMsgBox = nullptr;
+        // The same name typed into the browse dialog: the same message.
+        prompts.AnswerComputer(row.given).AnswerMsgBox(ui::MsgResult::OK);
+        main->cmdSelectSys.Click();
+        const auto& asked = prompts.Questions();
+        ASSERT_EQ(asked.size(), 3u);
+        EXPECT_EQ(asked[0].text, asked[2].text);
+        EXPECT_EQ(asked[0].icon, asked[2].icon);
+        EXPECT_EQ(asked[0].text, InvalidComputerNameText(row.given));
+        EXPECT_LT(asked[0].text.size(), 300u) << "a name too long is shown cut";
+    }
 }
 
 }  // namespace

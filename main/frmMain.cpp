@@ -229,7 +229,10 @@ void frmMain::Form_Load() {
     const std::string name = CutToChars(local.name, kRowFieldMaxChars);
     if (name.empty()) return;
     cboSystems.AddItem(name);
-    cboSystems.SetText(name);
+    // A computer named on the command line is listed instead, the only one listed.
+    const std::string& chosen = startComputer_.empty() ? name : startComputer_;
+    if (!IsComputerListed(chosen)) cboSystems.AddItem(chosen);
+    cboSystems.SetText(chosen);
     // Sorting by the first column and clicking row 1 wait until the list is filled.
     afterList_.push_back([this] {
         lvServices_ColumnClick(kColServiceName);

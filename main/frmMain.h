@@ -24,6 +24,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/Platform.h"
@@ -74,6 +75,9 @@ class frmMain : public ui::Form {
 
     // The windows that carry out the service commands (the default does nothing).
     void SetHooks(OperationsHooks& hooks) noexcept { hooks_ = &hooks; }
+    // Set before loading: loading lists this computer (a plain name, checked)
+    // instead of the local one, which still stands first in cboSystems.
+    void SetStartComputer(std::string name) { startComputer_ = std::move(name); }
     [[nodiscard]] Platform& GetPlatform() const noexcept { return platform_; }
 
     // --- Public procedures over the list ------------------------------------
@@ -220,6 +224,7 @@ class frmMain : public ui::Form {
 
     Platform& platform_;
     OperationsHooks* hooks_;
+    std::string startComputer_;
     std::unique_ptr<ui::Executor> ownWork_;  // when none was given
     ui::Executor& work_;
     bool mDblClick = false;  // a double click waits for the button's release

@@ -126,7 +126,12 @@ TEST(OperationFaults, EveryCallOfEveryCommandFailingAtEachPosition) {
                     frmErrorMsg& errors = w.ops.ErrorList();
                     for (ui::ListRowId row : errors.lvErrors.Rows()) {
                         EXPECT_FALSE(errors.lvErrors.Text(row, 0).empty());
-                        EXPECT_FALSE(errors.lvErrors.Text(row, 1).empty());
+                        const std::string& text = errors.lvErrors.Text(row, 1);
+                        EXPECT_FALSE(text.empty());
+                        // A refusal says that the command needs an administrator.
+                        EXPECT_EQ(text.find("Access is denied.") != std::string::npos,
+                                  text.ends_with(kAdministratorHint))
+                            << text;
                     }
                     for (const auto& question : w.prompts.Questions())
                         EXPECT_FALSE(question.text.empty());

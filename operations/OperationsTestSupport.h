@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/ServiceCalls.h"
 #include "core/ServiceRow.h"
 #include "core/sim/DataSet.h"
 #include "main/MainTestSupport.h"
@@ -97,6 +98,11 @@ class OperationsTest : public MainWindowTest {
     }
     std::string Entry(const std::string& service, std::string_view text) {
         return service + ": " + std::string(text);
+    }
+    // What a command shows for 5: the system's text (with its line break),
+    // then the line that says the command needs an administrator.
+    std::string DeniedText() {
+        return ErrorText(kErrorAccessDenied) + std::string(kAdministratorHint);
     }
     // Calls of the program (not of the start threads) in the log.
     std::vector<sim::CallRecord> ProgramCalls(std::string_view operation) const {

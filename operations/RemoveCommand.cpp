@@ -108,7 +108,7 @@ void ServiceOperations::mnuDelete_Click(frmMain& main) {
     }
     if (outcome.error != kErrorSuccess && outcome.error != kErrorIoPending &&
         !outcome.thirdAttemptFailed)
-        main.MsgBox(GetErrorText(platform, outcome.error), ui::MsgButtons::OK);
+        main.MsgBox(CommandErrorText(platform, outcome.error), ui::MsgButtons::OK);
 }
 
 }  // namespace vtl

@@ -146,7 +146,7 @@ TEST_F(RemoveTest, NoRightsLeaveTheRowUnchanged) {
     AnswerBoth();
     form->mnuDelete.Click();
     ASSERT_EQ(prompts.Questions().size(), 3u);
-    EXPECT_EQ(prompts.Questions()[2].text, ErrorText(kErrorAccessDenied));
+    EXPECT_EQ(prompts.Questions()[2].text, DeniedText());
     EXPECT_EQ(Cell("X", kColStatus), "Stopped");
     EXPECT_TRUE(pc1().HasService("X"));
 
@@ -155,7 +155,7 @@ TEST_F(RemoveTest, NoRightsLeaveTheRowUnchanged) {
     AnswerBoth();
     form->mnuDelete.Click();
     ASSERT_EQ(prompts.Questions().size(), 3u);
-    EXPECT_EQ(prompts.Questions()[2].text, ErrorText(kErrorAccessDenied));
+    EXPECT_EQ(prompts.Questions()[2].text, DeniedText());
     EXPECT_TRUE(form->lvServices.FindRow("X"));
 }
 

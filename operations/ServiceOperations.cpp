@@ -35,8 +35,9 @@ bool ServiceOperations::WatchStart(frmMain& main, ui::ListRowId row, Opened<Thre
     ui::ListView& list = main.lvServices;
     if (!started.handle) {
         const std::string name = list.Text(row, kColServiceName);
-        AddToErrorList(name, StartLibraryFailureText(
-                                 started.error, GetErrorText(main.GetPlatform(), started.error)));
+        AddToErrorList(
+            name, StartLibraryFailureText(started.error,
+                                          CommandErrorText(main.GetPlatform(), started.error)));
         return false;
     }
     const std::string tag = std::to_string(started.handle.get());
@@ -128,7 +129,7 @@ void ServiceOperations::tmrService_Timer(frmMain& main) {
 void ServiceOperations::StartEnded(frmMain& main, const std::string& name, std::uint32_t exitCode) {
     if (exitCode == kErrorIoPending) return;  // nothing to report
     if (exitCode != kErrorSuccess) {
-        AddToErrorList(name, GetErrorText(main.GetPlatform(), exitCode));
+        AddToErrorList(name, CommandErrorText(main.GetPlatform(), exitCode));
         return;
     }
     if (main.GetServiceState(name) == kServiceStopped) Probe(main, name);
@@ -143,7 +144,7 @@ void ServiceOperations::Probe(frmMain& main, const std::string& name) {
     if (!service) return;
 
     const ErrorCode startError = platform.StartService(service, {});
-    if (startError != kErrorSuccess) AddToErrorList(name, GetErrorText(platform, startError));
+    if (startError != kErrorSuccess) AddToErrorList(name, CommandErrorText(platform, startError));
 
     // The poll: at most kProbeStartBoundMs by the platform's clock, and never
     // more passes than fit into it (a clock that does not move cannot hold it).

@@ -76,7 +76,7 @@ TEST_F(StartTest, SeveralServicesStartAndEveryFailureLandsInTheErrorList) {
     EXPECT_EQ(ops.WatchedCount(), 0u);
 
     EXPECT_EQ(Entries(), (std::vector<std::string>{
-                             Entry("Denied", kErrorAccessDenied),
+                             Entry("Denied", DeniedText()),
                              Entry("Running", kErrorServiceAlreadyRunning),
                              Entry("SelfStop", kProbeNoError),
                              Entry("Specific", ProbeSpecificErrorText(5)),
@@ -140,7 +140,7 @@ TEST_F(StartTest, TheWatchedListShowsTheWindowOnEveryTickWhileItHoldsEntries) {
     Select({"Denied", "Hang"});
     form->mnuStart.Click();
     host.RunFor(100);
-    ASSERT_EQ(Entries(), (std::vector<std::string>{Entry("Denied", kErrorAccessDenied)}));
+    ASSERT_EQ(Entries(), (std::vector<std::string>{Entry("Denied", DeniedText())}));
     const auto shows = [&] {
         return std::count(host.Log().begin(), host.Log().end(), "Show frmErrorMsg");
     };

@@ -208,7 +208,7 @@ void ServiceOperations::StopCommand(frmMain& main, bool restart) {
 
     // The end check.
     if (!run.lastReported && run.lastError != kErrorSuccess && run.lastError != kErrorIoPending)
-        main.MsgBox(GetErrorText(run.platform, run.lastError), ui::MsgButtons::OK);
+        main.MsgBox(CommandErrorText(run.platform, run.lastError), ui::MsgButtons::OK);
 }
 
 void ServiceOperations::StopService(StopRun& run, frmMain& main, ui::ListRowId row, bool restart) {
@@ -226,7 +226,7 @@ void ServiceOperations::StopService(StopRun& run, frmMain& main, ui::ListRowId r
             run.manager, name, restart ? kRestartServiceAccess : kStopServiceAccess);
         run.Called(openError);
         if (!service) {
-            report(name, GetErrorText(platform, openError));
+            report(name, CommandErrorText(platform, openError));
             if (!restart) return;
         } else {
             // A record of this service only: nothing of the one before is read.
@@ -243,14 +243,14 @@ void ServiceOperations::StopService(StopRun& run, frmMain& main, ui::ListRowId r
                 StopWithDependents(platform, run.manager, service, name, status, steps);
             if (stop.cancelled) return;
             if (stop.dependentsError != kErrorSuccess) {
-                report(name, GetErrorText(platform, stop.dependentsError));
+                report(name, CommandErrorText(platform, stop.dependentsError));
                 if (!restart) return;
             }
             if (stop.boundReached) {
                 report(name, StopBoundText(kStopBoundMs));
             } else if (stop.error != kErrorSuccess && !restart) {
                 // Restart does not report its stop: the start tells.
-                report(name, GetErrorText(platform, stop.error));
+                report(name, CommandErrorText(platform, stop.error));
             }
         }
     }

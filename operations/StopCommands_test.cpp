@@ -106,7 +106,7 @@ TEST_F(StopTest, SeveralServicesStopAndEveryFailureLandsInTheErrorList) {
         << "a stopped dependent is sent a stop too";
 
     EXPECT_EQ(Entries(), (std::vector<std::string>{
-                             Entry("Denied", kErrorAccessDenied),
+                             Entry("Denied", DeniedText()),
                              Entry("Hung", StopBoundText(kStopBoundMs)),
                              Entry("Idle", kErrorServiceNotActive),
                              Entry("NoStop", kErrorInvalidServiceControl),
@@ -216,7 +216,7 @@ TEST_F(StopTest, AManagerThatCannotBeOpenedIsShownByTheEndCheck) {
     pc1().DenyManagerAccess();
     form->mnuStop.Click();
     ASSERT_EQ(prompts.Questions().size(), 1u);
-    EXPECT_EQ(prompts.Questions()[0].text, ErrorText(kErrorAccessDenied));
+    EXPECT_EQ(prompts.Questions()[0].text, DeniedText());
     EXPECT_EQ(prompts.Questions()[0].buttons, ui::MsgButtons::OK);
     EXPECT_EQ(prompts.Questions()[0].title, "Vantrel");
     EXPECT_TRUE(Entries().empty());
@@ -309,7 +309,7 @@ TEST_F(StopTest, RestartStopsDependentsWithoutAskingAndLeavesThemStopped) {
     EXPECT_TRUE(prompts.Questions().empty()) << "no question, no end check message";
     EXPECT_EQ(Progress(), "Done");
     // The open failure of Denied: an entry, and its start is still requested.
-    EXPECT_EQ(Entries(), (std::vector<std::string>{Entry("Denied", kErrorAccessDenied)}));
+    EXPECT_EQ(Entries(), (std::vector<std::string>{Entry("Denied", DeniedText())}));
     EXPECT_TRUE(ErrorListShown());
     EXPECT_EQ(ProgramCalls("VTLStartService").size(), 4u);
     EXPECT_TRUE(form->tmrService.Running());
@@ -331,7 +331,7 @@ TEST_F(StopTest, RestartStopsDependentsWithoutAskingAndLeavesThemStopped) {
     EXPECT_EQ(Cell("Base", kColStatus), "Running");
     EXPECT_EQ(Icon("Base"), kIconActive);
     // Denied could not be stopped, so its start met a running service.
-    EXPECT_EQ(Entries(), (std::vector<std::string>{Entry("Denied", kErrorAccessDenied),
+    EXPECT_EQ(Entries(), (std::vector<std::string>{Entry("Denied", DeniedText()),
                                                    Entry("Denied", kErrorServiceAlreadyRunning)}));
     EXPECT_EQ(network.OpenHandleCount(), 0u);
 }

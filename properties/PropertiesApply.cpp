@@ -126,7 +126,7 @@ void frmProperties::cmdOK_Click() {
     if (rightRefused) return;
     const ErrorCode saveError = SaveStartParameter(localName);
     if (saveError != kErrorSuccess) {
-        MsgBox(std::string(kStartParameterNotSaved) + "\r" + GetErrorText(platform, saveError),
+        MsgBox(std::string(kStartParameterNotSaved) + "\r" + CommandErrorText(platform, saveError),
                ui::MsgButtons::OK, ui::MsgIcon::Critical);
         return;
     }

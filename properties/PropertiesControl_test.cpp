@@ -130,6 +130,26 @@ TEST_F(PropertiesTest, PauseAndResumeChangeOnlyTheStatus) {
     EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
+// The buttons and OK are commands: refused, they say they need an administrator
+// (a refused reading says the system's text alone: the load fault sweep).
+TEST_F(PropertiesTest, AButtonRefusedAccessSaysItNeedsAnAdministrator) {
+    Add(pc1(), TestSvc("Pausable", "--pause", kServiceRunning));
+    Add(pc1(), TestSvc("Idle", ""));
+    OpenWithOperations();
+    for (const char* name : {"Pausable", "Idle"})
+        EXPECT_TRUE(pc1().DenyServiceAccess(
+            name, kServiceStart | kServiceStop | kServicePauseContinue | kServiceChangeConfig));
+    frmProperties& dlg = Properties("Pausable");
+    // Stop last: its zeroed record disables Pause and Resume.
+    for (ui::CommandButton* button : {&dlg.cmdPause, &dlg.cmdResume, &dlg.cmdOK, &dlg.cmdStop})
+        ASSERT_TRUE(button->Click());
+    ASSERT_TRUE(Properties("Idle").cmdStart.Click());
+    EXPECT_EQ(prompts.MessageTexts(),
+              (std::vector<std::string>{DeniedText(), DeniedText(), DeniedText(),
+                                        DeniedText() + "  ", DeniedText()}));
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
 TEST_F(PropertiesTest, StartAndStopTouchOnlyTheRowOfExactlyTheirService) {
     Add(pc1(), TestSvc("Svc", "", kServiceRunning));
     Add(pc1(), TestSvc("Svc2", "", kServiceRunning));

@@ -188,9 +188,12 @@ void frmProperties::WireEvents() {
     onUnload = [this](bool&) { Quietly([this] { Form_Unload(); }); };
 }
 
-void frmProperties::EndCheck(ErrorCode code, ui::MsgIcon icon, std::string_view suffix) {
+void frmProperties::EndCheck(ErrorCode code, ui::MsgIcon icon, std::string_view suffix,
+                             Failing failing) {
     if (code == kErrorSuccess || code == kErrorIoPending) return;
-    MsgBox(GetErrorText(GetPlatform(), code) + std::string(suffix), ui::MsgButtons::OK, icon);
+    const std::string text = failing == Failing::Command ? CommandErrorText(GetPlatform(), code)
+                                                         : GetErrorText(GetPlatform(), code);
+    MsgBox(text + std::string(suffix), ui::MsgButtons::OK, icon);
 }
 
 // --- Loading ----------------------------------------------------------------------------
@@ -261,7 +264,7 @@ void frmProperties::LoadServiceConfig() {
             }
         }
     }
-    EndCheck(failure);
+    EndCheck(failure, ui::MsgIcon::None, {}, Failing::Loading);
 }
 
 void frmProperties::FillGeneralPage(const ServiceConfig& config, const ServiceHandle& service,

@@ -154,9 +154,11 @@ class frmProperties : public ui::Form {
     [[nodiscard]] OpenedService OpenThisService(std::uint32_t managerAccess,
                                                 std::uint32_t serviceAccess);
     // The end check: a code other than 0 and 997 is shown with its text (and
-    // after it, suffix).
+    // after it, suffix). A command's (OK, Start, Stop, Pause, Resume) access
+    // denied also says that it needs an administrator; the loading's does not.
+    enum class Failing { Command, Loading };
     void EndCheck(ErrorCode code, ui::MsgIcon icon = ui::MsgIcon::None,
-                  std::string_view suffix = {});
+                  std::string_view suffix = {}, Failing failing = Failing::Command);
 
     frmMain& main_;
     ServiceOperations& operations_;

@@ -419,8 +419,8 @@ TEST_F(PropertiesTest, AFailedApplyKeepsTheDialogOpenWithWhatWasTyped) {
     Properties("Alpha");
     network.FailCall("GetComputerName", 1, kErrorAccessDenied);
     ASSERT_TRUE(Dialog().cmdOK.Click());
-    EXPECT_EQ(prompts.MessageTexts(), (std::vector<std::string>{std::string(kNoComputerName),
-                                                                ErrorText(kErrorAccessDenied)}));
+    EXPECT_EQ(prompts.MessageTexts(),
+              (std::vector<std::string>{std::string(kNoComputerName), DeniedText()}));
     EXPECT_TRUE(Dialog().Loaded());
     const ServiceConfig before = *pc1().Config("Alpha");
     ASSERT_TRUE(Dialog().cmdClose.Click());
@@ -450,7 +450,7 @@ TEST_F(PropertiesTest, TheStartParameterLivesOnTheServicesComputer) {
     ASSERT_TRUE(Dialog().cmdOK.Click());
     ASSERT_EQ(prompts.Questions().size(), 1u);
     EXPECT_EQ(prompts.Questions()[0].text,
-              std::string(kStartParameterNotSaved) + "\r" + ErrorText(kErrorAccessDenied));
+              std::string(kStartParameterNotSaved) + "\r" + DeniedText());
     EXPECT_TRUE(Dialog().Loaded());
 }
 

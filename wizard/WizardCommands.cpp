@@ -134,7 +134,7 @@ void WizardCommands::mnuPopExport_Click(frmMain& main) {
         return;
     }
     if (*read != kErrorFileExists && *read != kErrorIoPending)
-        main.MsgBox(GetErrorText(platform, *read), ui::MsgButtons::OK, ui::MsgIcon::None);
+        main.MsgBox(CommandErrorText(platform, *read), ui::MsgButtons::OK, ui::MsgIcon::None);
 }
 
 }  // namespace vtl

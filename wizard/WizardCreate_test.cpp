@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/ServiceCalls.h"
 #include "core/ServiceRow.h"
 #include "wizard/WizardTestSupport.h"
 #include "wizard/WizardTexts.h"
@@ -98,17 +99,17 @@ TEST_F(WizardCreate, TheCreateCallCarriesEachKindAccountAndInteractChoice) {
 
 TEST_F(WizardCreate, AWrapperThatCannotBeInstalledTakesTheNewServiceAway) {
     struct Row {
-        const char* operation;
-        std::uint32_t nth;
+        const char* operation;  // its first call from Finish on fails
+        ErrorCode code;
     };
+    // A refusal also says that creating needs an administrator; another code does not.
+    const std::string denied = std::string(kCreateFailed) + "\r" + std::string(kAdministratorHint);
     for (const Row& row :
-         {Row{"CopyFile", 1}, Row{"RegConnectRegistry", 1}, Row{"RegCreateKeyEx", 1},
-          Row{"RegSetValueEx", 1}, Row{"DeleteService", 1}}) {
-        SCOPED_TRACE(row.operation);
-        network.FailCall(row.operation, row.nth, kErrorAccessDenied);
-        // With DeleteService failing once, the value fails too; the second try deletes.
-        if (std::string_view(row.operation) == "DeleteService")
-            network.FailCall("RegSetValueEx", 1, kErrorAccessDenied);
+         {Row{"CopyFile", kErrorAccessDenied}, Row{"RegConnectRegistry", kErrorAccessDenied},
+          Row{"RegCreateKeyEx", kErrorAccessDenied}, Row{"RegSetValueEx", kErrorAccessDenied},
+          Row{"DeleteService", kErrorAccessDenied}, Row{"OpenSCManager", kErrorAccessDenied},
+          Row{"CopyFile", kErrorBadNetPath}, Row{"RegConnectRegistry", kErrorBadNetPath}}) {
+        SCOPED_TRACE(std::string(row.operation) + " " + std::to_string(row.code));
         CreateInput in;
         in.exePath = "\\\\PC2\\D$\\bin\\svc.exe";
         in.drive = "D";
@@ -116,8 +117,14 @@ TEST_F(WizardCreate, AWrapperThatCannotBeInstalledTakesTheNewServiceAway) {
         WalkToSummary(*w, in);
         serviceToStart = "untouched";
         prompts.ClearQuestions();
+        network.FailCall(row.operation, 1, row.code);
+        // With DeleteService failing once, the value fails too; the second try deletes.
+        if (std::string_view(row.operation) == "DeleteService")
+            network.FailCall("RegSetValueEx", 1, row.code);
         Next(*w);  // Finish
-        EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{std::string(kCreateFailed)});
+        EXPECT_EQ(prompts.MessageTexts(),
+                  std::vector<std::string>{
+                      row.code == kErrorAccessDenied ? denied : std::string(kCreateFailed)});
         EXPECT_EQ(w->CurrentPage(), 3);
         EXPECT_TRUE(w->Visible());
         EXPECT_FALSE(pc2().HasService("Backup Agent"));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/ServiceCalls.h"
 #include "core/sim/SimStrings.h"
 #include "wizard/WizardTestSupport.h"
 #include "wizard/WizardTexts.h"
@@ -172,6 +173,27 @@ TEST_F(WizardExport, AServiceThatCannotBeExportedIsRefusedBeforeTheWizardOpens) 
               "on its arguments -service.");
     EXPECT_EQ(prompts.Questions()[4].text, ErrorText(kErrorServiceDoesNotExist));
     EXPECT_EQ(prompts.Questions()[4].icon, ui::MsgIcon::None);
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
+}
+
+TEST_F(WizardExport, AServiceThatMayNotBeReadSaysTheExportNeedsAnAdministrator) {
+    AddBackupAgent();
+    Add(pc1(), Svc("Locked"));
+    OpenMain();
+    EXPECT_TRUE(pc1().DenyServiceAccess("Locked", kServiceQueryConfig));
+    ExportSelected("Locked");
+    // Read when the wizard opened, refused when Finish reads it again.
+    ExportSelected("Backup Agent", [this](frmNewService& w) {
+        EXPECT_TRUE(pc1().DenyServiceAccess("Backup Agent", kServiceQueryConfig));
+        Finish(w);
+        EXPECT_TRUE(w.Visible());
+        w.cmdNav[2].Click();
+    });
+    const std::string hint(kAdministratorHint);
+    EXPECT_EQ(prompts.MessageTexts(),
+              (std::vector<std::string>{ErrorText(kErrorAccessDenied) + hint,
+                                        std::string(kExportFailed) + "\r" + hint}));
+    EXPECT_FALSE(Exported("Backup Agent_Inst.bat"));
     EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 

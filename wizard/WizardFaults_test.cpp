@@ -9,7 +9,9 @@
 #include <functional>
 #include <map>
 
+#include "core/ServiceCalls.h"
 #include "wizard/WizardTestSupport.h"
+#include "wizard/WizardTexts.h"
 
 namespace vtl::testing {
 namespace {
@@ -134,8 +136,14 @@ TEST(WizardFaults, EveryCallOfCreationAndExportFailingAtEachPosition) {
                 scenario.run(w);
                 ++runs;
                 EXPECT_EQ(w.network.OpenHandleCount(), 0u);
-                for (const auto& question : w.prompts.Questions())
+                for (const auto& question : w.prompts.Questions()) {
                     EXPECT_FALSE(question.text.empty());
+                    // Every fault is a refusal: a failed creation says that it needs
+                    // an administrator.
+                    if (question.text.starts_with(kCreateFailed)) {
+                        EXPECT_TRUE(question.text.ends_with(kAdministratorHint)) << question.text;
+                    }
+                }
                 if (!scenario.service.empty()) {
                     sim::SimComputer& computer = w.network.Computer(scenario.machine);
                     // Complete, or not there at all.

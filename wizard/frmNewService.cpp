@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/ServiceCalls.h"
 #include "core/ServiceRow.h"
 #include "ui/Quietly.h"
 #include "wizard/BatchFiles.h"
@@ -327,7 +328,8 @@ void frmNewService::cmdNav_Click(int index) {
                 if (outcome == WizardOutcome::Succeeded) {
                     Unload();
                 } else if (outcome == WizardOutcome::Failed) {
-                    MsgBox(kCreateFailed, ui::MsgButtons::OK, ui::MsgIcon::None);
+                    MsgBox(WithAdministratorHint(std::string(kCreateFailed), failure_),
+                           ui::MsgButtons::OK, ui::MsgIcon::None);
                 }
                 return;
             }
@@ -336,7 +338,8 @@ void frmNewService::cmdNav_Click(int index) {
             if (outcome == WizardOutcome::Succeeded) {
                 Unload();
             } else if (outcome == WizardOutcome::Failed) {
-                MsgBox(kExportFailed, ui::MsgButtons::OK, ui::MsgIcon::None);
+                MsgBox(WithAdministratorHint(std::string(kExportFailed), failure_),
+                       ui::MsgButtons::OK, ui::MsgIcon::None);
             }
             return;
         }

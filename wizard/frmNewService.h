@@ -176,6 +176,9 @@ class frmNewService : public ui::Form {
     std::int32_t serviceKind_ = KindAnyProgram;
     std::int32_t isRemote_ = 0;
     bool activated_ = false;
+    // The code of the call that made the last creation or export fail, for
+    // its message (0 when no call's code tells more).
+    ErrorCode failure_ = kErrorSuccess;
     // The open-file dialog keeps its last file name and start folder between uses.
     std::string dialogFileName_;
     std::string dialogInitialDir_;

@@ -31,9 +31,11 @@ std::string LeftBehindText(const std::string& name, const std::string& machine) 
 WizardOutcome frmNewService::CreateNewService(std::int32_t kind) {
     SetMousePointer(ui::MousePointer::Hourglass);
     const ScopeExit restore([this] { SetMousePointer(ui::MousePointer::Default); });
+    failure_ = kErrorSuccess;
 
     auto [manager, managerError] =
         platform_.OpenSCManager(UncComputerName(MachineName), kScManagerAllAccess);
+    failure_ = managerError;
     if (!manager) return WizardOutcome::Failed;
 
     ServiceManagerApi::CreateArgs args;
@@ -62,6 +64,7 @@ WizardOutcome frmNewService::CreateNewService(std::int32_t kind) {
     args.wantTagId = true;
 
     const ServiceManagerApi::Created created = platform_.CreateService(manager, args);
+    failure_ = created.error;
     if (!created.handle) return WizardOutcome::Failed;
     if (kind == KindAnyProgram &&
         !InstallWrapperFiles(txtExePath.Text(), localPath, args.serviceName)) {
@@ -80,19 +83,22 @@ bool frmNewService::InstallWrapperFiles(const std::string& exePath, const std::s
     const std::string target = FolderOf(exePath) + std::string(kWrapperFile);
     const ErrorCode copied =
         platform_.CopyFile(JoinPath(platform_.ApplicationFolder(), kWrapperFile), target, true);
+    failure_ = copied;
     if (copied != kErrorSuccess && copied != kErrorFileExists) return false;
 
     auto [root, rootError] = platform_.RegConnectRegistry("\\\\" + MachineName, kHKeyLocalMachine);
+    failure_ = rootError;
     if (!root) return false;
     auto [key, keyError] =
         platform_.RegCreateKeyEx(root, ParametersKeyPath(serviceName), kKeyAllAccess);
+    failure_ = keyError;
     if (!key) return false;
     // A string value with its terminating zero, as Windows asks of REG_SZ data;
     // a service whose program path was not stored could never run.
     std::vector<std::uint8_t> data(localPath.begin(), localPath.end());
     data.push_back(0);
-    return platform_.RegSetValueEx(key, std::string(kApplicationValue), kRegSz, data) ==
-           kErrorSuccess;
+    failure_ = platform_.RegSetValueEx(key, std::string(kApplicationValue), kRegSz, data);
+    return failure_ == kErrorSuccess;
 }
 
 bool frmNewService::DeleteCreatedService(const ServiceHandle& service,

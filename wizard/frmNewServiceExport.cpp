@@ -64,14 +64,18 @@ WizardOutcome frmNewService::ExportBatchFiles(std::int32_t kind) {
     service.serviceName = txtExpSrvName.Text();
     service.power = kind == KindAnyProgram;
     std::vector<std::string> dependencies;
+    failure_ = kErrorSuccess;
     if (WizardMode == ModeExportSelected) {
         auto [manager, managerError] =
             platform_.OpenSCManager(UncComputerName(MachineName), kScManagerAllAccess);
+        failure_ = managerError;
         if (!manager) return WizardOutcome::Failed;
         auto [handle, serviceError] =
             platform_.OpenService(manager, service.serviceName, kExportServiceAccess);
+        failure_ = serviceError;
         if (!handle) return WizardOutcome::Failed;
         const ConfigRead read = GetServiceConfig(platform_, handle);
+        failure_ = read.error;
         if (!read.ok()) return WizardOutcome::Failed;
         InteractFlag = (read.config->serviceType & kServiceInteractiveProcess) != 0;
         dependencies = read.config->dependencies;

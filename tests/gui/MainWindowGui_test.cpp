@@ -208,6 +208,17 @@ TEST_F(MainWindowGui, TheSimulatedNetworkShowsInTheSameWindowAndItsComputersCanB
     Sleep(500);
     SaveScreenshot(kArtifacts / "vantrelsim-main.png");
 
+    // A double click opens a row's properties (the README's picture); Cancel closes them.
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(RowOf("Spooler")), FALSE);
+    ASSERT_TRUE(DoubleClickListViewRow(list, RowOf("Spooler")));
+    const HWND properties =
+        WaitForTopWindow(program->Id(), L"VtlForm", L"'Spooler' Service Properties", kTimeout);
+    ASSERT_NE(properties, nullptr);
+    Sleep(500);
+    SaveScreenshot(kArtifacts / "vantrelsim-properties.png", properties);
+    ASSERT_TRUE(ClickButton(FindChildByText(properties, L"Button", L"&Cancel")));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(properties); }, kTimeout));
+
     // The file server, typed into the browse dialog in lower case: a new entry.
     BrowseTo(form, program->Id(), L"srv-file01");
     EXPECT_TRUE(WaitFor([&] { return Text(combo) == L"srv-file01"; }, kTimeout));
@@ -243,6 +254,35 @@ TEST_F(MainWindowGui, TheSimulatedNetworkShowsInTheSameWindowAndItsComputersCanB
     ASSERT_TRUE(ChooseMenuItem(form, L"&File|E&xit"));
     EXPECT_TRUE(program->WaitForExit(kTimeout));
     program.reset();
+}
+
+// The command line as the system splits it: a computer named there is the one
+// listed, after the local one in the box; /? shows the usage box and no window.
+TEST_F(MainWindowGui, TheCommandLineOpensOnTheNamedComputerOrShowsTheUsage) {
+    // The simulated file server, quoted as a shell may pass it.
+    Launch(L"VantrelSim.exe", L"\"\\\\SRV-FILE01\"");
+    const HWND combo = FindChild(form, L"ComboBox");
+    EXPECT_EQ(ReadComboBox(combo), (std::vector<std::wstring>{L"WS-ADMIN01", L"SRV-FILE01"}));
+    EXPECT_EQ(Text(combo), L"SRV-FILE01");
+    EXPECT_NE(RowOf("DHCPServer"), -1);  // the file server's own
+    ASSERT_TRUE(ChooseMenuItem(form, L"&File|E&xit"));
+    EXPECT_TRUE(program->WaitForExit(kTimeout));
+
+    UseUnmanagedWindows(L"Vantrel.exe");
+    program = Process::Start(L"\"" + BesideThisProgram(L"Vantrel.exe") + L"\" /?");
+    ASSERT_TRUE(program.has_value());
+    HWND box = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (box = FindMessageBox(program->Id())) != nullptr; }, kTimeout));
+    EXPECT_EQ(MessageBoxText(box).rfind(L"Vantrel.exe [\\\\computer | /computer=computer | /?]", 0),
+              0u)
+        << Narrow(MessageBoxText(box));
+    EXPECT_EQ(FindTopWindow(program->Id(), L"VtlForm"), nullptr);
+    Sleep(500);  // painted
+    SaveScreenshot(kArtifacts / "vantrel-usage.png", box);
+    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    ASSERT_TRUE(program->WaitForExit(kTimeout));
+    EXPECT_EQ(program->ExitCode(), 0u);
 }
 
 TEST_F(MainWindowGui, HelpWithoutAHelpFileSaysWhereItLooked) {

@@ -33,10 +33,11 @@ class VantrelGui : public ::testing::Test {
         if (program) program->Terminate();
     }
 
-    // Starts the program and waits until its list is filled.
-    void Launch(const wchar_t* exe = L"Vantrel.exe") {
+    // Starts the program (with its arguments) and waits until its list is filled.
+    void Launch(const wchar_t* exe = L"Vantrel.exe", const std::wstring& arguments = {}) {
         UseUnmanagedWindows(exe);
-        program = Process::Start(L"\"" + BesideThisProgram(exe) + L"\"");
+        program = Process::Start(L"\"" + BesideThisProgram(exe) + L"\"" +
+                                 (arguments.empty() ? L"" : L" " + arguments));
         ASSERT_TRUE(program.has_value());
         form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kGuiTimeout);
         ASSERT_NE(form, nullptr) << "the main window did not appear";
