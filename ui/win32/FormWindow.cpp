@@ -67,7 +67,7 @@ FrameStyle StyleOf(const Form& form) {
 
 std::wstring MenuText(const MenuItem& item) {
     std::wstring text = Widen(item.Caption());
-    if (item.GetShortcut()) text += L"\t" + Widen(ShortcutText(item.GetShortcut()));
+    if (item.ShownKey()) text += L"\t" + Widen(ShortcutText(item.ShownKey()));
     return text;
 }
 
