@@ -274,7 +274,7 @@ void ListView::SetText(ListRowId row, int column, std::string text) {
         }
         return;
     }
-    Notify(ChangeKind::RowText, -1, row, column);
+    if (r.shown) Notify(ChangeKind::RowText, -1, row, column);
 }
 
 int ListView::SmallIcon(ListRowId row) const {
@@ -285,7 +285,7 @@ void ListView::SetSmallIcon(ListRowId row, int image) {
     Row& r = At(row);
     if (r.icon == image) return;
     r.icon = image;
-    Notify(ChangeKind::RowIcon, -1, row);
+    if (r.shown) Notify(ChangeKind::RowIcon, -1, row);
 }
 
 const std::string& ListView::Tag(ListRowId row) const {
@@ -439,6 +439,7 @@ int ListView::ShowRow(ListRowId id) {
     const int shownPosition = static_cast<int>(at - shown_.begin());
     shown_.insert(at, id);
     shownRenumberFrom_ = std::min(shownRenumberFrom_, shownPosition);
+    At(id).shownPosition = shownPosition;
     return shownPosition;
 }
 

@@ -322,5 +322,172 @@ TEST_F(ListViewTest, ThousandsOfRowsStayOrderedAndFindable) {
     ExpectPositionsConsistent();
 }
 
+// What a view of the list holds when it applies each change it hears: the shown
+// rows in order (the renderer's items).
+class ViewMirror : public ChangeObserver {
+  public:
+    explicit ViewMirror(ListView& list) : list_(list) { list.SetObserver(this); }
+    ~ViewMirror() { list_.SetObserver(nullptr); }
+    ViewMirror(const ViewMirror&) = delete;
+    ViewMirror& operator=(const ViewMirror&) = delete;
+    void OnChanged(UiObject&, const Change& c) override {
+        switch (c.kind) {
+            case ChangeKind::RowInserted:
+                ASSERT_LE(c.index, static_cast<int>(items.size()));
+                items.insert(items.begin() + c.index, c.row);
+                break;
+            case ChangeKind::RowRemoved:
+                ASSERT_LT(c.index, static_cast<int>(items.size()));
+                ASSERT_EQ(items[c.index], c.row);
+                items.erase(items.begin() + c.index);
+                break;
+            case ChangeKind::RowsSorted:  // by the rows' positions in the list
+                std::sort(items.begin(), items.end(), [this](ListRowId a, ListRowId b) {
+                    return list_.PositionOf(a) < list_.PositionOf(b);
+                });
+                break;
+            case ChangeKind::RowsFiltered:
+                items = list_.ShownRows();
+                break;
+            case ChangeKind::RowsCleared:
+                items.clear();
+                break;
+            case ChangeKind::RowText:
+            case ChangeKind::RowIcon:
+            case ChangeKind::RowSelection:
+                // Only a shown row is ever addressed.
+                EXPECT_GE(list_.ShownPositionOf(c.row), 0);
+                break;
+            default:
+                break;
+        }
+    }
+    std::vector<ListRowId> items;
+
+  private:
+    ListView& list_;
+};
+
+TEST_F(ListViewTest, AFilterShowsTheMatchingRowsAndTheViewHearsOnlyOfThem) {
+    lv.SetMultiSelect(true);
+    lv.SetKeyIndex(true);
+    ViewMirror view(lv);
+    const std::vector<std::string> words = {"Spooler",
+                                            "SPOOL",
+                                            "alerter",
+                                            "\xC3\x9C"
+                                            "ber",
+                                            "\xC3\xBC"
+                                            "ber",
+                                            "Dienst",
+                                            "x,y",
+                                            ""};
+    std::mt19937 rng(7);
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+    auto anyRow = [&]() { return lv.RowAt(static_cast<int>(pick(lv.RowCount() + 1))); };
+    for (int step = 0; step < 3000; ++step) {
+        SCOPED_TRACE(step);
+        const ListRowId row = anyRow();
+        switch (pick(9)) {
+            case 0:
+            case 1:
+                lv.AddRowCells(
+                    {words[pick(words.size())] + std::to_string(step), words[pick(words.size())]});
+                break;
+            case 2:
+                if (row) lv.RemoveRow(row);
+                break;
+            case 3:
+                if (row) lv.SetText(row, static_cast<int>(pick(3)), words[pick(words.size())]);
+                if (row && lv.Contains(row)) lv.SetSmallIcon(row, static_cast<int>(pick(4)));
+                break;
+            case 4:
+                lv.SetFilter(
+                    pick(3) == 0 ? std::string() : words[pick(words.size() - 1)].substr(1, 3),
+                    {0, 1});
+                break;
+            case 5:
+                lv.SetSortOrder(pick(2) == 0 ? SortOrder::Ascending : SortOrder::Descending);
+                lv.SetSorted(pick(4) != 0);
+                break;
+            case 6:
+                if (row) lv.ClickRow(row, pick(2) == 0 ? kCtrlMask : kShiftMask);
+                break;
+            case 7:
+                lv.SelectAll();
+                break;
+            default:
+                if (pick(50) == 0) lv.Clear();
+                break;
+        }
+        ASSERT_EQ(view.items, lv.ShownRows()) << "step " << step;
+        int shown = 0;
+        for (const ListRowId id : lv.Rows()) {
+            const bool matches = !lv.Filtered() ||
+                                 ContainsFolded(lv.Text(id, 0), FoldForSearch(lv.FilterText())) ||
+                                 ContainsFolded(lv.Text(id, 1), FoldForSearch(lv.FilterText()));
+            ASSERT_EQ(lv.Shown(id), matches) << lv.Text(id) << " / " << lv.Text(id, 1);
+            ASSERT_EQ(lv.ShownPositionOf(id), matches ? shown++ : -1);
+            ASSERT_TRUE(!lv.Selected(id) || matches) << "a hidden row is selected";
+        }
+        ASSERT_EQ(lv.ShownCount(), shown);
+        ASSERT_EQ(lv.SelectedCount(), static_cast<int>(lv.SelectedRows().size()));
+        ASSERT_TRUE(!lv.FocusedRow() || lv.Shown(lv.FocusedRow()));
+    }
+    ExpectPositionsConsistent();
+}
+
+TEST(ContainsFolded, IgnoresCaseInTheScriptsServicesAreNamedIn) {
+    struct Case {
+        const char* text;
+        const char* needle;
+        bool found;
+    };
+    for (const Case& c : {
+             Case{"Print Spooler", "SPOOL", true}, Case{"Print Spooler", "", true},
+             Case{"Print Spooler", "spooled", false},
+             Case{"\xC3\x9C"
+                  "berwachung",
+                  "\xC3\xBC"
+                  "BER",
+                  true},  // Überwachung, üBER
+             Case{"\xC3\x86gir \xC5\x81\xC3\xB3"
+                  "d\xC5\xBA",
+                  "\xC3\xA6gir \xC5\x82\xC3\x93"
+                  "D\xC5\xB9",
+                  true},                                                  // Ægir Łódź
+             Case{"\xCE\xA3\xCE\xA9\xCE\xA3", "\xCF\x83\xCF\x89", true},  // ΣΩΣ, σω
+             Case{"\xD0\xA1\xD0\xBB\xD1\x83\xD0\xB6\xD0\xB1\xD0\xB0 \xD0\x81",
+                  "\xD1\x81\xD0\x9B\xD0\xA3\xD0\x96\xD0\x91\xD0\x90 \xD1\x91", true},  // Служба Ё
+             Case{"\xC3\x9C", "\xC3", false},  // half a letter is no letter
+             Case{"a\xFF"
+                  "b",
+                  "\xFF"
+                  "B",
+                  true},  // stray bytes match themselves
+             Case{"a\xFE"
+                  "b",
+                  "\xFF", false},
+             Case{"\xC3\x97", "\xC3\xB7", false},  // × is no capital of ÷
+         }) {
+        EXPECT_EQ(ContainsFolded(c.text, FoldForSearch(c.needle)), c.found)
+            << c.text << " / " << c.needle;
+    }
+}
+
+TEST_F(ListViewTest, KeysReachTheHandlerWhichMayTakeThem) {
+    EXPECT_FALSE(lv.KeyDown('A', kCtrlMask));  // no handler: the list's own
+    std::vector<std::pair<int, int>> heard;
+    lv.onKeyDown = [&](int& key, int shift) {
+        heard.emplace_back(key, shift);
+        if (key == 'A') key = 0;
+    };
+    EXPECT_TRUE(lv.KeyDown('A', kCtrlMask));
+    EXPECT_FALSE(lv.KeyDown('B'));
+    lv.SetEnabled(false);
+    EXPECT_FALSE(lv.KeyDown('A'));
+    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{'A', kCtrlMask}, {'B', 0}}));
+}
+
 }  // namespace
 }  // namespace vtl::ui
