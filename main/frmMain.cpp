@@ -149,7 +149,7 @@ void frmMain::DesignFrame() {
     sbStatusBar.AddPanel({"Running", "", 1300, 600, ui::PanelAutoSize::Contents, 0});
     sbStatusBar.AddPanel({"Manual", "", 1900, 600, ui::PanelAutoSize::Contents, 0});
     sbStatusBar.AddPanel({"Auto", "", 2500, 600, ui::PanelAutoSize::Contents, 0});
-    sbStatusBar.AddPanel({"Count", "", 2100, 1440, ui::PanelAutoSize::None, 0});
+    sbStatusBar.AddPanel({"Count", "", kCountPanelWidth, 1440, ui::PanelAutoSize::None, 0});
 
     mnuMainPopup.SetVisible(false);
     // Keys the list answers to, shown in the menus as shortcuts are.

@@ -49,6 +49,9 @@ namespace vtl {
 // Status bar panels (0-based) the main window writes.
 inline constexpr int kPanelProgress = 0;
 inline constexpr int kPanelCount = 4;
+// The count panel's width, in twips; wider while it also says how many are shown.
+inline constexpr int kCountPanelWidth = 2100;
+inline constexpr int kCountPanelWidthFiltered = 3300;
 
 // The help file, named without a folder.
 inline constexpr std::string_view kHelpFileName = "Vtlhelp.hlp";

@@ -114,6 +114,8 @@ int NewRowIcon(const EnumServiceStatus& entry, const ServiceConfig* config) {
 void frmMain::ShowServiceCount() {
     std::string text = std::string(kTotalServices) + std::to_string(lvServices.RowCount());
     if (lvServices.Filtered()) text += ShownCountText(lvServices.ShownCount());
+    sbStatusBar.SetPanelWidth(kPanelCount,
+                              lvServices.Filtered() ? kCountPanelWidthFiltered : kCountPanelWidth);
     sbStatusBar.SetPanelText(kPanelCount, text);
 }
 

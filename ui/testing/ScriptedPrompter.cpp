@@ -154,14 +154,18 @@ MsgResult ScriptedPrompter::MsgBox(std::string_view text, MsgButtons buttons, Ms
     return answer->result;
 }
 
+std::optional<std::string> ScriptedPrompter::TextAnswer(Question question, const Form* owner) {
+    if (owner != nullptr) question.owner = owner->Name();
+    const auto answer = Take(question);
+    return answer ? answer->text : std::nullopt;
+}
+
 std::optional<std::string> ScriptedPrompter::BrowseForComputer(const Form* owner,
                                                                std::string_view title) {
     Question q;
     q.kind = QuestionKind::Computer;
     q.title = title;
-    if (owner != nullptr) q.owner = owner->Name();
-    const auto answer = Take(q);
-    return answer ? answer->text : std::nullopt;
+    return TextAnswer(std::move(q), owner);
 }
 
 std::optional<std::string> ScriptedPrompter::BrowseForFolder(const Form* owner,
@@ -170,9 +174,7 @@ std::optional<std::string> ScriptedPrompter::BrowseForFolder(const Form* owner,
     q.kind = QuestionKind::Folder;
     q.title = request.title;
     q.folder = request;
-    if (owner != nullptr) q.owner = owner->Name();
-    const auto answer = Take(q);
-    return answer ? answer->text : std::nullopt;
+    return TextAnswer(std::move(q), owner);
 }
 
 std::optional<std::string> ScriptedPrompter::SaveFile(const Form* owner,
@@ -181,9 +183,7 @@ std::optional<std::string> ScriptedPrompter::SaveFile(const Form* owner,
     q.kind = QuestionKind::SaveFile;
     q.title = request.title;
     q.save = request;
-    if (owner != nullptr) q.owner = owner->Name();
-    const auto answer = Take(q);
-    return answer ? answer->text : std::nullopt;
+    return TextAnswer(std::move(q), owner);
 }
 
 std::optional<std::string> ScriptedPrompter::OpenFile(const Form* owner,
@@ -192,9 +192,7 @@ std::optional<std::string> ScriptedPrompter::OpenFile(const Form* owner,
     q.kind = QuestionKind::OpenFile;
     q.title = request.title;
     q.file = request;
-    if (owner != nullptr) q.owner = owner->Name();
-    const auto answer = Take(q);
-    return answer ? answer->text : std::nullopt;
+    return TextAnswer(std::move(q), owner);
 }
 
 bool ScriptedPrompter::ShowHelp(const Form* owner, std::string_view helpFile,

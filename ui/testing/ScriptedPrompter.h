@@ -75,6 +75,8 @@ class ScriptedPrompter : public Prompter {
         bool shown = true;
     };
     std::optional<Answer> Take(const Question& question);
+    // A chooser's question: the scripted text, or nothing.
+    std::optional<std::string> TextAnswer(Question question, const Form* owner);
 
     std::string appTitle_;
     bool autoOk_ = false;

@@ -99,7 +99,10 @@ void AddNameBox(HWND dialog) {
         if (edit != nullptr) {
             SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
             SendMessageW(edit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"Computer name"));
-            SetWindowPos(edit, tree, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            // Tab goes from the box to the tree below it: the box comes first.
+            const HWND beforeTree = GetWindow(tree, GW_HWNDPREV);
+            SetWindowPos(edit, beforeTree != nullptr ? beforeTree : HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE);
             SetFocus(edit);
         }
     }
