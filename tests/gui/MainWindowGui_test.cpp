@@ -69,6 +69,17 @@ int RowImage(HWND listView, int row) {
     return image;
 }
 
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
 class MainWindowGui : public VantrelGui {
   protected:
     std::wstring StatusOf(const std::string& name) { return Cell(name, kColStatus); }
@@ -272,6 +283,16 @@ TEST_F(MainWindowGui, FindEnterCtrlAAndDeleteWorkTheListByKeyboard) {
             return ListViewSelection(list) == std::vector<int>{0, 1};
         },
         kTimeout));
+    // Ctrl+C puts both rows on the clipboard, under the header line.
+    ASSERT_TRUE(PressKeyChord(list, {VK_CONTROL}, 'C'));
+    std::wstring copied;
+    EXPECT_TRUE(WaitFor(
+        [&] { return (copied = ClipboardText()).find(L"\r\nVtlGuiKeysB_") != std::wstring::npos; },
+        kTimeout));
+    EXPECT_EQ(copied.rfind(
+                  L"Service Name\tDisplay Name\tStatus\tStartup Type\tLogon As\r\nVtlGuiKeysA_", 0),
+              0u)
+        << Narrow(copied);
     Sleep(300);
     SaveScreenshot(kArtifacts / "vantrel-find.png");
 
