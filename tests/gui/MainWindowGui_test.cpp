@@ -285,10 +285,11 @@ TEST_F(MainWindowGui, FindEnterCtrlAAndDeleteWorkTheListByKeyboard) {
         kTimeout));
     // Ctrl+C puts both rows on the clipboard, under the header line.
     ASSERT_TRUE(PressKeyChord(list, {VK_CONTROL}, 'C'));
+    Sleep(300);
     std::wstring copied;
     EXPECT_TRUE(WaitFor(
         [&] { return (copied = ClipboardText()).find(L"\r\nVtlGuiKeysB_") != std::wstring::npos; },
-        kTimeout));
+        kTimeout, 250));  // seldom: the program must find the clipboard free
     EXPECT_EQ(copied.rfind(
                   L"Service Name\tDisplay Name\tStatus\tStartup Type\tLogon As\r\nVtlGuiKeysA_", 0),
               0u)

@@ -228,8 +228,15 @@ bool Win32Host::SetClipboardText(std::string_view text) {
         std::memcpy(data, wide.c_str(), bytes);
         GlobalUnlock(memory);
     }
+    // Another program may hold the clipboard for a moment (a reader, a clipboard
+    // manager): a few tries before the user is told.
     FormWindow* owner = WindowOf(active_);
-    if (!OpenClipboard(owner != nullptr ? owner->Handle() : nullptr)) {
+    bool open = false;
+    for (int attempt = 0; attempt < 10 && !open; ++attempt) {
+        if (attempt > 0) Sleep(20);
+        open = OpenClipboard(owner != nullptr ? owner->Handle() : nullptr) != FALSE;
+    }
+    if (!open) {
         GlobalFree(memory);
         return false;
     }
