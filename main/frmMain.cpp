@@ -68,6 +68,8 @@ constexpr int kListTop = 450;
 constexpr int kFindLabelLeft = 9960;
 constexpr int kFindBoxLeft = 10500;
 constexpr int kFindBoxWidth = 2520;
+constexpr int kFindBoxMinWidth = 1200;
+constexpr int kFindBoxMargin = 120;
 
 constexpr ui::Shortcut KeyOf(int key, bool ctrl = false) {
     return ui::Shortcut{static_cast<std::uint16_t>(key), ctrl};
@@ -285,6 +287,9 @@ void frmMain::Form_Resize() {
                         std::max(Width() - kListWidthMargin, 0),
                         std::min(std::max(Height() - kListHeightMargin, 0), room));
     }
+    // The find box ends inside a narrower window, down to a usable width.
+    txtFind.SetWidth(
+        std::clamp(ScaleWidth() - kFindBoxLeft - kFindBoxMargin, kFindBoxMinWidth, kFindBoxWidth));
 }
 
 void frmMain::Form_Unload(bool& /*cancel*/) {
