@@ -10,6 +10,7 @@
 #include "core/ServiceRow.h"
 #include "main/ComputerNames.h"
 #include "main/MainTexts.h"
+#include "ui/Keys.h"
 #include "ui/UiHost.h"
 
 namespace vtl {
@@ -63,6 +64,17 @@ constexpr int kToolbarTop = 15;
 constexpr int kToolbarHeight = 390;
 constexpr int kListTop = 450;
 
+// The find box, in the toolbar row after the last toolbar.
+constexpr int kFindLabelLeft = 9960;
+constexpr int kFindBoxLeft = 10500;
+constexpr int kFindBoxWidth = 2520;
+constexpr int kFindBoxMinWidth = 1200;
+constexpr int kFindBoxMargin = 120;
+
+constexpr ui::Shortcut KeyOf(int key, bool ctrl = false) {
+    return ui::Shortcut{static_cast<std::uint16_t>(key), ctrl};
+}
+
 // Sets a toolbar's one button enabled or disabled.
 void SetButton(ui::Toolbar& toolbar, bool enabled) {
     if (toolbar.ButtonCount() > 0) toolbar.SetButtonEnabled(0, enabled);
@@ -107,6 +119,8 @@ void frmMain::DesignFrame() {
     lblSystems.Move(120, 120, 870, 255);
     cboSystems.Move(1000, 60, 2600, 315);
     cmdSelectSys.Move(3700, 45, 1560, 345);
+    lblFind.Move(kFindLabelLeft, 120, kFindBoxLeft - kFindLabelLeft, 255);
+    txtFind.Move(kFindBoxLeft, 60, kFindBoxWidth, 315);
 
     for (const ToolbarDesign& design : kToolbars) {
         ui::Toolbar& toolbar = this->*design.toolbar;
@@ -137,9 +151,16 @@ void frmMain::DesignFrame() {
     sbStatusBar.AddPanel({"Running", "", 1300, 600, ui::PanelAutoSize::Contents, 0});
     sbStatusBar.AddPanel({"Manual", "", 1900, 600, ui::PanelAutoSize::Contents, 0});
     sbStatusBar.AddPanel({"Auto", "", 2500, 600, ui::PanelAutoSize::Contents, 0});
-    sbStatusBar.AddPanel({"Count", "", 2100, 1440, ui::PanelAutoSize::None, 0});
+    sbStatusBar.AddPanel({"Count", "", kCountPanelWidth, 1440, ui::PanelAutoSize::None, 0});
 
     mnuMainPopup.SetVisible(false);
+    // Keys the list answers to, shown in the menus as shortcuts are.
+    mnuDelete.SetKeyHint(KeyOf(ui::kKeyDelete));
+    mnuProperties.SetKeyHint(KeyOf(ui::kKeyReturn));
+    mnuPopProp.SetKeyHint(KeyOf(ui::kKeyReturn));
+    mnuCopy.SetKeyHint(KeyOf('C', true));
+    mnuPopCopy.SetKeyHint(KeyOf('C', true));
+    mnuSelectAll.SetKeyHint(KeyOf('A', true));
 }
 
 void frmMain::WireEvents() {
@@ -164,6 +185,12 @@ void frmMain::WireEvents() {
     mnuPopRestart.onClick = [this] { Quietly([this] { mnuRestart_Click(); }); };
     mnuPopProp.onClick = [this] { Quietly([this] { mnuProperties_Click(); }); };
     mnuPopExport.onClick = [this] { Quietly([this] { MnuExportSel_Click(); }); };
+    mnuPopCopy.onClick = [this] { Quietly([this] { mnuCopy_Click(); }); };
+    mnuExportList.onClick = [this] { Quietly([this] { mnuExportList_Click(); }); };
+    mnuCopy.onClick = [this] { Quietly([this] { mnuCopy_Click(); }); };
+    mnuSelectAll.onClick = [this] { Quietly([this] { mnuSelectAll_Click(); }); };
+    mnuFind.onClick = [this] { Quietly([this] { mnuFind_Click(); }); };
+    txtFind.onChange = [this] { Quietly([this] { txtFind_Change(); }); };
 
     cboSystems.onClick = [this] { Quietly([this] { cboSystems_Click(); }); };
     cmdSelectSys.onClick = [this] { Quietly([this] { cmdSelectSys_Click(); }); };
@@ -180,6 +207,9 @@ void frmMain::WireEvents() {
     lvServices.onDblClick = [this] { Quietly([this] { lvServices_DblClick(); }); };
     lvServices.onMouseUp = [this](const ui::ListMouseEvent& e) {
         Quietly([&] { lvServices_MouseUp(e); });
+    };
+    lvServices.onKeyDown = [this](int& keyCode, int shift) {
+        Quietly([&] { lvServices_KeyDown(keyCode, shift); });
     };
 
     // Each toolbar runs its menu command when the clicked button has its key; a
@@ -235,6 +265,7 @@ void frmMain::Form_Load() {
     cboSystems.SetText(chosen);
     // Sorting by the first column and clicking row 1 wait until the list is filled.
     afterList_.push_back([this] {
+        lvServices.SetSorted(false);  // a first click, whatever was clicked meanwhile
         lvServices_ColumnClick(kColServiceName);
         if (lvServices.RowCount() >= 1) lvServices_ItemClick(lvServices.RowAt(0));
     });
@@ -259,6 +290,9 @@ void frmMain::Form_Resize() {
                         std::max(Width() - kListWidthMargin, 0),
                         std::min(std::max(Height() - kListHeightMargin, 0), room));
     }
+    // The find box ends inside a narrower window, down to a usable width.
+    txtFind.SetWidth(
+        std::clamp(ScaleWidth() - kFindBoxLeft - kFindBoxMargin, kFindBoxMinWidth, kFindBoxWidth));
 }
 
 void frmMain::Form_Unload(bool& /*cancel*/) {
@@ -281,6 +315,10 @@ void frmMain::Form_Unload(bool& /*cancel*/) {
     }
     Host().SaveSetting(app, kSettingsSection, "ViewMode",
                        std::to_string(static_cast<int>(lvServices.View())));
+    Host().SaveSetting(app, kSettingsSection, kSettingSortKey,
+                       std::to_string(lvServices.SortKey()));
+    Host().SaveSetting(app, kSettingsSection, kSettingSortOrder,
+                       std::to_string(static_cast<int>(lvServices.GetSortOrder())));
 }
 
 // --- Menu commands ------------------------------------------------------------------
@@ -443,8 +481,13 @@ void frmMain::UpdateCommandState(std::uint32_t state, ui::ListRowId row) {
 }
 
 void frmMain::lvServices_ColumnClick(int column) {
+    // A click on the column the list is sorted by in ascending order turns the
+    // order round; any other click sorts ascending.
+    const bool turn = lvServices.Sorted() && lvServices.SortKey() == column &&
+                      lvServices.GetSortOrder() == ui::SortOrder::Ascending;
+    lvServices.SetSorted(false);  // sorts once, below
     lvServices.SetSortKey(column);
-    lvServices.SetSortOrder(ui::SortOrder::Ascending);
+    lvServices.SetSortOrder(turn ? ui::SortOrder::Descending : ui::SortOrder::Ascending);
     lvServices.SetSorted(true);
 }
 
@@ -467,15 +510,23 @@ void frmMain::lvServices_ItemClick(ui::ListRowId row) {
 
 void frmMain::lvServices_MouseDown(const ui::ListMouseEvent& event) {
     if (event.button != ui::MouseButton::Right) return;
-    if (!event.row || !lvServices.Contains(event.row)) return;
-    lvServices.SetSelected(event.row, true);
+    ShowPopupFor(event.row, nullptr);
+}
+
+void frmMain::ShowPopupFor(ui::ListRowId row, const ui::PopupPlace* place) {
+    if (!row || !lvServices.Contains(row) || !lvServices.Shown(row)) return;
+    lvServices.SetSelected(row, true);
     // The pop-up's Start, Stop and Restart follow the row under the pointer, as a
     // click on it sets them, not the row clicked before.
-    Quietly([&] { lvServices_ItemClick(event.row); });
+    Quietly([&] { lvServices_ItemClick(row); });
     const bool single = lvServices.SelectedCount() <= 1;
     mnuPopExport.SetEnabled(single);
     mnuPopProp.SetEnabled(single);
-    PopupMenu(mnuMainPopup);
+    if (place != nullptr) {
+        PopupMenu(mnuMainPopup, *place);
+    } else {
+        PopupMenu(mnuMainPopup);
+    }
 }
 
 void frmMain::lvServices_DblClick() {

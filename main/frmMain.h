@@ -10,6 +10,11 @@
 // row, RefreshSystemServices for the whole list). A row's tag is free for the
 // start watch (it parks its start handle there).
 //
+// The find box (txtFind) filters the list: only rows whose service or display
+// name holds its text are shown. Hidden rows stay rows of the list: the periodic
+// pass, the start watch and the count cover them as before, while the commands,
+// which act on the selection, never reach them (a hidden row is never selected).
+//
 // The window's own readings (listing at load and on another computer, View >
 // Refresh, the periodic pass) wait on the platform off the window's thread,
 // through the executor it is given; their results come back to this thread and
@@ -45,6 +50,9 @@ namespace vtl {
 // Status bar panels (0-based) the main window writes.
 inline constexpr int kPanelProgress = 0;
 inline constexpr int kPanelCount = 4;
+// The count panel's width, in twips; wider while it also says how many are shown.
+inline constexpr int kCountPanelWidth = 2100;
+inline constexpr int kCountPanelWidthFiltered = 3300;
 
 // The help file, named without a folder.
 inline constexpr std::string_view kHelpFileName = "Vtlhelp.hlp";
@@ -114,7 +122,8 @@ class frmMain : public ui::Form {
     [[nodiscard]] bool IsComputerListed(std::string_view name) const;
     // The chosen computer: the text of cboSystems.
     [[nodiscard]] const std::string& ComputerName() const noexcept { return cboSystems.Text(); }
-    // Panel 5: "Total Services : " and the number of rows.
+    // Panel 5: "Total Services : " and the number of rows; while the find box
+    // filters the list, followed by " (N shown)".
     void ShowServiceCount();
 
     // --- Controls, in tab order --------------------------------------------
@@ -130,6 +139,8 @@ class frmMain : public ui::Form {
     ui::Toolbar tbCreate{*this, "tbCreate"};
     ui::Toolbar tbRemove{*this, "tbRemove"};
     ui::Toolbar tbHelp{*this, "tbHelp"};
+    ui::Label lblFind{*this, "lblFind", "F&ind :"};
+    ui::TextBox txtFind{*this, "txtFind"};
     ui::ListView lvServices{*this, "lvServices"};
     ui::StatusBar sbStatusBar{*this, "sbStatusBar"};
     ui::Timer tmrRefresh{*this, "tmrRefresh", 2000, true};
@@ -137,7 +148,14 @@ class frmMain : public ui::Form {
 
     // --- Menus -----------------------------------------------------------------
     ui::MenuItem mnuFile{*this, "mnuFile", "&File"};
+    ui::MenuItem mnuExportList{mnuFile, "mnuExportList", "&Export List..."};
+    ui::MenuItem mnuFileBar0{mnuFile, "mnuFileBar0", "-"};
     ui::MenuItem mnuExit{mnuFile, "mnuExit", "E&xit"};
+    ui::MenuItem mnuEdit{*this, "mnuEdit", "&Edit"};
+    ui::MenuItem mnuCopy{mnuEdit, "mnuCopy", "&Copy"};
+    ui::MenuItem mnuSelectAll{mnuEdit, "mnuSelectAll", "Select &All"};
+    ui::MenuItem mnuEditBar0{mnuEdit, "mnuEditBar0", "-"};
+    ui::MenuItem mnuFind{mnuEdit, "mnuFind", "&Find", ui::Shortcut::Ctrl('F')};
     ui::MenuItem mnuView{*this, "mnuView", "&View"};
     ui::MenuItem mnuViewRefresh{mnuView, "mnuViewRefresh", "&Refresh", ui::Shortcut::F(5)};
     ui::MenuItem mnuService{*this, "mnuService", "&Service"};
@@ -163,6 +181,8 @@ class frmMain : public ui::Form {
     ui::MenuItem mnuPopProp{mnuMainPopup, "mnuPopProp", "Properties"};
     ui::MenuItem mnuSepPop{mnuMainPopup, "mnuSepPop", "-"};
     ui::MenuItem mnuPopExport{mnuMainPopup, "mnuPopExport", "Export"};
+    ui::MenuItem mnuSepPop2{mnuMainPopup, "mnuSepPop2", "-"};
+    ui::MenuItem mnuPopCopy{mnuMainPopup, "mnuPopCopy", "Copy"};
 
   private:
     // Event handlers.
@@ -188,6 +208,12 @@ class frmMain : public ui::Form {
     void lvServices_MouseDown(const ui::ListMouseEvent& event);
     void lvServices_DblClick();
     void lvServices_MouseUp(const ui::ListMouseEvent& event);
+    void lvServices_KeyDown(int& KeyCode, int Shift);
+    void txtFind_Change();
+    void mnuFind_Click();
+    void mnuCopy_Click();
+    void mnuSelectAll_Click();
+    void mnuExportList_Click();
     void tmrRefresh_Timer();
     void tmrService_Timer();
     // Toolbar button: runs command when the clicked button's key is key.
@@ -200,6 +226,9 @@ class frmMain : public ui::Form {
     void SetStartEnabled(bool enabled);
     void SetStopEnabled(bool enabled);
     void SetRestartEnabled(bool enabled);
+    // The pop-up menu for a row, as a right click on it shows it; place: where a
+    // menu asked for from the keyboard comes up (none: at the pointer).
+    void ShowPopupFor(ui::ListRowId row, const ui::PopupPlace* place);
 
     // A command of the hooks on the selected rows; they count as acted on.
     void RunCommand(void (OperationsHooks::*command)(frmMain&));

@@ -112,8 +112,11 @@ int NewRowIcon(const EnumServiceStatus& entry, const ServiceConfig* config) {
 }  // namespace
 
 void frmMain::ShowServiceCount() {
-    sbStatusBar.SetPanelText(kPanelCount,
-                             std::string(kTotalServices) + std::to_string(lvServices.RowCount()));
+    std::string text = std::string(kTotalServices) + std::to_string(lvServices.RowCount());
+    if (lvServices.Filtered()) text += ShownCountText(lvServices.ShownCount());
+    sbStatusBar.SetPanelWidth(kPanelCount,
+                              lvServices.Filtered() ? kCountPanelWidthFiltered : kCountPanelWidth);
+    sbStatusBar.SetPanelText(kPanelCount, text);
 }
 
 // --- Listing and full refresh -------------------------------------------------------
@@ -248,8 +251,11 @@ void frmMain::RefreshGUIForService(const std::string& SrvName) {
     AtScopeEnd report([&] {
         if (failure != kErrorSuccess) MsgBox(GetErrorText(platform_, failure));
     });
-    AtScopeEnd done(
-        [this] { sbStatusBar.SetPanelText(kPanelProgress, std::string(kProgressDone)); });
+    AtScopeEnd done([this] {
+        sbStatusBar.SetPanelText(kPanelProgress, std::string(kProgressDone));
+        // A new display name may have shown or hidden the row.
+        if (lvServices.Filtered()) ShowServiceCount();
+    });
 
     auto [manager, managerError] =
         platform_.OpenSCManager(UncComputerName(cboSystems.Text()), kByNameManagerAccess);

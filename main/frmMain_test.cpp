@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 
 #include "core/ServiceRow.h"
@@ -56,36 +57,49 @@ class OtherForm : public ui::Form {
 
 TEST_F(FrameTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
     Open();
+    // Each item with the key the menu shows after its caption (a shortcut, or a
+    // key the list answers to).
     auto captions = [](const ui::MenuItem& menu) {
         std::vector<std::string> out;
-        for (const ui::MenuItem* item : menu.Items())
+        for (const ui::MenuItem* item : menu.Items()) {
             out.push_back(item->Name() + "=" + item->Caption());
+            if (item->ShownKey()) out.back() += "\t" + ui::ShortcutText(item->ShownKey());
+        }
         return out;
     };
     std::vector<std::string> bar;
     for (const ui::MenuItem* menu : form->Menus())
         bar.push_back(menu->Name() + "=" + menu->Caption() + (menu->Visible() ? "" : " (hidden)"));
-    EXPECT_EQ(bar,
-              (std::vector<std::string>{"mnuFile=&File", "mnuView=&View", "mnuService=&Service",
-                                        "mnuHelp=&Help", "mnuMainPopup=Main Popup (hidden)"}));
-    EXPECT_EQ(captions(form->mnuFile), std::vector<std::string>{"mnuExit=E&xit"});
-    EXPECT_EQ(captions(form->mnuView), std::vector<std::string>{"mnuViewRefresh=&Refresh"});
+    EXPECT_EQ(bar, (std::vector<std::string>{"mnuFile=&File", "mnuEdit=&Edit", "mnuView=&View",
+                                             "mnuService=&Service", "mnuHelp=&Help",
+                                             "mnuMainPopup=Main Popup (hidden)"}));
+    EXPECT_EQ(captions(form->mnuFile),
+              (std::vector<std::string>{"mnuExportList=&Export List...", "mnuFileBar0=-",
+                                        "mnuExit=E&xit"}));
+    EXPECT_EQ(captions(form->mnuEdit),
+              (std::vector<std::string>{"mnuCopy=&Copy\tCtrl+C", "mnuSelectAll=Select &All\tCtrl+A",
+                                        "mnuEditBar0=-", "mnuFind=&Find\tCtrl+F"}));
+    EXPECT_EQ(captions(form->mnuView), std::vector<std::string>{"mnuViewRefresh=&Refresh\tF5"});
     EXPECT_EQ(captions(form->mnuService),
               (std::vector<std::string>{
                   "mnuStart=&Start", "mnuStop=Sto&p", "mnuRestart=&Restart", "mnuSep1=-",
-                  "mnuCreateSrv=&Create Service", "mnuDelete=&Remove Service", "mnuSep2=-",
+                  "mnuCreateSrv=&Create Service", "mnuDelete=&Remove Service\tDel", "mnuSep2=-",
                   "mnuExport=&Export New Service", "MnuExportSel=Export Se&lected Service",
-                  "mnuSep3=-", "mnuProperties=&Properties"}));
+                  "mnuSep3=-", "mnuProperties=&Properties\tEnter"}));
     EXPECT_EQ(captions(form->mnuHelp),
-              (std::vector<std::string>{"mnuHelpContents=&Contents", "mnuHelpBar0=-",
+              (std::vector<std::string>{"mnuHelpContents=&Contents\tF1", "mnuHelpBar0=-",
                                         "mnuHelpAbout=&About "}));
-    EXPECT_EQ(
-        captions(form->mnuMainPopup),
-        (std::vector<std::string>{"mnuPopStart=Start", "mnuPopStop=Stop", "mnuPopRestart=Restart",
-                                  "mnuPopProp=Properties", "mnuSepPop=-", "mnuPopExport=Export"}));
-    EXPECT_EQ(ui::ShortcutText(form->mnuViewRefresh.GetShortcut()), "F5");
-    EXPECT_EQ(ui::ShortcutText(form->mnuHelpContents.GetShortcut()), "F1");
-    EXPECT_FALSE(form->mnuStart.GetShortcut());
+    EXPECT_EQ(captions(form->mnuMainPopup),
+              (std::vector<std::string>{"mnuPopStart=Start", "mnuPopStop=Stop",
+                                        "mnuPopRestart=Restart", "mnuPopProp=Properties\tEnter",
+                                        "mnuSepPop=-", "mnuPopExport=Export", "mnuSepPop2=-",
+                                        "mnuPopCopy=Copy\tCtrl+C"}));
+    // Only Refresh, Contents and Find are shortcuts of the whole window: the list's
+    // keys stay the find box's while it has the focus.
+    for (const ui::MenuItem* item : {&form->mnuDelete, &form->mnuProperties, &form->mnuCopy,
+                                     &form->mnuSelectAll, &form->mnuPopCopy})
+        EXPECT_FALSE(item->GetShortcut()) << item->Name();
+    EXPECT_EQ(form->lblFind.Caption(), "F&ind :");
 }
 
 TEST_F(FrameTest, ToolbarsComputerBoxListStatusBarAndTimersAreAsDesigned) {
@@ -212,6 +226,8 @@ TEST_F(FrameTest, ResizeRuleFollowsTheWindowAboveItsThresholds) {
 
 TEST_F(FrameTest, TheListNeverReachesUnderTheStatusBar) {
     Open();
+    form->Move(0, 0, 12500, 7500);  // the find box shrinks to stay inside
+    EXPECT_LT(form->txtFind.Left() + form->txtFind.Width(), form->ScaleWidth());
     for (int height : {2100, 4000, 7500, 12000}) {
         form->Move(0, 0, 9000, height);
         EXPECT_LE(form->lvServices.Top() + form->lvServices.Height(),
@@ -258,22 +274,27 @@ TEST_F(FrameTest, ClosingUnloadsTheOtherWindowsNewestFirstAndWritesTheSettings) 
                                                     "Unload frmMain"}));
     using Key = ui::testing::TestHost::SettingKey;
     const auto& settings = host.Settings();
-    EXPECT_EQ(settings.size(), 5u);
+    EXPECT_EQ(settings.size(), 7u);
     EXPECT_EQ(settings.at(Key{"Vantrel", "Settings", "MainLeft"}), "240");
     EXPECT_EQ(settings.at(Key{"Vantrel", "Settings", "MainTop"}), "360");
     EXPECT_EQ(settings.at(Key{"Vantrel", "Settings", "MainWidth"}), "9000");
     EXPECT_EQ(settings.at(Key{"Vantrel", "Settings", "MainHeight"}), "6000");
     EXPECT_EQ(settings.at(Key{"Vantrel", "Settings", "ViewMode"}), "3");
+    EXPECT_EQ(settings.at(Key{"Vantrel", "Settings", "SortKey"}), "0");
+    EXPECT_EQ(settings.at(Key{"Vantrel", "Settings", "SortOrder"}), "0");
 }
 
-TEST_F(FrameTest, ClosingAMinimizedWindowWritesOnlyTheViewMode) {
+TEST_F(FrameTest, ClosingAMinimizedWindowWritesOnlyTheViewModeAndTheSort) {
     Open();
+    form->lvServices.ClickColumn(kColStatus);
+    form->lvServices.ClickColumn(kColStatus);
     form->SetWindowState(ui::WindowState::Minimized);
     EXPECT_TRUE(form->Unload(ui::UnloadMode::ControlMenu));
     using Key = ui::testing::TestHost::SettingKey;
-    ASSERT_EQ(host.Settings().size(), 1u);
-    EXPECT_EQ(host.Settings().begin()->first, (Key{"Vantrel", "Settings", "ViewMode"}));
-    EXPECT_EQ(host.Settings().begin()->second, "3");
+    EXPECT_EQ(host.Settings(),
+              (std::map<Key, std::string>{{Key{"Vantrel", "Settings", "ViewMode"}, "3"},
+                                          {Key{"Vantrel", "Settings", "SortKey"}, "2"},
+                                          {Key{"Vantrel", "Settings", "SortOrder"}, "1"}}));
 }
 
 TEST_F(FrameTest, ExitEndsTheProgramWithoutClosingWindowsOrWritingSettings) {
@@ -491,27 +512,37 @@ TEST_F(FrameTest, ADoubleClickOpensThePropertiesOnReleaseAndASingleClickDoesNot)
 
 // --- Sorting ---------------------------------------------------------------------------
 
-TEST_F(FrameTest, ColumnClickSortsAscendingByThatColumnAndAgainTheSame) {
+TEST_F(FrameTest, AColumnClickSortsAscendingAndTheNextOnTheSameColumnTurnsTheOrder) {
     Add(pc1(), Svc("Zed", kServiceDisabled, kServiceStopped, "NT AUTHORITY\\NetworkService"));
     Open();
-    for (int column = 0; column < 5; ++column) {
+    // Loading sorted by name, ascending: a click on that column turns it round.
+    for (int column : {kColServiceName, kColDisplayName, kColStatus, kColStartupType, kColLogonAs,
+                       kColServiceName}) {
         SCOPED_TRACE(column);
-        for (int click = 0; click < 2; ++click) {
+        const bool turns = form->lvServices.SortKey() == column;
+        for (bool ascending : {!turns, turns, !turns}) {
             form->lvServices.ClickColumn(column);
-            EXPECT_EQ(form->lvServices.SortKey(), column);
-            EXPECT_EQ(form->lvServices.GetSortOrder(), ui::SortOrder::Ascending);
             std::vector<std::string> texts;
             for (ui::ListRowId row : form->lvServices.Rows())
                 texts.push_back(form->lvServices.Text(row, column));
             EXPECT_TRUE(std::is_sorted(texts.begin(), texts.end(),
-                                       [](const std::string& a, const std::string& b) {
-                                           return ui::CompareListText(a, b) < 0;
+                                       [ascending](const std::string& a, const std::string& b) {
+                                           const int c = ui::CompareListText(a, b);
+                                           return ascending ? c < 0 : c > 0;
                                        }));
+            EXPECT_EQ(form->lvServices.GetSortOrder(),
+                      ascending ? ui::SortOrder::Ascending : ui::SortOrder::Descending);
         }
     }
+    // Equal texts keep their order both ways (a stable sort of the status text).
     form->lvServices.ClickColumn(kColStatus);
-    EXPECT_EQ(Names().front(), "Paused1");
-    EXPECT_EQ(Names().back(), "Zed");  // "Stopped", the last of the stopped rows added
+    EXPECT_EQ(Names().front() + " " + Names().back(), "Paused1 Zed");
+    form->lvServices.ClickColumn(kColStatus);
+    EXPECT_EQ(Names().front() + " " + Names().back(), "Auto1 Paused1");
+    // Another computer's rows come in the same order.
+    prompts.AnswerComputer("PC2");
+    form->cmdSelectSys.Click();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Remote2", "Remote1"}));
 }
 
 // --- Toolbar buttons and menu commands --------------------------------------------------

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "operations/OperationsTestSupport.h"
+#include "ui/Keys.h"
 
 namespace vtl::testing {
 namespace {
@@ -333,6 +334,39 @@ TEST(StartOnStandardNetwork, StoppedServicesOfTheWorkstationStart) {
     }
     EXPECT_EQ(ops.ErrorCount(), 0);
     EXPECT_EQ(network->OpenHandleCount(), 0u);
+}
+
+// The find box hides rows, never their starts, removals or count; a command
+// reaches only the shown rows.
+TEST_F(StartTest, RowsTheFindBoxHidesAreWatchedCountedAndNeverActedOn) {
+    OpenWithOperations();
+    Select({"Good"});
+    form->mnuStart.Click();
+    form->txtFind.TypeText("UNTOUCH");
+    ASSERT_EQ(form->lvServices.ShownCount(), 1);
+    EXPECT_EQ(Count(), "Total Services : 7 (1 shown)");
+    RunUntilWatchEnds();  // Good, hidden, is watched to the end and refreshed
+    EXPECT_EQ(Cell("Good", kColStatus), "Running");
+    EXPECT_EQ(Icon("Good"), kIconActive);
+
+    // Hidden rows lost their selection: Start and Delete act on none of them.
+    form->txtFind.TypeText("");
+    Select({"Denied", "Hang"});
+    form->txtFind.TypeText("Untouched");
+    network.ClearCallLog();
+    form->mnuStart.Click();
+    EXPECT_TRUE(form->lvServices.KeyDown(ui::kKeyDelete));
+    EXPECT_TRUE(ProgramCalls("VTLStartService").empty());
+    EXPECT_TRUE(prompts.Questions().empty());
+
+    // Delete on the one row shown removes it; the count follows.
+    prompts.AnswerMsgBox(ui::MsgResult::Yes).AnswerMsgBox(ui::MsgResult::Yes);
+    form->lvServices.ClickRow(Row("Untouched"));
+    EXPECT_TRUE(form->lvServices.KeyDown(ui::kKeyDelete));
+    EXPECT_FALSE(form->lvServices.FindRow("Untouched"));
+    EXPECT_EQ(Count(), "Total Services : 6 (0 shown)");
+    EXPECT_FALSE(pc1().HasService("Untouched"));
+    EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "operations/OperationTexts.h"
+#include "ui/Keys.h"
 
 namespace vtl {
 
@@ -42,6 +43,9 @@ frmErrorMsg::frmErrorMsg(ui::UiHost& host) : Form(host, "frmErrorMsg") {
     lvErrors.onMouseUp = [this](const ui::ListMouseEvent& e) {
         Quietly([&] { lvErrors_MouseUp(e); });
     };
+    lvErrors.onKeyDown = [this](int& keyCode, int shift) {
+        Quietly([&] { lvErrors_KeyDown(keyCode, shift); });
+    };
 }
 
 std::int32_t frmErrorMsg::AddToErrorList(const std::string& SrvName, const std::string& ErrDesr) {
@@ -72,13 +76,31 @@ void frmErrorMsg::lvErrors_MouseUp(const ui::ListMouseEvent& event) {
     const bool show = event.button == ui::MouseButton::Left && mDblClick && event.row &&
                       lvErrors.Contains(event.row);
     mDblClick = false;
-    if (!show) return;
+    if (show) ShowDetails(event.row);
+}
+
+void frmErrorMsg::lvErrors_KeyDown(int& KeyCode, int Shift) {
+    // Enter reads the focused entry as a double click on it does; Esc closes the
+    // window as its close box does.
+    if (Shift != 0) return;
+    if (KeyCode == ui::kKeyReturn) {
+        KeyCode = 0;
+        ui::ListRowId row = lvErrors.FocusedRow();
+        if (!row) row = lvErrors.SelectedItem();
+        if (row) ShowDetails(row);
+    } else if (KeyCode == ui::kKeyEscape) {
+        KeyCode = 0;
+        Unload(ui::UnloadMode::ControlMenu);
+    }
+}
+
+void frmErrorMsg::ShowDetails(ui::ListRowId row) {
     std::string text(kDetailServiceName);
-    text += lvErrors.Text(event.row, 0);
+    text += lvErrors.Text(row, 0);
     text += "\r\r";
     text += kDetailError;
     text += "\r";
-    text += lvErrors.Text(event.row, 1);
+    text += lvErrors.Text(row, 1);
     MsgBox(text, ui::MsgButtons::OK);
 }
 

@@ -3,7 +3,8 @@
 // several services (start, stop, restart and the start watch), so that a batch
 // ends with one list instead of one message box per service. The window never
 // shows itself: its callers show it, modeless and without owner, when they have
-// added something. A double click on an entry shows its whole text.
+// added something. A double click on an entry, or Enter, shows its whole text;
+// Esc closes the window.
 
 #include <cstdint>
 #include <string>
@@ -40,6 +41,8 @@ class frmErrorMsg : public ui::Form {
     void Form_Resize();
     void lvErrors_DblClick();
     void lvErrors_MouseUp(const ui::ListMouseEvent& event);
+    void lvErrors_KeyDown(int& KeyCode, int Shift);
+    void ShowDetails(ui::ListRowId row);
 
     bool mDblClick = false;  // a double click waits for the button's release
 };

@@ -7,6 +7,7 @@
 
 #include "operations/OperationTexts.h"
 #include "ui/FormInstance.h"
+#include "ui/Keys.h"
 #include "ui/testing/ScriptedPrompter.h"
 #include "ui/testing/TestHost.h"
 
@@ -124,6 +125,16 @@ TEST_F(ErrorListTest, DetailsOnTheReleaseThatEndsALeftDoubleClickOverAnEntry) {
     // The flag went with that release: a plain release shows nothing.
     frm.lvErrors.MouseUp(Mouse(ui::MouseButton::Left, row));
     EXPECT_EQ(prompts.Questions().size(), 1u);
+
+    // Enter on the focused entry shows the same; Esc closes the window.
+    frm.AddToErrorList("Alerter", "Other");
+    frm.lvErrors.ClickRow(frm.lvErrors.RowAt(1));
+    EXPECT_TRUE(frm.lvErrors.KeyDown(ui::kKeyReturn));
+    ASSERT_EQ(prompts.Questions().size(), 2u);
+    EXPECT_EQ(prompts.Questions()[1].text, "Service Name : Alerter\r\rError Detail : \rOther");
+    EXPECT_FALSE(frm.lvErrors.KeyDown(ui::kKeyReturn, ui::kShiftMask));
+    EXPECT_TRUE(frm.lvErrors.KeyDown(ui::kKeyEscape));
+    EXPECT_FALSE(frm.Loaded());
 }
 
 TEST_F(ErrorListTest, NoDetailsForASingleClickARightDoubleClickOrEmptySpace) {

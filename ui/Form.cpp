@@ -229,7 +229,12 @@ void Form::Refresh() {
 
 void Form::PopupMenu(MenuItem& menu) {
     if (!loaded_ || host_.Ending()) return;
-    host_.PopupMenu(*this, menu);
+    host_.PopupMenu(*this, menu, nullptr);
+}
+
+void Form::PopupMenu(MenuItem& menu, const PopupPlace& place) {
+    if (!loaded_ || host_.Ending()) return;
+    host_.PopupMenu(*this, menu, &place);
 }
 
 MsgResult Form::MsgBox(std::string_view text, MsgButtons buttons, MsgIcon icon,

@@ -30,6 +30,7 @@
 
 #include "ui/Control.h"
 #include "ui/Prompter.h"
+#include "ui/UiHost.h"
 
 namespace vtl::ui {
 
@@ -125,8 +126,10 @@ class Form : public UiObject, public Container {
     void Refresh();
 
     // Shows a pop-up menu (an invisible top-level menu item of this form) at the
-    // mouse pointer; the chosen item's Click runs before this returns.
+    // mouse pointer, or at a place (a row of a list, or a control: a menu asked
+    // for from the keyboard); the chosen item's Click runs before this returns.
     void PopupMenu(MenuItem& menu);
+    void PopupMenu(MenuItem& menu, const PopupPlace& place);
 
     // --- Convenience over the host ---
     // A message box; an empty title means the application's title.

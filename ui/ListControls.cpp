@@ -27,6 +27,78 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) noexcept {
     return a.size() == b.size() && CompareListText(a, b) == 0;
 }
 
+namespace {
+// Stands for a byte that starts no valid UTF-8 sequence (a lone surrogate's
+// range, which valid UTF-8 never yields).
+constexpr char32_t kStrayByte = 0xDC00;
+
+// The small letter of a capital in the scripts administrators name services in.
+constexpr char32_t FoldCodePoint(char32_t c) noexcept {
+    if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;  // Latin-1
+    if (c == 0x178) return 0xFF;
+    // Latin Extended-A: capitals and small letters alternate, in two phases.
+    const bool evenCapitals = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
+    const bool oddCapitals = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if ((evenCapitals && c % 2 == 0) || (oddCapitals && c % 2 == 1)) return c + 1;
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;  // Greek
+    if (c >= 0x410 && c <= 0x42F) return c + 0x20;                // Cyrillic
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+    return c;
+}
+
+// The length of a valid sequence at text[i] and its code point; 0 when invalid.
+std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& out) noexcept {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    char32_t c = 0;
+    char32_t least = 0;
+    if (lead < 0x80) {
+        out = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, c = lead & 0x1F, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, c = lead & 0x0F, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, c = lead & 0x07, least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (byte(i + k) & 0x3F);
+    }
+    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+    out = c;
+    return length;
+}
+}  // namespace
+
+std::u32string FoldForSearch(std::string_view utf8) {
+    std::u32string folded;
+    folded.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t c = 0;
+        const std::size_t length = DecodeUtf8(utf8, i, c);
+        if (length == 0) {
+            folded.push_back(kStrayByte + static_cast<unsigned char>(utf8[i]));
+            ++i;
+        } else {
+            folded.push_back(FoldCodePoint(c));
+            i += length;
+        }
+    }
+    return folded;
+}
+
+bool ContainsFolded(std::string_view text, std::u32string_view foldedNeedle) {
+    if (foldedNeedle.empty()) return true;
+    return FoldForSearch(text).find(foldedNeedle) != std::u32string::npos;
+}
+
 // ---------------------------------------------------------------------------
 
 ComboBox::ComboBox(Container& parent, std::string name, ComboStyle style, int index)

@@ -118,4 +118,12 @@ class ListBox : public Control {
 [[nodiscard]] int CompareListText(std::string_view a, std::string_view b) noexcept;
 [[nodiscard]] bool EqualsIgnoreCase(std::string_view a, std::string_view b) noexcept;
 
+// UTF-8 text as code points in lower case, for searching: ASCII, Latin-1, Latin
+// Extended-A, Greek and Cyrillic capitals fold to their small letters. A byte that
+// is no part of a valid sequence stays a code of its own that no letter equals.
+[[nodiscard]] std::u32string FoldForSearch(std::string_view utf8);
+// Whether text contains the already folded needle, ignoring case as above. An
+// empty needle is contained in every text.
+[[nodiscard]] bool ContainsFolded(std::string_view text, std::u32string_view foldedNeedle);
+
 }  // namespace vtl::ui

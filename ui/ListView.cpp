@@ -151,9 +151,15 @@ void ListView::Place(ListRowId id, int position) {
     }
     order_.insert(order_.begin() + position, id);
     MarkMoved(position);
-    At(id).position = position;
-    if (keyIndexOn_) IndexAdd(At(id).cells[0], id);
-    Notify(ChangeKind::RowInserted, position, id);
+    Row& row = At(id);
+    row.position = position;
+    if (keyIndexOn_) IndexAdd(row.cells[0], id);
+    row.shown = Matches(row);
+    if (!filtered_) {
+        Notify(ChangeKind::RowInserted, position, id);
+    } else if (row.shown) {
+        Notify(ChangeKind::RowInserted, ShowRow(id), id);
+    }
 }
 
 ListRowId ListView::AddRow(std::string text, int smallIcon, int position) {
@@ -172,6 +178,8 @@ void ListView::RemoveRow(ListRowId row) {
     const int position = PositionOf(row);
     if (position < 0) throw std::out_of_range("ListView::RemoveRow: no such row");
     Row& r = At(row);
+    int shownPosition = position;
+    if (filtered_) shownPosition = r.shown ? HideRow(row, r) : -1;
     if (r.selected) --selectedCount_;
     if (focused_ == row) focused_ = {};
     if (keyIndexOn_) IndexRemove(r.cells[0], row);
@@ -182,7 +190,7 @@ void ListView::RemoveRow(ListRowId row) {
     r.cells.clear();
     r.tag.clear();
     freeSlots_.push_back(row.value & kSlotMask);
-    Notify(ChangeKind::RowRemoved, position, row);
+    if (shownPosition >= 0) Notify(ChangeKind::RowRemoved, shownPosition, row);
 }
 
 void ListView::Clear() {
@@ -195,6 +203,8 @@ void ListView::Clear() {
         freeSlots_.push_back(id.value & kSlotMask);
     }
     order_.clear();
+    shown_.clear();
+    shownRenumberFrom_ = 0;
     keyIndex_.clear();
     selectedCount_ = 0;
     focused_ = {};
@@ -252,7 +262,19 @@ void ListView::SetText(ListRowId row, int column, std::string text) {
         IndexAdd(text, row);
     }
     r.cells[column] = std::move(text);
-    Notify(ChangeKind::RowText, -1, row, column);
+    const bool filterColumn = filtered_ && std::find(filterColumns_.begin(), filterColumns_.end(),
+                                                     column) != filterColumns_.end();
+    if (filterColumn && Matches(r) != r.shown) {
+        // The row comes into view with its new text, or leaves it.
+        if (r.shown) {
+            Notify(ChangeKind::RowRemoved, HideRow(row, r), row);
+        } else {
+            r.shown = true;
+            Notify(ChangeKind::RowInserted, ShowRow(row), row);
+        }
+        return;
+    }
+    if (r.shown) Notify(ChangeKind::RowText, -1, row, column);
 }
 
 int ListView::SmallIcon(ListRowId row) const {
@@ -263,7 +285,7 @@ void ListView::SetSmallIcon(ListRowId row, int image) {
     Row& r = At(row);
     if (r.icon == image) return;
     r.icon = image;
-    Notify(ChangeKind::RowIcon, -1, row);
+    if (r.shown) Notify(ChangeKind::RowIcon, -1, row);
 }
 
 const std::string& ListView::Tag(ListRowId row) const {
@@ -289,12 +311,18 @@ void ListView::StoreSelected(ListRowId id, Row& row, bool selected, bool notify)
 
 void ListView::SetSelected(ListRowId row, bool selected) {
     Row& r = At(row);
-    if (r.selected == selected) return;
+    if (r.selected == selected || (selected && !r.shown)) return;
     if (selected && !multiSelect_ && selectedCount_ > 0) {
         for (ListRowId other : SelectedRows())
             StoreSelected(other, At(other), false, true);
     }
     StoreSelected(row, r, selected, true);
+}
+
+void ListView::SelectAll() {
+    if (!multiSelect_) return;
+    for (ListRowId id : ShownRows())
+        StoreSelected(id, At(id), true, true);
 }
 
 void ListView::ClearSelection() {
@@ -324,7 +352,7 @@ ListRowId ListView::SelectedItem() const {
 
 void ListView::SetFocusedRow(ListRowId row) {
     if (row && !Contains(row)) throw std::out_of_range("ListView::SetFocusedRow: no such row");
-    if (row == focused_) return;
+    if (row == focused_ || (row && !At(row).shown)) return;
     focused_ = row;
     Notify(ChangeKind::RowFocus, -1, row);
 }
@@ -355,7 +383,91 @@ void ListView::Sort() {
         return ascending ? c < 0 : c > 0;
     });
     renumberFrom_ = 0;
+    if (filtered_) {
+        shown_.clear();
+        for (ListRowId id : order_) {
+            if (At(id).shown) shown_.push_back(id);
+        }
+        shownRenumberFrom_ = 0;
+    }
     Notify(ChangeKind::RowsSorted);
+}
+
+// --- Filter ---
+
+bool ListView::Matches(const Row& row) const {
+    if (!filtered_) return true;
+    for (int column : filterColumns_) {
+        if (column >= 0 && static_cast<std::size_t>(column) < row.cells.size() &&
+            ContainsFolded(row.cells[column], filterFolded_))
+            return true;
+    }
+    return false;
+}
+
+void ListView::SetFilter(std::string text, std::vector<int> columns) {
+    if (text == filterText_ && columns == filterColumns_) return;
+    filterText_ = std::move(text);
+    filterColumns_ = std::move(columns);
+    filterFolded_ = FoldForSearch(filterText_);
+    filtered_ = !filterText_.empty();
+    shown_.clear();
+    shownRenumberFrom_ = 0;
+    for (ListRowId id : order_) {
+        Row& r = At(id);
+        r.shown = Matches(r);
+        if (!r.shown) {
+            StoreSelected(id, r, false, false);
+            if (focused_ == id) focused_ = {};
+        } else if (filtered_) {
+            shown_.push_back(id);
+        }
+    }
+    Notify(ChangeKind::RowsFiltered);
+}
+
+bool ListView::Shown(ListRowId row) const {
+    return At(row).shown;
+}
+
+int ListView::ShowRow(ListRowId id) {
+    const int position = PositionOf(id);
+    // The shown rows keep the list's order.
+    const auto at =
+        std::lower_bound(shown_.begin(), shown_.end(), position,
+                         [this](ListRowId other, int p) { return PositionOf(other) < p; });
+    const int shownPosition = static_cast<int>(at - shown_.begin());
+    shown_.insert(at, id);
+    shownRenumberFrom_ = std::min(shownRenumberFrom_, shownPosition);
+    At(id).shownPosition = shownPosition;
+    return shownPosition;
+}
+
+int ListView::HideRow(ListRowId id, Row& row) {
+    const int shownPosition = ShownPositionOf(id);
+    StoreSelected(id, row, false, true);
+    if (focused_ == id) SetFocusedRow({});
+    row.shown = false;
+    if (shownPosition >= 0) {
+        shown_.erase(shown_.begin() + shownPosition);
+        shownRenumberFrom_ = std::min(shownRenumberFrom_, shownPosition);
+    }
+    return shownPosition;
+}
+
+void ListView::RenumberShown() const {
+    for (int i = shownRenumberFrom_; i < static_cast<int>(shown_.size()); ++i)
+        slots_[shown_[i].value & kSlotMask].shownPosition = i;
+    shownRenumberFrom_ = static_cast<int>(shown_.size());
+}
+
+int ListView::ShownPositionOf(ListRowId row) const {
+    if (!Contains(row)) return -1;
+    if (!filtered_) return PositionOf(row);
+    const Row& r = At(row);
+    if (!r.shown) return -1;
+    if (r.shownPosition >= shownRenumberFrom_) RenumberShown();
+    return r.shownPosition;
 }
 
 // --- Lookup by text ---
@@ -399,7 +511,7 @@ ListRowId ListView::FindRow(std::string_view text) const {
 // --- User actions ---
 
 bool ListView::ClickRow(ListRowId row, int shift) {
-    if (!Reachable() || !Contains(row)) return false;
+    if (!Reachable() || !Contains(row) || !At(row).shown) return false;
     if (multiSelect_ && (shift & kCtrlMask) != 0) {
         SetSelected(row, !Selected(row));
     } else if (multiSelect_ && (shift & kShiftMask) != 0 && focused_) {
@@ -448,19 +560,26 @@ bool ListView::DblClick() {
     return true;
 }
 
+bool ListView::KeyDown(int keyCode, int shift) {
+    if (!Reachable() || !onKeyDown) return false;
+    int key = keyCode;
+    onKeyDown(key, shift);
+    return key == 0;
+}
+
 void ListView::ApplyViewSelection(ListRowId row, bool selected) {
-    if (!Contains(row)) return;
+    if (!Contains(row) || (selected && !At(row).shown)) return;
     StoreSelected(row, At(row), selected, false);
 }
 
 bool ListView::RaiseItemClick(ListRowId row) {
-    if (!Reachable() || !Contains(row)) return false;
+    if (!Reachable() || !Contains(row) || !At(row).shown) return false;
     if (onItemClick) onItemClick(row);
     return true;
 }
 
 void ListView::ApplyViewFocus(ListRowId row) {
-    if (row && !Contains(row)) return;
+    if (row && (!Contains(row) || !At(row).shown)) return;
     focused_ = row;
 }
 

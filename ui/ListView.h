@@ -15,6 +15,13 @@
 // otherwise the selected row nearest the top, otherwise none. This is the one row
 // that the Windows list reports as its selected item, and the one row a command on
 // "the selected row" acts on.
+//
+// A filter shows only the rows whose text in one of some columns contains a text,
+// ignoring case. Hidden rows stay rows of the list in every other respect (Rows,
+// RowCount, FindRow, their ids and texts); the view shows the others, and a hidden
+// row is never selected nor focused. The observer's row changes (RowInserted,
+// RowRemoved) carry the positions among the shown rows, which are the positions
+// while no filter is set.
 
 #include <cstdint>
 #include <functional>
@@ -112,10 +119,31 @@ class ListView : public Control {
     [[nodiscard]] const std::string& Tag(ListRowId row) const;
     void SetTag(ListRowId row, std::string tag);
 
+    // --- Filter ---
+    // Shows only the rows whose text in one of columns contains text, ignoring case
+    // (ContainsIgnoringCase); an empty text shows every row. Hiding a row clears
+    // its selection and focus.
+    void SetFilter(std::string text, std::vector<int> columns);
+    [[nodiscard]] const std::string& FilterText() const noexcept { return filterText_; }
+    [[nodiscard]] bool Filtered() const noexcept { return filtered_; }
+    [[nodiscard]] bool Shown(ListRowId row) const;
+    [[nodiscard]] int ShownCount() const noexcept {
+        return static_cast<int>(filtered_ ? shown_.size() : order_.size());
+    }
+    // The shown rows, top to bottom.
+    [[nodiscard]] const std::vector<ListRowId>& ShownRows() const noexcept {
+        return filtered_ ? shown_ : order_;
+    }
+    // Position among the shown rows (0-based), -1 for a hidden row or none.
+    [[nodiscard]] int ShownPositionOf(ListRowId row) const;
+
     // --- Selection and focus ---
     [[nodiscard]] bool Selected(ListRowId row) const;
-    // Without multi-select, selecting a row clears every other selection.
+    // Without multi-select, selecting a row clears every other selection. A hidden
+    // row cannot be selected.
     void SetSelected(ListRowId row, bool selected);
+    // Selects every shown row (multi-select lists only).
+    void SelectAll();
     void ClearSelection();
     [[nodiscard]] int SelectedCount() const noexcept { return selectedCount_; }
     // Selected rows, top to bottom (visits every row).
@@ -123,6 +151,7 @@ class ListView : public Control {
     // See the header comment.
     [[nodiscard]] ListRowId SelectedItem() const;
     [[nodiscard]] ListRowId FocusedRow() const noexcept { return focused_; }
+    // A hidden row cannot take the focus.
     void SetFocusedRow(ListRowId row);
 
     // --- Sorting ---
@@ -156,12 +185,17 @@ class ListView : public Control {
     bool MouseDown(const ListMouseEvent& event);
     bool MouseUp(const ListMouseEvent& event);
     bool DblClick();
+    // A key pressed in the list: raises onKeyDown with its Windows virtual-key code
+    // (ui/Keys.h) and the shift state. Returns true when the handler took the key
+    // (set the code to 0); the list's own handling of it is then skipped.
+    bool KeyDown(int keyCode, int shift = 0);
 
     std::function<void(int column)> onColumnClick;
     std::function<void(ListRowId row)> onItemClick;
     std::function<void(const ListMouseEvent&)> onMouseDown;
     std::function<void(const ListMouseEvent&)> onMouseUp;
     std::function<void()> onDblClick;
+    std::function<void(int& keyCode, int shift)> onKeyDown;
 
     // For the renderer: selection and focus as the user changed them in the view,
     // stored without raising events.
@@ -178,8 +212,10 @@ class ListView : public Control {
         int icon = 0;
         bool selected = false;
         bool live = false;
+        bool shown = true;
         std::uint32_t generation = 0;
-        mutable int position = 0;  // valid below renumberFrom_
+        mutable int position = 0;       // valid below renumberFrom_
+        mutable int shownPosition = 0;  // valid below shownRenumberFrom_, with a filter
     };
 
     [[nodiscard]] std::uint32_t SlotOf(ListRowId row) const;  // throws for a dead id
@@ -193,7 +229,12 @@ class ListView : public Control {
     void IndexAdd(const std::string& text, ListRowId id);
     void IndexRemove(const std::string& text, ListRowId id);
     void StoreSelected(ListRowId id, Row& row, bool selected, bool notify);
-
+    [[nodiscard]] bool Matches(const Row& row) const;
+    // Puts a shown row among the shown rows; returns its position there.
+    int ShowRow(ListRowId id);
+    // Hides a row (selection and focus go); returns the position it had.
+    int HideRow(ListRowId id, Row& row);
+    void RenumberShown() const;
     ListViewMode view_ = ListViewMode::Report;
     bool multiSelect_ = false;
     bool fullRowSelect_ = true;
@@ -218,6 +259,13 @@ class ListView : public Control {
 
     bool keyIndexOn_ = false;
     std::unordered_multimap<std::string, ListRowId> keyIndex_;
+
+    std::string filterText_;
+    std::u32string filterFolded_;
+    std::vector<int> filterColumns_;
+    bool filtered_ = false;
+    std::vector<ListRowId> shown_;  // with a filter: the shown rows in order
+    mutable int shownRenumberFrom_ = 0;
 };
 
 }  // namespace vtl::ui

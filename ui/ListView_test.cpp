@@ -322,5 +322,103 @@ TEST_F(ListViewTest, ThousandsOfRowsStayOrderedAndFindable) {
     ExpectPositionsConsistent();
 }
 
+// The items a view of the list holds when it applies each change it hears.
+class ViewMirror : public ChangeObserver {
+  public:
+    explicit ViewMirror(ListView& list) : list_(list) { list.SetObserver(this); }
+    ~ViewMirror() { list_.SetObserver(nullptr); }
+    ViewMirror(const ViewMirror&) = delete;
+    ViewMirror& operator=(const ViewMirror&) = delete;
+    void OnChanged(UiObject&, const Change& c) override {
+        if (c.kind == ChangeKind::RowInserted) {
+            ASSERT_LE(c.index, static_cast<int>(items.size()));
+            items.insert(items.begin() + c.index, c.row);
+        } else if (c.kind == ChangeKind::RowRemoved) {
+            ASSERT_LT(c.index, static_cast<int>(items.size()));
+            ASSERT_EQ(items[c.index], c.row);
+            items.erase(items.begin() + c.index);
+        } else if (c.kind == ChangeKind::RowsSorted) {  // by the rows' positions
+            std::sort(items.begin(), items.end(), [this](ListRowId a, ListRowId b) {
+                return list_.PositionOf(a) < list_.PositionOf(b);
+            });
+        } else if (c.kind == ChangeKind::RowsFiltered) {
+            items = list_.ShownRows();
+        } else if (c.kind == ChangeKind::RowsCleared) {
+            items.clear();
+        } else if (c.row) {  // text, icon, selection, focus: only of a shown row
+            EXPECT_GE(list_.ShownPositionOf(c.row), 0);
+        }
+    }
+    std::vector<ListRowId> items;
+
+  private:
+    ListView& list_;
+};
+
+TEST_F(ListViewTest, AFilterShowsTheMatchingRowsAndTheViewHearsOnlyOfThem) {
+    lv.SetMultiSelect(true);
+    lv.SetKeyIndex(true);
+    ViewMirror view(lv);
+    const std::vector<std::string> words = {"Spooler",     "SPOOL", "alerter", "\303\234ber",
+                                            "\303\274ber", "x,y",   ""};
+    std::mt19937 rng(7);
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+    auto word = [&] { return words[pick(words.size())]; };
+    for (int step = 0; step < 3000; ++step) {
+        const ListRowId row = lv.RowAt(static_cast<int>(pick(lv.RowCount() + 1)));
+        const std::size_t action = pick(9);
+        if (action < 2) lv.AddRowCells({word() + std::to_string(step), word()});
+        if (action == 2 && row) lv.RemoveRow(row);
+        if (action == 3 && row) lv.SetText(row, static_cast<int>(pick(3)), word());
+        if (action == 3 && row && lv.Contains(row)) lv.SetSmallIcon(row, static_cast<int>(pick(4)));
+        if (action == 4)
+            lv.SetFilter(pick(3) == 0 ? std::string() : words[pick(words.size() - 1)].substr(1, 3),
+                         {0, 1});
+        if (action == 5) {
+            lv.SetSortOrder(pick(2) == 0 ? SortOrder::Ascending : SortOrder::Descending);
+            lv.SetSorted(pick(4) != 0);
+        }
+        if (action == 6 && row) lv.ClickRow(row, pick(2) == 0 ? kCtrlMask : kShiftMask);
+        if (action == 7) lv.SelectAll();
+        if (action == 8 && pick(50) == 0) lv.Clear();
+        ASSERT_EQ(view.items, lv.ShownRows()) << "step " << step;
+        int shown = 0;
+        const std::u32string needle = FoldForSearch(lv.FilterText());
+        for (const ListRowId id : lv.Rows()) {
+            const bool matches =
+                ContainsFolded(lv.Text(id, 0), needle) || ContainsFolded(lv.Text(id, 1), needle);
+            ASSERT_EQ(lv.Shown(id), matches) << "step " << step;
+            ASSERT_EQ(lv.ShownPositionOf(id), matches ? shown++ : -1);
+            ASSERT_TRUE(!lv.Selected(id) || matches) << "a hidden row is selected";
+        }
+        ASSERT_EQ(lv.ShownCount(), shown);
+        ASSERT_EQ(lv.SelectedCount(), static_cast<int>(lv.SelectedRows().size()));
+        ASSERT_TRUE(!lv.FocusedRow() || lv.Shown(lv.FocusedRow()));
+    }
+    ExpectPositionsConsistent();
+}
+
+TEST(ContainsFolded, IgnoresCaseInTheScriptsServicesAreNamedIn) {
+    const struct {
+        const char *text, *needle;
+        bool found;
+    } cases[] = {
+        {"Print Spooler", "SPOOL", true},
+        {"Print Spooler", "", true},
+        {"Print Spooler", "spooled", false},
+        {"\303\234berwachung", "\303\274BER", true},  // Überwachung, üBER
+        {"\303\206gir \305\201\303\263d\305\272", "\303\246GIR \305\202\303\223D\305\271",
+         true},                                          // Ægir Łódź
+        {"\316\243\316\251", "\317\203\317\211", true},  // ΣΩ, σω
+        {"\320\241\320\201", "\321\201\321\221", true},  // СЁ, сё
+        {"\303\234", "\303", false},                     // half a letter is no letter
+        {"a\377b", "\377B", true},
+        {"a\376b", "\377", false},        // stray bytes
+        {"\303\227", "\303\267", false},  // × is no capital of ÷
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ContainsFolded(c.text, FoldForSearch(c.needle)), c.found) << c.text << c.needle;
+}
+
 }  // namespace
 }  // namespace vtl::ui

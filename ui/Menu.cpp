@@ -82,6 +82,12 @@ void MenuItem::SetCaption(std::string caption) {
     Notify(ChangeKind::Caption);
 }
 
+void MenuItem::SetKeyHint(Shortcut key) {
+    if (key == keyHint_) return;
+    keyHint_ = key;
+    Notify(ChangeKind::Caption);
+}
+
 void MenuItem::SetEnabled(bool enabled) {
     if (enabled == enabled_) return;
     enabled_ = enabled;

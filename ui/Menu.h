@@ -3,7 +3,9 @@
 // invisible: then it is a pop-up menu that the form shows with Form::PopupMenu.
 // A caption of "-" makes an item a separator. Access keys are marked with & in
 // captions; a shortcut (F1, F5, Ctrl+...) runs the item's Click from anywhere in the
-// form.
+// form. A key hint is a key that one control answers to with the item's command
+// (Del in a list): the menu shows it as it shows a shortcut, but it is no
+// shortcut, so the form's other controls keep the key.
 
 #include <cstdint>
 #include <functional>
@@ -51,6 +53,12 @@ class MenuItem : public UiObject {
     void SetCaption(std::string caption);
     [[nodiscard]] bool IsSeparator() const noexcept { return caption_ == "-"; }
     [[nodiscard]] const Shortcut& GetShortcut() const noexcept { return shortcut_; }
+    [[nodiscard]] const Shortcut& KeyHint() const noexcept { return keyHint_; }
+    void SetKeyHint(Shortcut key);
+    // What the menu shows after the caption: the shortcut, else the key hint.
+    [[nodiscard]] const Shortcut& ShownKey() const noexcept {
+        return shortcut_ ? shortcut_ : keyHint_;
+    }
     [[nodiscard]] bool Enabled() const noexcept { return enabled_; }
     void SetEnabled(bool enabled);
     [[nodiscard]] bool Checked() const noexcept { return checked_; }
@@ -71,6 +79,7 @@ class MenuItem : public UiObject {
     std::vector<MenuItem*> items_;
     std::string caption_;
     Shortcut shortcut_;
+    Shortcut keyHint_;
     bool enabled_ = true;
     bool checked_ = false;
     bool visible_ = true;

@@ -46,8 +46,9 @@ enum class ChangeKind : std::uint8_t {
     RowSelection,
     RowFocus,  // row = the new focused row (may be none)
     RowsCleared,
-    RowsSorted,   // positions changed; the texts did not
-    BeginUpdate,  // a batch of row changes follows; the view may defer painting
+    RowsSorted,    // positions changed; the texts did not
+    RowsFiltered,  // another filter: other rows are shown
+    BeginUpdate,   // a batch of row changes follows; the view may defer painting
     EndUpdate,
     // Images, timers, menus, forms.
     ImageList,     // an image list was attached, or its images changed

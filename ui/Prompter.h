@@ -66,6 +66,14 @@ struct OpenFileRequest {
     bool pathMustExist = true;  // OFN_PATHMUSTEXIST
 };
 
+struct SaveFileRequest {
+    std::string title;
+    std::string filter;      // as OpenFileRequest's
+    std::string defaultExt;  // added to a name typed without one ("csv")
+    std::string initialDir;  // empty: the dialog's own choice
+    std::string fileName;    // file name shown at first
+};
+
 class Prompter {
   public:
     virtual ~Prompter() = default;
@@ -84,6 +92,10 @@ class Prompter {
     // The open-file dialog; the chosen file's full path, or nothing.
     virtual std::optional<std::string> OpenFile(const Form* owner,
                                                 const OpenFileRequest& request) = 0;
+    // The save-file dialog (it asks before a file is replaced); the chosen file's
+    // full path, or nothing.
+    virtual std::optional<std::string> SaveFile(const Form* owner,
+                                                const SaveFileRequest& request) = 0;
     // Opens helpFile in the help viewer with a WinHelp command (3 contents, 11
     // finder, ...). Returns false when no viewer could show it (the user was told).
     virtual bool ShowHelp(const Form* owner, std::string_view helpFile, std::uint32_t command) = 0;

@@ -9,11 +9,21 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/Observer.h"
+
 namespace vtl::ui {
 
+class Control;
 class Form;
 class MenuItem;
 class Prompter;
+
+// Where a pop-up menu asked for from the keyboard comes up: at a row of a list
+// view (below its text), or at a control's top-left corner when row is none.
+struct PopupPlace {
+    const Control* control = nullptr;
+    ListRowId row{};
+};
 
 class UiHost {
   public:
@@ -39,6 +49,10 @@ class UiHost {
                                                                 std::string_view section,
                                                                 std::string_view key) const = 0;
 
+    // Puts UTF-8 text on the clipboard (lines ended by CR LF); false when the
+    // clipboard could not take it (another program holds it open).
+    [[nodiscard]] virtual bool SetClipboardText(std::string_view text) = 0;
+
     // --- Called by Form; form authors use the Form members instead ---
     // The form has just been loaded (before onLoad): create its window, hidden, and
     // attach observers to its models.
@@ -49,7 +63,8 @@ class UiHost {
     virtual void HideForm(Form& form) = 0;
     // After onUnload agreed: destroy the window, detach observers.
     virtual void FormUnloaded(Form& form) = 0;
-    virtual void PopupMenu(Form& form, MenuItem& menu) = 0;
+    // place: nullptr for the mouse pointer.
+    virtual void PopupMenu(Form& form, MenuItem& menu, const PopupPlace* place) = 0;
 };
 
 }  // namespace vtl::ui

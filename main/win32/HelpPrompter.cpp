@@ -65,6 +65,11 @@ std::optional<std::string> HelpPrompter::OpenFile(const ui::Form* owner,
     return inner_->OpenFile(owner, request);
 }
 
+std::optional<std::string> HelpPrompter::SaveFile(const ui::Form* owner,
+                                                  const ui::SaveFileRequest& request) {
+    return inner_->SaveFile(owner, request);
+}
+
 bool HelpPrompter::ShowHelp(const ui::Form* owner, std::string_view helpFile,
                             std::uint32_t command) {
     if (FileExists(Resolve(helpFile))) return inner_->ShowHelp(owner, helpFile, command);

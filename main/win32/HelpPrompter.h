@@ -35,6 +35,8 @@ class HelpPrompter : public ui::Prompter {
                                                const ui::FolderRequest& request) override;
     std::optional<std::string> OpenFile(const ui::Form* owner,
                                         const ui::OpenFileRequest& request) override;
+    std::optional<std::string> SaveFile(const ui::Form* owner,
+                                        const ui::SaveFileRequest& request) override;
     bool ShowHelp(const ui::Form* owner, std::string_view helpFile, std::uint32_t command) override;
 
   private:

@@ -69,6 +69,17 @@ int RowImage(HWND listView, int row) {
     return image;
 }
 
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
 class MainWindowGui : public VantrelGui {
   protected:
     std::wstring StatusOf(const std::string& name) { return Cell(name, kColStatus); }
@@ -419,6 +430,88 @@ TEST_F(MainWindowGui, At144DpiTheWindowIsLaidOutAtThatDpi) {
     Sleep(500);
     SaveScreenshot(kArtifacts / "vantrelsim-144dpi.png");
     ASSERT_TRUE(ChooseMenuItem(form, L"&File|E&xit"));
+    EXPECT_TRUE(program->WaitForExit(kTimeout));
+    program.reset();
+}
+
+// The list by keyboard and the find box, on the real service manager.
+TEST_F(MainWindowGui, FindEnterCtrlAAndDeleteWorkTheListByKeyboard) {
+    const std::wstring pid = std::to_wstring(GetCurrentProcessId());
+    win32::testing::GuiTestService first(L"VtlGuiKeysA_" + pid);
+    win32::testing::GuiTestService second(L"VtlGuiKeysB_" + pid);
+    ASSERT_TRUE(first && second);
+    Launch(L"Vantrel.exe");
+    const int total = ListViewCount(list);
+    const auto count = [&] { return ReadStatusBar(status)[4]; };
+
+    // Find, ignoring case: only the two rows, and the count says so.
+    const HWND find = FindChild(form, L"Edit");
+    ASSERT_NE(find, nullptr);
+    ASSERT_TRUE(TypeIntoEdit(find, L"vtlguikeys"));
+    ASSERT_TRUE(WaitFor([&] { return ListViewCount(list) == 2; }, kTimeout));
+    EXPECT_EQ(RowOf(first.Name()), 0);
+    EXPECT_EQ(count(), L"Total Services : " + std::to_wstring(total) + L" (2 shown)");
+
+    // Ctrl+A in the list selects both.
+    ASSERT_TRUE(ClickListViewRow(list, 0));
+    ASSERT_TRUE(WaitFor([&] { return ListViewSelection(list) == std::vector<int>{0}; }, kTimeout));
+    ASSERT_TRUE(PressKeyChord(list, {VK_CONTROL}, 'A'));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return ListViewSelection(list) == std::vector<int>{0, 1};
+        },
+        kTimeout));
+    // Ctrl+C puts both rows on the clipboard, under the header line.
+    ASSERT_TRUE(PressKeyChord(list, {VK_CONTROL}, 'C'));
+    Sleep(300);
+    std::wstring copied;
+    EXPECT_TRUE(WaitFor(
+        [&] { return (copied = ClipboardText()).find(L"\r\nVtlGuiKeysB_") != std::wstring::npos; },
+        kTimeout, 250));  // seldom: the program must find the clipboard free
+    EXPECT_EQ(copied.rfind(
+                  L"Service Name\tDisplay Name\tStatus\tStartup Type\tLogon As\r\nVtlGuiKeysA_", 0),
+              0u)
+        << Narrow(copied);
+    Sleep(300);
+    SaveScreenshot(kArtifacts / "vantrel-find.png");
+
+    // Enter opens the properties of the selected row; Esc closes them.
+    ASSERT_TRUE(ClickListViewRow(list, 0));
+    ASSERT_TRUE(WaitFor([&] { return ListViewSelection(list) == std::vector<int>{0}; }, kTimeout));
+    ASSERT_TRUE(PressKey(list, VK_RETURN));
+    const std::wstring caption = L"'" + Widen(first.Name()) + L"' Service Properties";
+    HWND properties = WaitForTopWindow(program->Id(), L"VtlForm", caption, kTimeout);
+    ASSERT_NE(properties, nullptr);
+    Sleep(300);
+    SaveScreenshot(kArtifacts / "vantrel-enter-properties.png");
+    ASSERT_TRUE(PressKey(properties, VK_ESCAPE));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(properties); }, kTimeout));
+
+    // Delete asks twice, then removes the row; the counts follow.
+    ASSERT_TRUE(ClickListViewRow(list, 1));
+    ASSERT_TRUE(WaitFor([&] { return ListViewSelection(list) == std::vector<int>{1}; }, kTimeout));
+    ASSERT_TRUE(PressKey(list, VK_DELETE));
+    for (int question = 0; question < 2; ++question) {
+        HWND box = nullptr;
+        ASSERT_TRUE(
+            WaitFor([&] { return (box = FindMessageBox(program->Id())) != nullptr; }, kTimeout))
+            << "question " << question;
+        ASSERT_TRUE(AnswerMessageBox(box, IDYES));
+        WaitFor([&] { return !IsWindow(box); }, kTimeout);
+    }
+    EXPECT_TRUE(WaitFor([&] { return RowOf(second.Name()) < 0; }, kTimeout));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return count() == L"Total Services : " + std::to_wstring(total - 1) + L" (1 shown)";
+        },
+        kTimeout))
+        << Narrow(count());
+
+    // An empty find box shows every row again.
+    ASSERT_TRUE(TypeIntoEdit(find, L""));
+    EXPECT_TRUE(WaitFor([&] { return ListViewCount(list) == total - 1; }, kTimeout));
+    EXPECT_EQ(count(), L"Total Services : " + std::to_wstring(total - 1));
+    ASSERT_TRUE(CloseTopWindow(form));
     EXPECT_TRUE(program->WaitForExit(kTimeout));
     program.reset();
 }

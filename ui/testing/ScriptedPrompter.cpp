@@ -14,11 +14,12 @@ struct KindName {
     QuestionKind kind;
     std::string_view name;
 };
-constexpr std::array<KindName, 5> kKindNames = {{
+constexpr std::array<KindName, 6> kKindNames = {{
     {QuestionKind::MsgBox, "message box"},
     {QuestionKind::Computer, "computer browser"},
     {QuestionKind::Folder, "folder browser"},
     {QuestionKind::OpenFile, "open-file dialog"},
+    {QuestionKind::SaveFile, "save-file dialog"},
     {QuestionKind::Help, "help"},
 }};
 
@@ -100,6 +101,10 @@ ScriptedPrompter& ScriptedPrompter::AnswerOpenFile(std::optional<std::string> pa
     answers_.push_back(Answer{QuestionKind::OpenFile, MsgResult::OK, std::move(path), true});
     return *this;
 }
+ScriptedPrompter& ScriptedPrompter::AnswerSaveFile(std::optional<std::string> path) {
+    answers_.push_back(Answer{QuestionKind::SaveFile, MsgResult::OK, std::move(path), true});
+    return *this;
+}
 ScriptedPrompter& ScriptedPrompter::AnswerHelp(bool shown) {
     answers_.push_back(Answer{QuestionKind::Help, MsgResult::OK, std::nullopt, shown});
     return *this;
@@ -149,14 +154,18 @@ MsgResult ScriptedPrompter::MsgBox(std::string_view text, MsgButtons buttons, Ms
     return answer->result;
 }
 
+std::optional<std::string> ScriptedPrompter::TextAnswer(Question question, const Form* owner) {
+    if (owner != nullptr) question.owner = owner->Name();
+    const auto answer = Take(question);
+    return answer ? answer->text : std::nullopt;
+}
+
 std::optional<std::string> ScriptedPrompter::BrowseForComputer(const Form* owner,
                                                                std::string_view title) {
     Question q;
     q.kind = QuestionKind::Computer;
     q.title = title;
-    if (owner != nullptr) q.owner = owner->Name();
-    const auto answer = Take(q);
-    return answer ? answer->text : std::nullopt;
+    return TextAnswer(std::move(q), owner);
 }
 
 std::optional<std::string> ScriptedPrompter::BrowseForFolder(const Form* owner,
@@ -165,9 +174,16 @@ std::optional<std::string> ScriptedPrompter::BrowseForFolder(const Form* owner,
     q.kind = QuestionKind::Folder;
     q.title = request.title;
     q.folder = request;
-    if (owner != nullptr) q.owner = owner->Name();
-    const auto answer = Take(q);
-    return answer ? answer->text : std::nullopt;
+    return TextAnswer(std::move(q), owner);
+}
+
+std::optional<std::string> ScriptedPrompter::SaveFile(const Form* owner,
+                                                      const SaveFileRequest& request) {
+    Question q;
+    q.kind = QuestionKind::SaveFile;
+    q.title = request.title;
+    q.save = request;
+    return TextAnswer(std::move(q), owner);
 }
 
 std::optional<std::string> ScriptedPrompter::OpenFile(const Form* owner,
@@ -176,9 +192,7 @@ std::optional<std::string> ScriptedPrompter::OpenFile(const Form* owner,
     q.kind = QuestionKind::OpenFile;
     q.title = request.title;
     q.file = request;
-    if (owner != nullptr) q.owner = owner->Name();
-    const auto answer = Take(q);
-    return answer ? answer->text : std::nullopt;
+    return TextAnswer(std::move(q), owner);
 }
 
 bool ScriptedPrompter::ShowHelp(const Form* owner, std::string_view helpFile,

@@ -16,7 +16,7 @@
 
 namespace vtl::ui::testing {
 
-enum class QuestionKind { MsgBox, Computer, Folder, OpenFile, Help };
+enum class QuestionKind { MsgBox, Computer, Folder, OpenFile, SaveFile, Help };
 
 struct Question {
     QuestionKind kind = QuestionKind::MsgBox;
@@ -27,6 +27,7 @@ struct Question {
     MsgIcon icon = MsgIcon::None;
     FolderRequest folder;
     OpenFileRequest file;
+    SaveFileRequest save;
     std::string helpFile;
     std::uint32_t helpCommand = 0;
     std::string owner;  // name of the owner form, if any
@@ -44,6 +45,7 @@ class ScriptedPrompter : public Prompter {
     ScriptedPrompter& AnswerComputer(std::optional<std::string> name);
     ScriptedPrompter& AnswerFolder(std::optional<std::string> path);
     ScriptedPrompter& AnswerOpenFile(std::optional<std::string> path);
+    ScriptedPrompter& AnswerSaveFile(std::optional<std::string> path);
     ScriptedPrompter& AnswerHelp(bool shown = true);
     // Message boxes with an OK button alone need no script: they are answered OK.
     void SetAutoOk(bool autoOk) noexcept { autoOk_ = autoOk; }
@@ -62,6 +64,7 @@ class ScriptedPrompter : public Prompter {
     std::optional<std::string> BrowseForFolder(const Form* owner,
                                                const FolderRequest& request) override;
     std::optional<std::string> OpenFile(const Form* owner, const OpenFileRequest& request) override;
+    std::optional<std::string> SaveFile(const Form* owner, const SaveFileRequest& request) override;
     bool ShowHelp(const Form* owner, std::string_view helpFile, std::uint32_t command) override;
 
   private:
@@ -72,6 +75,8 @@ class ScriptedPrompter : public Prompter {
         bool shown = true;
     };
     std::optional<Answer> Take(const Question& question);
+    // A chooser's question: the scripted text, or nothing.
+    std::optional<std::string> TextAnswer(Question question, const Form* owner);
 
     std::string appTitle_;
     bool autoOk_ = false;

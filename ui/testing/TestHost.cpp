@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/ListView.h"
 #include "ui/Menu.h"
 #include "ui/Timer.h"
 
@@ -198,14 +199,26 @@ void TestHost::FormUnloaded(Form& form) {
     if (active_ == &form) ActivateTopmost();
 }
 
-void TestHost::PopupMenu(Form& form, MenuItem& menu) {
-    log_.push_back("Popup " + form.Name() + "." + menu.Name());
+void TestHost::PopupMenu(Form& form, MenuItem& menu, const PopupPlace* place) {
+    std::string entry = "Popup " + form.Name() + "." + menu.Name();
+    if (place != nullptr && place->control != nullptr) {
+        entry += " at " + place->control->Name();
+        if (const auto* list = dynamic_cast<const ListView*>(place->control); list && place->row)
+            entry += " row " + std::to_string(list->ShownPositionOf(place->row));
+    }
+    log_.push_back(std::move(entry));
     if (onPopup) onPopup(form, menu);
 }
 
 void TestHost::EndProgram() {
     log_.push_back("End");
     ended_ = true;
+}
+
+bool TestHost::SetClipboardText(std::string_view text) {
+    if (clipboardRefuses_) return false;
+    clipboard_ = text;
+    return true;
 }
 
 // --- Settings ---

@@ -15,7 +15,7 @@
 // Modal forms: ShowModal runs the next script queued with ExpectModal (the user's
 // work in that window: it must hide or unload the form); a modal form nobody
 // scripted fails the test and is hidden. Pop-up menus are logged; OnPopup may
-// choose an item.
+// choose an item. The clipboard is a string (a test may make it refuse text).
 
 #include <cstdint>
 #include <deque>
@@ -64,9 +64,14 @@ class TestHost : public UiHost, private ChangeObserver {
     std::function<void(Form&, MenuItem&)> onPopup;
     [[nodiscard]] Form* ActiveForm() const noexcept { return active_; }
     // "Load frmMain", "Show frmErrorMsg", "ShowModal frmAbout owner=frmMain", "Hide x",
-    // "Unload x", "Popup frmMain.mnuMainPopup", "End".
+    // "Unload x", "Popup frmMain.mnuMainPopup" (from the keyboard: "... at
+    // lvServices row 3", the row's position among the shown rows), "End".
     [[nodiscard]] const std::vector<std::string>& Log() const noexcept { return log_; }
     void ClearLog() { log_.clear(); }
+
+    // --- Clipboard ---
+    [[nodiscard]] const std::string& ClipboardText() const noexcept { return clipboard_; }
+    void SetClipboardRefuses(bool refuses) noexcept { clipboardRefuses_ = refuses; }
 
     // --- Settings ---
     using SettingKey = std::tuple<std::string, std::string, std::string>;
@@ -87,12 +92,13 @@ class TestHost : public UiHost, private ChangeObserver {
     [[nodiscard]] std::optional<std::string> GetSetting(std::string_view app,
                                                         std::string_view section,
                                                         std::string_view key) const override;
+    [[nodiscard]] bool SetClipboardText(std::string_view text) override;
     void FormLoaded(Form& form) override;
     void ShowForm(Form& form, Form* owner) override;
     void ShowFormModal(Form& form, Form* owner) override;
     void HideForm(Form& form) override;
     void FormUnloaded(Form& form) override;
-    void PopupMenu(Form& form, MenuItem& menu) override;
+    void PopupMenu(Form& form, MenuItem& menu, const PopupPlace* place) override;
 
   private:
     struct TimerEntry {
@@ -119,6 +125,8 @@ class TestHost : public UiHost, private ChangeObserver {
     std::deque<std::function<void(Form&)>> modal_;
     std::vector<std::string> log_;
     std::map<SettingKey, std::string> settings_;
+    std::string clipboard_;
+    bool clipboardRefuses_ = false;
     std::vector<TimerEntry> timers_;
     std::uint64_t timerOrder_ = 0;
 };

@@ -67,7 +67,7 @@ FrameStyle StyleOf(const Form& form) {
 
 std::wstring MenuText(const MenuItem& item) {
     std::wstring text = Widen(item.Caption());
-    if (item.GetShortcut()) text += L"\t" + Widen(ShortcutText(item.GetShortcut()));
+    if (item.ShownKey()) text += L"\t" + Widen(ShortcutText(item.ShownKey()));
     return text;
 }
 
@@ -367,13 +367,19 @@ void FormWindow::RebuildMenu() {
     DrawMenuBar(Handle());
 }
 
-MenuItem* FormWindow::TrackPopup(MenuItem& menu) {
+MenuItem* FormWindow::TrackPopup(MenuItem& menu, const PopupPlace* place) {
     HMENU popup = CreatePopupMenu();
     std::map<unsigned, MenuItem*> ids;
     unsigned next = 1;
     AppendMenuItems(popup, menu.Items(), ids, next, nullptr);
     POINT pt{};
-    GetCursorPos(&pt);
+    const auto at = place != nullptr ? byModel_.find(place->control) : byModel_.end();
+    if (at != byModel_.end() && at->second->Handle() != nullptr) {
+        pt = at->second->PopupPoint(place->row);
+        ClientToScreen(at->second->Handle(), &pt);
+    } else {
+        GetCursorPos(&pt);
+    }
     SetForegroundWindow(Handle());
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,

@@ -19,6 +19,7 @@
 // After Windows.h.
 #include <commctrl.h>
 #include "ui/Observer.h"
+#include "ui/UiHost.h"
 #include "ui/win32/Artwork.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/Window.h"
@@ -55,8 +56,9 @@ class FormWindow : public Window, private ChangeObserver {
     // Detaches from every model and destroys the window; the object may live on
     // until no message of it is being handled.
     void Close();
-    // Runs a pop-up menu at the pointer; returns the chosen item or nullptr.
-    MenuItem* TrackPopup(MenuItem& menu);
+    // Runs a pop-up menu at the pointer, or at a place of a control (a menu asked
+    // for from the keyboard); returns the chosen item or nullptr.
+    MenuItem* TrackPopup(MenuItem& menu, const PopupPlace* place);
 
     // --- The window's DPI, for the views ---
     [[nodiscard]] int Dpi() const noexcept { return dpi_; }

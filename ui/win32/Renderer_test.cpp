@@ -163,6 +163,29 @@ TEST_F(RendererTest, ListViewFollowsTheModelInPlace) {
     for (int p = 0; p < m.RowCount(); ++p)
         EXPECT_EQ(ItemText(lv, p), m.Text(m.RowAt(p)));
 
+    // The header's arrow follows the sort; a filter leaves the matching items, and
+    // a hidden row's changes never reach another item.
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(lv, LVM_GETHEADER, 0, 0));
+    const auto arrow = [&](int column) {
+        HDITEMW h{};
+        h.mask = HDI_FORMAT;
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&h));
+        return h.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+    };
+    EXPECT_EQ(arrow(1), HDF_SORTUP);
+    m.SetSortOrder(SortOrder::Descending);
+    EXPECT_EQ(arrow(1), HDF_SORTDOWN);
+    EXPECT_EQ(arrow(0), 0);
+    m.SetFilter("GAM", {0});
+    ASSERT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 1);
+    m.SetSubItem(a, 1, "Hidden");
+    m.SetSmallIcon(a, 2);
+    EXPECT_EQ(ItemText(lv, 0) + ItemText(lv, 0, 1), "gammaRunning");
+    m.SetFilter("", {0});
+    ASSERT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(ItemText(lv, m.PositionOf(a), 1), "Hidden");
+
     // Selection both ways: the model's into the control, the control's into the model.
     m.SetSelected(a, true);
     EXPECT_EQ(

@@ -38,6 +38,9 @@ class View {
     virtual void OnTimer() {}
     // Alt and a character: true when the control took it as its access key.
     virtual bool OnMnemonic(wchar_t /*character*/) { return false; }
+    // Where a pop-up menu asked for from the keyboard comes up, in the control's
+    // client coordinates: a list puts it below the row's text.
+    [[nodiscard]] virtual POINT PopupPoint(ListRowId /*row*/) const { return POINT{0, 0}; }
     // After the form's inner size changed.
     virtual void Layout() {}
     // The window's DPI changed from oldDpi: new font, place and sizes. Image lists

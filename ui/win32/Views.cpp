@@ -675,10 +675,8 @@ class ListViewView : public View {
         const ListView& m = List();
         for (int c = 0; c < m.ColumnCount(); ++c)
             InsertColumn(c);
-        Send(hwnd_, WM_SETREDRAW, FALSE);
-        for (int p = 0; p < m.RowCount(); ++p)
-            InsertRow(p, m.RowAt(p));
-        Send(hwnd_, WM_SETREDRAW, TRUE);
+        ShowSortArrow();
+        InsertShownRows();
     }
     void Apply(const Change& change) override {
         ListView& m = List();
@@ -687,8 +685,10 @@ class ListViewView : public View {
             case ChangeKind::Columns:
                 if (change.index >= ColumnCountShown()) {
                     InsertColumn(change.index);
-                    for (int p = 0; p < m.RowCount(); ++p)
-                        SetCell(p, m.RowAt(p), change.index);
+                    const std::vector<ListRowId>& rows = m.ShownRows();
+                    for (std::size_t p = 0; p < rows.size(); ++p)
+                        SetCell(static_cast<int>(p), rows[p], change.index);
+                    ShowSortArrow();
                 } else {
                     LVCOLUMNW col{};
                     std::wstring caption = Widen(m.Column(change.index).caption);
@@ -711,25 +711,26 @@ class ListViewView : public View {
                 break;
             }
             case ChangeKind::RowText:
-                SetCell(m.PositionOf(change.row), change.row, change.column);
+                SetCell(m.ShownPositionOf(change.row), change.row, change.column);
                 break;
             case ChangeKind::RowIcon: {
                 LVITEMW item{};
                 item.mask = LVIF_IMAGE;
-                item.iItem = m.PositionOf(change.row);
+                item.iItem = m.ShownPositionOf(change.row);
+                if (item.iItem < 0) break;
                 item.iImage = Image(m.SmallIcon(change.row));
                 Send(hwnd_, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
                 break;
             }
             case ChangeKind::RowSelection:
-                SetState(m.PositionOf(change.row), m.Selected(change.row) ? LVIS_SELECTED : 0,
+                SetState(m.ShownPositionOf(change.row), m.Selected(change.row) ? LVIS_SELECTED : 0,
                          LVIS_SELECTED);
                 break;
             case ChangeKind::RowFocus: {
                 const int shown = static_cast<int>(
                     Send(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
                 if (shown >= 0) SetState(shown, 0, LVIS_FOCUSED);
-                if (change.row) SetState(m.PositionOf(change.row), LVIS_FOCUSED, LVIS_FOCUSED);
+                if (change.row) SetState(m.ShownPositionOf(change.row), LVIS_FOCUSED, LVIS_FOCUSED);
                 break;
             }
             case ChangeKind::RowsCleared:
@@ -738,6 +739,12 @@ class ListViewView : public View {
             case ChangeKind::RowsSorted:
                 Send(hwnd_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&m),
                      reinterpret_cast<LPARAM>(&ListViewView::ByModelPosition));
+                ShowSortArrow();
+                break;
+            case ChangeKind::RowsFiltered:
+                Send(hwnd_, LVM_DELETEALLITEMS);
+                InsertShownRows();
+                RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
                 break;
             case ChangeKind::BeginUpdate:
                 Send(hwnd_, WM_SETREDRAW, FALSE);
@@ -818,6 +825,15 @@ class ListViewView : public View {
                 return false;
         }
     }
+    POINT PopupPoint(ListRowId row) const override {
+        RECT r{};
+        r.left = LVIR_LABEL;
+        const int item = List().ShownPositionOf(row);
+        if (item < 0 ||
+            !Send(hwnd_, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&r)))
+            return POINT{0, 0};
+        return POINT{r.left, r.bottom};
+    }
 
   private:
     ListView& List() const { return static_cast<ListView&>(*model_); }
@@ -865,6 +881,48 @@ class ListViewView : public View {
         col.cx = owner_.ToPixels(c.width);
         col.iSubItem = index;
         Send(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
+    }
+    // The header's arrow on the column the rows were last sorted by.
+    void ShowSortArrow() {
+        const ListView& m = List();
+        const HWND header = reinterpret_cast<HWND>(Send(hwnd_, LVM_GETHEADER));
+        if (header == nullptr) return;
+        const int count = static_cast<int>(Send(header, HDM_GETITEMCOUNT));
+        for (int c = 0; c < count; ++c) {
+            HDITEMW item{};
+            item.mask = HDI_FORMAT;
+            if (!Send(header, HDM_GETITEMW, static_cast<WPARAM>(c),
+                      reinterpret_cast<LPARAM>(&item)))
+                continue;
+            int format = item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN);
+            if (m.Sorted() && c == m.SortKey())
+                format |= m.GetSortOrder() == SortOrder::Ascending ? HDF_SORTUP : HDF_SORTDOWN;
+            if (format == item.fmt) continue;
+            item.fmt = format;
+            Send(header, HDM_SETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    // The items anew: the shown rows, painted once.
+    void InsertShownRows() {
+        const std::vector<ListRowId>& rows = List().ShownRows();
+        Send(hwnd_, WM_SETREDRAW, FALSE);
+        for (std::size_t p = 0; p < rows.size(); ++p)
+            InsertRow(static_cast<int>(p), rows[p]);
+        Send(hwnd_, WM_SETREDRAW, TRUE);
+    }
+    // A key for the model: true when its handler took it. Enter and Esc, which the
+    // dialog manager would turn into the default and cancel buttons, go there
+    // when the handler leaves them.
+    bool OnKey(UINT msg, WPARAM key) {
+        if (!Alive() || !List().onKeyDown) return false;
+        if (msg == WM_SYSKEYDOWN && key != VK_F10) return false;  // Alt and a key: the menu's
+        if (List().KeyDown(static_cast<int>(key), ShiftState())) return true;
+        if (key == VK_RETURN || key == VK_ESCAPE) {
+            const HWND root = GetAncestor(hwnd_, GA_ROOT);
+            PostMessageW(root, WM_COMMAND, key == VK_RETURN ? IDOK : IDCANCEL, 0);
+            return true;
+        }
+        return false;
     }
     static int Image(int icon) { return icon > 0 ? icon - 1 : I_IMAGENONE; }
     void InsertRow(int position, ListRowId row) {
@@ -1019,6 +1077,23 @@ class ListViewView : public View {
                 case WM_MBUTTONDOWN:
                 case WM_MBUTTONUP:
                     return self->OnMouse(msg, wp, lp);
+                case WM_GETDLGCODE: {
+                    // A list whose model answers keys takes Enter and Esc itself.
+                    const auto* key = reinterpret_cast<const MSG*>(lp);
+                    if (self->Alive() && self->List().onKeyDown && key != nullptr &&
+                        key->message == WM_KEYDOWN &&
+                        (key->wParam == VK_RETURN || key->wParam == VK_ESCAPE))
+                        return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTMESSAGE;
+                    break;
+                }
+                case WM_KEYDOWN:
+                case WM_SYSKEYDOWN:
+                    if (self->OnKey(msg, wp)) return 0;
+                    break;
+                case WM_CONTEXTMENU:
+                    // From the keyboard (no point): its key already went to the model.
+                    if (lp == -1 && self->Alive() && self->List().onKeyDown) return 0;
+                    break;
                 case WM_NCDESTROY:
                     RemoveWindowSubclass(hwnd, &ListViewView::Proc, 1);
                     break;

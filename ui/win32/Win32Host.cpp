@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/win32/WinHandle.h"
 #include "core/win32/WinString.h"
@@ -212,10 +213,39 @@ void Win32Host::OnActivated(Form& form) {
     if (active_ == &form && form.Loaded()) form.RaiseActivate();
 }
 
-void Win32Host::PopupMenu(Form& form, MenuItem& menu) {
+void Win32Host::PopupMenu(Form& form, MenuItem& menu, const PopupPlace* place) {
     FormWindow* w = WindowOf(&form);
     if (w == nullptr) return;
-    if (MenuItem* chosen = w->TrackPopup(menu)) chosen->Click();
+    if (MenuItem* chosen = w->TrackPopup(menu, place)) chosen->Click();
+}
+
+bool Win32Host::SetClipboardText(std::string_view text) {
+    const std::wstring wide = Widen(text);
+    const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr) return false;
+    if (void* data = GlobalLock(memory)) {
+        std::memcpy(data, wide.c_str(), bytes);
+        GlobalUnlock(memory);
+    }
+    // Another program may hold the clipboard for a moment (a reader, a clipboard
+    // manager): a few tries before the user is told.
+    FormWindow* owner = WindowOf(active_);
+    bool open = false;
+    for (int attempt = 0; attempt < 10 && !open; ++attempt) {
+        if (attempt > 0) Sleep(20);
+        open = OpenClipboard(owner != nullptr ? owner->Handle() : nullptr) != FALSE;
+    }
+    if (!open) {
+        GlobalFree(memory);
+        return false;
+    }
+    EmptyClipboard();
+    // The clipboard owns the memory once it took it.
+    const bool taken = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    CloseClipboard();
+    if (!taken) GlobalFree(memory);
+    return taken;
 }
 
 void Win32Host::EndProgram() {

@@ -60,7 +60,9 @@ class Win32Host : public UiHost {
     void ShowFormModal(Form& form, Form* owner) override;
     void HideForm(Form& form) override;
     void FormUnloaded(Form& form) override;
-    void PopupMenu(Form& form, MenuItem& menu) override;
+    void PopupMenu(Form& form, MenuItem& menu, const PopupPlace* place) override;
+    // CF_UNICODETEXT, as the clipboard's other readers expect it.
+    [[nodiscard]] bool SetClipboardText(std::string_view text) override;
 
     // --- For the form windows (each converts twips at its own DPI) ---
     [[nodiscard]] FormWindow* WindowOf(const Form* form) const noexcept;

@@ -99,7 +99,10 @@ void AddNameBox(HWND dialog) {
         if (edit != nullptr) {
             SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
             SendMessageW(edit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"Computer name"));
-            SetWindowPos(edit, tree, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            // Tab goes from the box to the tree below it: the box comes first.
+            const HWND beforeTree = GetWindow(tree, GW_HWNDPREV);
+            SetWindowPos(edit, beforeTree != nullptr ? beforeTree : HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE);
             SetFocus(edit);
         }
     }
@@ -261,27 +264,54 @@ std::optional<std::string> Win32Prompter::BrowseForFolder(const Form* owner,
     return Narrow(path);
 }
 
+namespace {
+// The common dialog's buffers and shared fields for both file dialogs.
+struct FileDialog {
+    std::wstring filter, title, initialDir, defaultExt, file;
+    OPENFILENAMEW ofn{};
+    FileDialog(HWND owner, std::string_view filterText, std::string_view titleText,
+               std::string_view dir, std::string_view fileName, std::string_view ext)
+        : filter(FilterString(filterText)),
+          title(Widen(titleText)),
+          initialDir(Widen(dir)),
+          defaultExt(Widen(ext)),
+          file(Widen(fileName)) {
+        file.resize(32768, L'\0');
+        ofn.lStructSize = sizeof(ofn);
+        ofn.hwndOwner = owner;
+        ofn.lpstrFilter = filterText.empty() ? nullptr : filter.c_str();
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = file.data();
+        ofn.nMaxFile = static_cast<DWORD>(file.size());
+        ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+        ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
+        ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
+        ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+    }
+    std::string Chosen() {
+        file.resize(wcsnlen(file.c_str(), file.size()));
+        return Narrow(file);
+    }
+};
+}  // namespace
+
 std::optional<std::string> Win32Prompter::OpenFile(const Form* owner,
                                                    const OpenFileRequest& request) {
-    const std::wstring filter = FilterString(request.filter);
-    const std::wstring title = Widen(request.title);
-    const std::wstring initialDir = Widen(request.initialDir);
-    std::wstring file = Widen(request.fileName);
-    file.resize(32768, L'\0');
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = OwnerOf(owner);
-    ofn.lpstrFilter = request.filter.empty() ? nullptr : filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
-    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | (request.fileMustExist ? OFN_FILEMUSTEXIST : 0) |
-                (request.pathMustExist ? OFN_PATHMUSTEXIST : 0);
-    if (!GetOpenFileNameW(&ofn)) return std::nullopt;
-    file.resize(wcsnlen(file.c_str(), file.size()));
-    return Narrow(file);
+    FileDialog dialog(OwnerOf(owner), request.filter, request.title, request.initialDir,
+                      request.fileName, {});
+    dialog.ofn.Flags |= (request.fileMustExist ? OFN_FILEMUSTEXIST : 0) |
+                        (request.pathMustExist ? OFN_PATHMUSTEXIST : 0);
+    if (!GetOpenFileNameW(&dialog.ofn)) return std::nullopt;
+    return dialog.Chosen();
+}
+
+std::optional<std::string> Win32Prompter::SaveFile(const Form* owner,
+                                                   const SaveFileRequest& request) {
+    FileDialog dialog(OwnerOf(owner), request.filter, request.title, request.initialDir,
+                      request.fileName, request.defaultExt);
+    dialog.ofn.Flags |= OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN;
+    if (!GetSaveFileNameW(&dialog.ofn)) return std::nullopt;
+    return dialog.Chosen();
 }
 
 bool Win32Prompter::ShowHelp(const Form* owner, std::string_view helpFile, std::uint32_t command) {

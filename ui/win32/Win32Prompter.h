@@ -26,6 +26,7 @@ class Win32Prompter : public Prompter {
     std::optional<std::string> BrowseForFolder(const Form* owner,
                                                const FolderRequest& request) override;
     std::optional<std::string> OpenFile(const Form* owner, const OpenFileRequest& request) override;
+    std::optional<std::string> SaveFile(const Form* owner, const SaveFileRequest& request) override;
     // WinHelp; when no viewer can be started, a message box says so.
     bool ShowHelp(const Form* owner, std::string_view helpFile, std::uint32_t command) override;
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwctype>
 #include <fstream>
+#include <iterator>
 
 namespace vtl::guitest {
 
@@ -447,7 +448,9 @@ bool PressKey(HWND window, UINT virtualKey) {
            PostMessageW(target, WM_KEYUP, virtualKey, up);
 }
 
-bool DoubleClickListViewRow(HWND listView, int row) {
+namespace {
+// A point in a row's first column, in the list's client area (0 if none).
+LPARAM RowPoint(HWND listView, int row) {
     RemoteMemory mem(listView, sizeof(RECT));
     RECT r{};
     r.left = LVIR_LABEL;
@@ -455,12 +458,43 @@ bool DoubleClickListViewRow(HWND listView, int row) {
         !SendMessageW(listView, LVM_GETITEMRECT, static_cast<WPARAM>(row),
                       reinterpret_cast<LPARAM>(mem.At(0))) ||
         !mem.Read(0, &r, sizeof(r)))
-        return false;
-    const LPARAM at = MAKELPARAM(r.left + 8, (r.top + r.bottom) / 2);
-    return PostMessageW(listView, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
-           PostMessageW(listView, WM_LBUTTONUP, 0, at) &&
+        return 0;
+    return MAKELPARAM(r.left + 8, (r.top + r.bottom) / 2);
+}
+}  // namespace
+
+bool ClickListViewRow(HWND listView, int row) {
+    const LPARAM at = RowPoint(listView, row);
+    return at != 0 && PostMessageW(listView, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+           PostMessageW(listView, WM_LBUTTONUP, 0, at);
+}
+
+bool DoubleClickListViewRow(HWND listView, int row) {
+    const LPARAM at = RowPoint(listView, row);
+    return ClickListViewRow(listView, row) &&
            PostMessageW(listView, WM_LBUTTONDBLCLK, MK_LBUTTON, at) &&
            PostMessageW(listView, WM_LBUTTONUP, 0, at);
+}
+
+bool PressKeyChord(HWND window, std::initializer_list<WORD> modifiers, WORD key) {
+    SetForegroundWindow(GetAncestor(window, GA_ROOT));
+    std::vector<INPUT> inputs;
+    const auto add = [&](WORD vk, bool up) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(in);
+    };
+    for (WORD m : modifiers)
+        add(m, false);
+    add(key, false);
+    add(key, true);
+    for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m)
+        add(*m, true);
+    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
+           inputs.size();
 }
 
 namespace {

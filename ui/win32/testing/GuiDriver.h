@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -101,9 +102,13 @@ bool ClickButton(HWND button);
 // Posts a key press and release to the window that has the keyboard focus in
 // window's thread (or to window itself).
 bool PressKey(HWND window, UINT virtualKey);
-// Double-clicks a row (press, release, double click, release in its first
-// column), as the user does.
+// Clicks a row (press and release in its first column): it is selected and the
+// list takes the focus. The double click adds a double click and a release.
+bool ClickListViewRow(HWND listView, int row);
 bool DoubleClickListViewRow(HWND listView, int row);
+// Presses a key with modifiers held (VK_CONTROL, VK_SHIFT) as the keyboard does,
+// into the focused control of window's program, brought to the foreground.
+bool PressKeyChord(HWND window, std::initializer_list<WORD> modifiers, WORD key);
 // Chooses a menu item of window's menu bar by its captions with their access keys
 // ("&View|&Refresh"). Where this process can read the menu (Windows) the item's
 // command is posted, and false means no such enabled item; where it cannot (Wine
