@@ -67,6 +67,14 @@ struct SweepWorld {
 class OperationsTest : public MainWindowTest {
   protected:
     OperationsTest() { prompts.SetAutoOk(true); }
+    // Every story ends with no handle open, once the watch and the start
+    // threads still under way are through.
+    void TearDown() override {
+        if (!form) return;
+        RunUntilWatchEnds();
+        network.Advance(sim::kStartThreadBoundMs);
+        EXPECT_EQ(network.OpenHandleCount(), 0u) << "a handle was left open";
+    }
 
     // Opens the main window with the service commands wired in.
     frmMain& OpenWithOperations() {

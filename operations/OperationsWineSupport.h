@@ -89,9 +89,10 @@ class OperationsWine : public ::testing::Test {
         return RunUntil([&] { return State(name) == kServiceRunning; }, 30000);
     }
 
-    frmMain& Open() {
+    // The main window over this computer with the service commands (or other hooks).
+    frmMain& Open(OperationsHooks* hooks = nullptr) {
         form_ = std::make_unique<frmMain>(host_, platform_);
-        form_->SetHooks(ops_);
+        form_->SetHooks(hooks ? *hooks : ops_);
         form_->Show();
         return *form_;
     }

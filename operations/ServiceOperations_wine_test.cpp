@@ -6,26 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "core/ServiceCalls.h"
-#include "core/ServiceRow.h"
-#include "core/win32/Win32Platform.h"
 #include "core/win32/Win32TestSupport.h"
-#include "core/win32/WinString.h"
-#include "core/win32/Windows.h"
 #include "main/MainTexts.h"
-#include "main/frmMain.h"
 #include "operations/OperationTexts.h"
-#include "operations/ServiceOperations.h"
-#include "ui/testing/ScriptedPrompter.h"
-#include "ui/testing/TestHost.h"
 #include "operations/OperationsWineSupport.h"
-#include "wrapper/testing/WineServiceTest.h"
 
 namespace vtl::testing {
 namespace {

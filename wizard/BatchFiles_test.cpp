@@ -23,44 +23,8 @@ TEST(BatchFiles, StartOptionsAndDependencyListsBeyondTheExportsExamples) {
 // Characters a name, program or dependency is made of: letters, blanks, the
 // command interpreter's characters, path characters, control characters and
 // characters outside ASCII (one the code pages hold alike is none here).
-constexpr std::string_view kPieces[] = {"a",
-                                        "B",
-                                        "z",
-                                        "0",
-                                        " ",
-                                        "-",
-                                        "+",
-                                        ".",
-                                        "_",
-                                        "(",
-                                        ")",
-                                        "'",
-                                        "\"",
-                                        "%",
-                                        "&",
-                                        "|",
-                                        "<",
-                                        ">",
-                                        "^",
-                                        "!",
-                                        "/",
-                                        "\\",
-                                        ":",
-                                        "*",
-                                        "?",
-                                        "\r",
-                                        "\n",
-                                        "\t",
-                                        "\xC3\xA9",
-                                        "\xE2\x82\xAC",
-                                        "\xE6\x97\xA5",
-                                        "@",
-                                        "#",
-                                        ",",
-                                        ";",
-                                        "=",
-                                        "$",
-                                        "~"};
+constexpr std::string_view kAsciiPieces = "aBz0 -+._()'\"%&|<>^!/\\:*?\r\n\t@#,;=$~";
+constexpr std::string_view kWidePieces[] = {"\xC3\xA9", "\xE2\x82\xAC", "\xE6\x97\xA5"};
 constexpr std::string_view kUnsafe = "\"%&|<>^!";
 
 bool Safe(std::string_view text) {
@@ -81,8 +45,12 @@ TEST(BatchFiles, EveryAcceptedInstallLineRoundTripsThroughTheWrappersParser) {
     const auto word = [&](std::size_t maxLength, bool plain) {
         std::string text;
         const std::size_t length = 1 + pick(maxLength);
-        for (std::size_t i = 0; i < length; ++i)
-            text += kPieces[plain ? pick(9) : pick(std::size(kPieces))];
+        for (std::size_t i = 0; i < length; ++i) {
+            const std::size_t n = plain ? 9 : kAsciiPieces.size() + std::size(kWidePieces);
+            const std::size_t at = pick(n);
+            text += at < kAsciiPieces.size() ? std::string(1, kAsciiPieces[at])
+                                             : std::string(kWidePieces[at - kAsciiPieces.size()]);
+        }
         return text;
     };
     const std::string_view extensions[] = {".exe", ".bat", ".cmd", ".com", ".txt", ""};

@@ -6,13 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-
-#include "core/win32/Win32Platform.h"
-#include "core/win32/WinString.h"
+#include "operations/OperationsWineSupport.h"
 #include "wizard/WizardTestSupport.h"
-#include "wrapper/testing/WineServiceTest.h"
 
 namespace vtl::testing {
 namespace {
@@ -27,45 +22,28 @@ const std::string kProbeBatch =
     "echo wrapped by the wizard\r\n"
     "VtlChildProbe.exe \"%~dp0heartbeat.txt\"\r\n";
 
-class WizardWine : public ::testing::Test {
+class WizardWine : public OperationsWine {
   protected:
-    WizardWine() : folder_(L"vtl wizard") {}
     void SetUp() override {
-        prompts_.SetAutoOk(true);
-        ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlChildProbe.exe", folder_));
-        WriteFileBytes(folder_ / L"run.bat", kProbeBatch);
-        main_ = std::make_unique<frmMain>(host_, platform_);
-        main_->SetHooks(hooks_);
-        main_->Show();
-    }
-    void TearDown() override {
-        main_.reset();
-        guards_.clear();
+        OperationsWine::SetUp();
+        ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlChildProbe.exe", files_));
+        WriteFileBytes(files_ / L"run.bat", kProbeBatch);
+        Open(&hooks_);
     }
     std::string NewServiceName(const std::wstring& stem) {
         const std::wstring name = UniqueServiceName(stem);
         guards_.push_back(std::make_unique<ServiceGuard>(name));
         return Narrow(name);
     }
-    static std::wstring Wide(const std::string& text) { return win32::Widen(text); }
     RunResult RunBatch(const std::wstring& file) {
         std::wstring cmd(MAX_PATH, L'\0');
         cmd.resize(GetEnvironmentVariableW(L"ComSpec", cmd.data(), MAX_PATH));
-        return RunProcess(cmd, L"\"" + cmd + L"\" /d /s /c \"\"" + (folder_ / file) + L"\"\"",
-                          folder_.path());
+        return RunProcess(cmd, L"\"" + cmd + L"\" /d /s /c \"\"" + (files_ / file) + L"\"\"",
+                          files_.path());
     }
 
-    TempFolder folder_;
-    win32::Win32Platform platform_;
-    std::vector<std::unique_ptr<ServiceGuard>> guards_;
-    ui::testing::ScriptedPrompter prompts_;
-    ui::testing::TestHost host_{prompts_, [this] { return platform_.TickCount(); },
-                                [this](std::uint64_t t) {
-                                    const std::uint64_t now = platform_.TickCount();
-                                    if (t > now) platform_.Sleep(static_cast<DWORD>(t - now));
-                                }};
+    TempFolder files_{L"vtl wizard"};
     WizardHooks hooks_{host_};
-    std::unique_ptr<frmMain> main_;
 };
 
 TEST_F(WizardWine, ACompliantServiceAndAWrappedBatchFileAreCreatedAndTheAutomaticOneStarts) {
@@ -78,7 +56,7 @@ TEST_F(WizardWine, ACompliantServiceAndAWrappedBatchFileAreCreatedAndTheAutomati
     CreateInput wrapped;
     wrapped.name = NewServiceName(L"VtlWizBat");
     wrapped.display = wrapped.name;
-    wrapped.exePath = Narrow(folder_ / L"run.bat");
+    wrapped.exePath = Narrow(files_ / L"run.bat");
     wrapped.interact = false;
     for (const CreateInput* in : {&compliant, &wrapped}) {
         SCOPED_TRACE(in->name);
@@ -90,37 +68,37 @@ TEST_F(WizardWine, ACompliantServiceAndAWrappedBatchFileAreCreatedAndTheAutomati
             EXPECT_FALSE(w.Loaded()) << ::testing::PrintToString(prompts_.MessageTexts());
             if (w.Loaded()) w.cmdNav[2].Click();
         });
-        main_->mnuCreateSrv.Click();
-        EXPECT_TRUE(main_->lvServices.FindRow(in->name)) << "the list shows the new service";
+        form_->mnuCreateSrv.Click();
+        EXPECT_TRUE(form_->lvServices.FindRow(in->name)) << "the list shows the new service";
     }
 
-    const ConfigSummary direct = QueryConfig(Wide(compliant.name));
+    const ConfigSummary direct = QueryConfig(Widen(compliant.name));
     EXPECT_EQ(Narrow(direct.binaryPath), "\"" + compliant.exePath + "\"");
     EXPECT_EQ(direct.startType, static_cast<DWORD>(SERVICE_DEMAND_START));
     EXPECT_EQ(direct.serviceType,
               static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS));
 
-    const ConfigSummary wrapper = QueryConfig(Wide(wrapped.name));
-    EXPECT_EQ(wrapper.binaryPath, L"\"" + (folder_ / L"VtlShell.exe") + L"\"");
+    const ConfigSummary wrapper = QueryConfig(Widen(wrapped.name));
+    EXPECT_EQ(wrapper.binaryPath, L"\"" + (files_ / L"VtlShell.exe") + L"\"");
     EXPECT_EQ(wrapper.startType, static_cast<DWORD>(SERVICE_AUTO_START));
-    EXPECT_TRUE(FileExists(folder_ / L"VtlShell.exe"));
+    EXPECT_TRUE(FileExists(files_ / L"VtlShell.exe"));
     EXPECT_EQ(ReadRegString(
-                  L"SYSTEM\\CurrentControlSet\\Services\\" + Wide(wrapped.name) + L"\\parameters",
+                  L"SYSTEM\\CurrentControlSet\\Services\\" + Widen(wrapped.name) + L"\\parameters",
                   L"Application"),
-              folder_ / L"run.bat");
+              files_ / L"run.bat");
     // The automatic one was started through the companion library and watched.
-    EXPECT_EQ(main_->sbStatusBar.PanelText(kPanelProgress), "Starting " + wrapped.name);
-    for (int i = 0; i < 300 && main_->tmrService.Running(); ++i)
+    EXPECT_EQ(form_->sbStatusBar.PanelText(kPanelProgress), "Starting " + wrapped.name);
+    for (int i = 0; i < 300 && form_->tmrService.Running(); ++i)
         host_.RunFor(100);
-    EXPECT_FALSE(main_->tmrService.Running());
-    EXPECT_EQ(QueryStatus(Wide(wrapped.name)).dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_FALSE(form_->tmrService.Running());
+    EXPECT_EQ(QueryStatus(Widen(wrapped.name)).dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_TRUE(WaitUntil(
         [&] {
-            return ReadFileBytes(folder_ / L"run.log").find("wrapped by the wizard") !=
+            return ReadFileBytes(files_ / L"run.log").find("wrapped by the wizard") !=
                    std::string::npos;
         },
         kRunTimeoutMs));
-    EXPECT_EQ(QueryStatus(Wide(compliant.name)).dwCurrentState,
+    EXPECT_EQ(QueryStatus(Widen(compliant.name)).dwCurrentState,
               static_cast<DWORD>(SERVICE_STOPPED));
 }
 
@@ -130,42 +108,42 @@ TEST_F(WizardWine, TheExportedFilesInstallAndRemoveTheServiceThroughCmd) {
         auto& w = static_cast<frmNewService&>(f);
         Next(w);
         w.txtExpSrvName.TypeText(name);
-        w.txtExpExePath.TypeText(Narrow(folder_ / L"run.bat"));
+        w.txtExpExePath.TypeText(Narrow(files_ / L"run.bat"));
         w.optExpAuto.Click();
         Next(w);
         Next(w);
-        w.txtExportDir.TypeText(Narrow(folder_.path()));
+        w.txtExportDir.TypeText(Narrow(files_.path()));
         Next(w);
         EXPECT_FALSE(w.Loaded()) << ::testing::PrintToString(prompts_.MessageTexts());
         if (w.Loaded()) w.cmdNav[2].Click();
     });
-    main_->mnuExport.Click();
+    form_->mnuExport.Click();
 
-    const std::wstring install = Wide(name) + L"_Inst.bat";
-    const std::string text = ReadFileBytes(folder_ / install);
+    const std::wstring install = Widen(name) + L"_Inst.bat";
+    const std::string text = ReadFileBytes(files_ / install);
     EXPECT_TRUE(text.starts_with("\r\n# "));
     EXPECT_TRUE(
         text.ends_with(" \r\nVtlShell -install \"" + name + "\" -auto -power \"run.bat\"\r\n"))
         << text;
-    ASSERT_TRUE(FileExists(folder_ / L"VtlShell.exe"));
+    ASSERT_TRUE(FileExists(files_ / L"VtlShell.exe"));
 
     const RunResult installed = RunBatch(install);
     EXPECT_EQ(installed.exitCode, 0u) << installed.output;
-    const ConfigSummary config = QueryConfig(Wide(name));
-    EXPECT_EQ(config.binaryPath, L"\"" + (folder_ / L"VtlShell.exe") + L"\"");
+    const ConfigSummary config = QueryConfig(Widen(name));
+    EXPECT_EQ(config.binaryPath, L"\"" + (files_ / L"VtlShell.exe") + L"\"");
     EXPECT_EQ(config.startType, static_cast<DWORD>(SERVICE_AUTO_START));
     auto [manager, managerError] = platform_.OpenSCManager("", kScManagerConnect);
     auto [service, serviceError] = platform_.OpenService(manager, name, kServiceStart);
     ASSERT_TRUE(service) << serviceError;
     EXPECT_EQ(platform_.StartService(service, {}), kErrorSuccess);
-    EXPECT_TRUE(WaitUntil([&] { return QueryStatus(Wide(name)).dwCurrentState == SERVICE_RUNNING; },
-                          kRunTimeoutMs));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return QueryStatus(Widen(name)).dwCurrentState == SERVICE_RUNNING; }, kRunTimeoutMs));
     service.reset();
 
-    const RunResult removed = RunBatch(Wide(name) + L"_Uninst.bat");
+    const RunResult removed = RunBatch(Widen(name) + L"_Uninst.bat");
     EXPECT_EQ(removed.exitCode, 0u) << removed.output;
     EXPECT_TRUE(
-        WaitUntil([&] { return QueryConfig(Wide(name)).binaryPath.empty(); }, kRunTimeoutMs));
+        WaitUntil([&] { return QueryConfig(Widen(name)).binaryPath.empty(); }, kRunTimeoutMs));
 }
 
 }  // namespace
