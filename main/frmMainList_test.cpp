@@ -455,6 +455,17 @@ TEST_P(PassTest, ServiceStartedElsewhereChangesIconAndStatusAtTheNextTick) {
     RunFor(1);
     EXPECT_EQ(Cell("alpha", kColStatus), "Running");
     EXPECT_EQ(Icon("alpha"), kIconActive);
+    // A start type changed elsewhere changes only the icon: still applied.
+    auto [manager, e1] = platform().OpenSCManager("PC1", kScManagerAllAccess);
+    auto [service, e2] = platform().OpenService(manager, "Gamma", kServiceAllAccess);
+    ServiceManagerApi::ConfigChange change;
+    change.startType = kServiceAutoStart;
+    ASSERT_EQ(platform().ChangeServiceConfig(service, change), kErrorSuccess);
+    service.reset();
+    manager.reset();
+    RunFor(2000);
+    EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
+    EXPECT_EQ(Icon("Gamma"), kIconDisabled);  // automatic and stopped
 }
 
 TEST_P(PassTest, TwoDeletedServicesGoInOneTickAndEveryLaterRowIsStillRefreshed) {
