@@ -68,6 +68,20 @@ class WrapperTest : public ::testing::Test {
             RunBatchLine("VtlShell -install \"" + Ansi(name_) + "\" -demand -power \"run.bat\"");
         ASSERT_EQ(result.exitCode, 0u) << result.output;
     }
+    // Installs the probe itself, without a start type, with these arguments (its
+    // heartbeat file first) as the stored parameter.
+    void InstallProbe(const std::wstring& arguments) {
+        const auto result =
+            RunBatchLine("VtlShell -install \"" + Ansi(name_) + "\" -power \"VtlChildProbe.exe\"");
+        ASSERT_EQ(result.exitCode, 0u) << result.output;
+        WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
+                       L"\"" + (folder_ / L"hb.txt") + L"\" " + arguments);
+    }
+    void ExpectStoppedWithProgramCode(DWORD code) {
+        const auto status = QueryStatus(name_);
+        EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
+        EXPECT_EQ(status.dwServiceSpecificExitCode, code);
+    }
 
     // VTLStartService; the thread's exit code once it has ended.
     DWORD StartThroughLibrary(const char* computer, const char* parameter,
@@ -241,12 +255,7 @@ TEST_F(WrapperTest, AProgramThatIgnoresCtrlCIsEndedWithItsTreeWithinTheBound) {
 }
 
 TEST_F(WrapperTest, AProgramWithAWindowIsAskedToCloseIt) {
-    const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
-                                        "\" -demand -power \"VtlChildProbe.exe\"");
-    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
-    WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
-                   L"\"" + (folder_ / L"hb.txt") + L"\" --ignore-ctrl --window --marker \"" +
-                       (folder_ / L"marker.txt") + L"\"");
+    InstallProbe(L"--ignore-ctrl --window --marker \"" + (folder_ / L"marker.txt") + L"\"");
     SetDword(L"StopTimeoutMs", 2000);
     ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
     const std::wstring log = folder_ / L"VtlChildProbe.log";
@@ -257,37 +266,25 @@ TEST_F(WrapperTest, AProgramWithAWindowIsAskedToCloseIt) {
     ASSERT_EQ(StopService(name_), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
     EXPECT_EQ(ReadFileBytes(folder_ / L"marker.txt"), "close");
-    const auto status = QueryStatus(name_);
-    EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
-    EXPECT_EQ(status.dwServiceSpecificExitCode, 8u);
+    ExpectStoppedWithProgramCode(8);
 }
 
 TEST_F(WrapperTest, AProgramEndedByForceStopsTheServiceWithTheTerminationCode) {
-    const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
-                                        "\" -demand -power \"VtlChildProbe.exe\"");
-    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
-    WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
-                   L"\"" + (folder_ / L"hb.txt") + L"\" --ignore-ctrl");
+    InstallProbe(L"--ignore-ctrl");
+    // Without a start type the service starts on demand.
+    EXPECT_EQ(QueryConfig(name_).startType, static_cast<DWORD>(SERVICE_DEMAND_START));
     SetDword(L"StopTimeoutMs", 200);
     ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
     ASSERT_EQ(StopService(name_), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
-    const auto status = QueryStatus(name_);
-    EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
-    EXPECT_EQ(status.dwServiceSpecificExitCode, 1u);
+    ExpectStoppedWithProgramCode(1);
 }
 
 TEST_F(WrapperTest, AProgramEndingByItselfStopsTheServiceWithItsExitCode) {
-    const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
-                                        "\" -demand -power \"VtlChildProbe.exe\"");
-    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
-    WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
-                   L"\"" + (folder_ / L"hb.txt") + L"\" --exit-after-ms 300 --exit-code 3");
+    InstallProbe(L"--exit-after-ms 300 --exit-code 3");
     ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
-    const auto status = QueryStatus(name_);
-    EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
-    EXPECT_EQ(status.dwServiceSpecificExitCode, 3u);
+    ExpectStoppedWithProgramCode(3);
     const std::string log = ReadFileBytes(folder_ / L"VtlChildProbe.log");
     EXPECT_NE(log.find("ended by itself with exit code 3"), std::string::npos) << log;
 }
@@ -317,11 +314,7 @@ TEST_F(WrapperTest, RestartsAProgramThatKeepsEndingWithGrowingDelays) {
 }
 
 TEST_F(WrapperTest, TheLogIsRotatedBySizeKeepingOnePreviousFile) {
-    const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
-                                        "\" -demand -power \"VtlChildProbe.exe\"");
-    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
-    WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
-                   L"\"" + (folder_ / L"hb.txt") + L"\" --print 300 --exit-after-ms 0");
+    InstallProbe(L"--print 300 --exit-after-ms 0");
     SetDword(L"LogMaxBytes", 4096);
     ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
@@ -346,11 +339,7 @@ TEST_F(WrapperTest, AServiceWhoseProgramIsGoneStopsWithTheError) {
 }
 
 TEST_F(WrapperTest, ConsoleModeRunsTheServicesProgramHere) {
-    const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
-                                        "\" -demand -power \"VtlChildProbe.exe\"");
-    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
-    WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
-                   L"\"" + (folder_ / L"hb.txt") + L"\" --exit-after-ms 200 --exit-code 5");
+    InstallProbe(L"--exit-after-ms 200 --exit-code 5");
     const auto run = RunBatchLine("VtlShell -run \"" + Ansi(name_) + "\"\r\nexit /b %errorlevel%");
     EXPECT_EQ(run.exitCode, 5u) << run.output;
     EXPECT_NE(run.output.find("probe "), std::string::npos) << run.output;  // echoed output
