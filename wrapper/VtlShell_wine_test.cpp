@@ -418,7 +418,9 @@ TEST_F(WrapperTest, CommandLineFailuresSayWhyAndLeaveNothingBehind) {
         const auto result = RunBatchLine(c.line);
         EXPECT_EQ(result.exitCode, c.exitCode) << c.line;
         EXPECT_TRUE(Holds(result.output, c.why)) << c.line;
-        if (c.exitCode == 1) EXPECT_TRUE(Holds(result.output, "VtlShell -install \"Name\""));
+        if (c.exitCode == 1) {
+            EXPECT_TRUE(Holds(result.output, "VtlShell -install \"Name\""));  // the usage
+        }
         EXPECT_TRUE(QueryConfig(name_).binaryPath.empty());
     }
 
