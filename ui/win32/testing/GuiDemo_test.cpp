@@ -68,7 +68,7 @@ TEST_F(GuiDemoTest, ShowsTheModelsAndTakesInputFromOutside) {
     // The timer ticks.
     HWND ticks = nullptr;
     for (HWND h : Descendants(form, L"Static"))
-        if (Text(h).rfind(L"Ticks : ", 0) == 0) ticks = h;
+        if (Text(h).starts_with(L"Ticks : ")) ticks = h;
     ASSERT_NE(ticks, nullptr);
     EXPECT_TRUE(WaitFor(
         [&] {
