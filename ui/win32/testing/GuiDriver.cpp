@@ -448,10 +448,15 @@ bool PressKey(HWND window, UINT virtualKey) {
 }
 
 bool DoubleClickListViewRow(HWND listView, int row) {
-    const std::optional<RECT> r =
-        AskForRect(listView, LVM_GETITEMRECT, static_cast<WPARAM>(row), RECT{LVIR_LABEL, 0, 0, 0});
-    if (!r) return false;
-    const LPARAM at = MAKELPARAM(r->left + 8, (r->top + r->bottom) / 2);
+    RemoteMemory mem(listView, sizeof(RECT));
+    RECT r{};
+    r.left = LVIR_LABEL;
+    if (!mem || !mem.Write(0, &r, sizeof(r)) ||
+        !SendMessageW(listView, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                      reinterpret_cast<LPARAM>(mem.At(0))) ||
+        !mem.Read(0, &r, sizeof(r)))
+        return false;
+    const LPARAM at = MAKELPARAM(r.left + 8, (r.top + r.bottom) / 2);
     return PostMessageW(listView, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
            PostMessageW(listView, WM_LBUTTONUP, 0, at) &&
            PostMessageW(listView, WM_LBUTTONDBLCLK, MK_LBUTTON, at) &&
