@@ -110,10 +110,7 @@ TEST_F(CompanionTest, StartsWithEitherFormOfTheComputerNameAndPassesTheParameter
     // The plain name, as the wizard passes it, and a parameter as argv[1].
     DeleteFileW((folder / L"args.txt").c_str());
     EXPECT_EQ(Start(name, plain.c_str(), "-p 7"), 0u);
-    EXPECT_TRUE(WaitUntil(
-        [&] { return ReadFileBytes(folder / L"args.txt").find("args -p 7") != std::string::npos; },
-        10000))
-        << ReadFileBytes(folder / L"args.txt");
+    EXPECT_TRUE(WaitForText(folder / L"args.txt", "args -p 7"));
     ASSERT_EQ(StopService(name), 0u);
     ASSERT_TRUE(WaitStopped(name));
 
@@ -122,12 +119,7 @@ TEST_F(CompanionTest, StartsWithEitherFormOfTheComputerNameAndPassesTheParameter
                    L"stored");
     DeleteFileW((folder / L"args.txt").c_str());
     EXPECT_EQ(Start(name, nullptr, ""), 0u);
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            return ReadFileBytes(folder / L"args.txt").find("args stored") != std::string::npos;
-        },
-        10000))
-        << ReadFileBytes(folder / L"args.txt");
+    EXPECT_TRUE(WaitForText(folder / L"args.txt", "args stored"));
 }
 
 TEST_F(CompanionTest, SimultaneousStartsOnTheOwnComputerByNameAllSucceed) {

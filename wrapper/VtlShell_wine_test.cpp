@@ -68,6 +68,20 @@ class WrapperTest : public ::testing::Test {
             RunBatchLine("VtlShell -install \"" + Ansi(name_) + "\" -demand -power \"run.bat\"");
         ASSERT_EQ(result.exitCode, 0u) << result.output;
     }
+    // Installs the probe itself, without a start type, with these arguments (its
+    // heartbeat file first) as the stored parameter.
+    void InstallProbe(const std::wstring& arguments) {
+        const auto result =
+            RunBatchLine("VtlShell -install \"" + Ansi(name_) + "\" -power \"VtlChildProbe.exe\"");
+        ASSERT_EQ(result.exitCode, 0u) << result.output;
+        WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
+                       L"\"" + (folder_ / L"hb.txt") + L"\" " + arguments);
+    }
+    void ExpectStoppedWithProgramCode(DWORD code) {
+        const auto status = QueryStatus(name_);
+        EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
+        EXPECT_EQ(status.dwServiceSpecificExitCode, code);
+    }
 
     // VTLStartService; the thread's exit code once it has ended.
     DWORD StartThroughLibrary(const char* computer, const char* parameter,
@@ -120,7 +134,7 @@ TEST_F(WrapperTest, InstalledFromTheBatchFilesRunsStopsWithItsTreeAndIsRemoved) 
                    "\r\n# Vantrel test\r\n#\r\n \r\nVtlShell -remove \"" + name + "\"\r\n");
     const auto installed = RunBatch(L"inst.bat");
     ASSERT_EQ(installed.exitCode, 0u) << installed.output;
-    EXPECT_NE(installed.output.find("is installed"), std::string::npos) << installed.output;
+    EXPECT_TRUE(Holds(installed.output, "is installed"));
 
     const auto config = QueryConfig(name_);
     EXPECT_EQ(config.binaryPath, L"\"" + (folder_ / L"VtlShell.exe") + L"\"");
@@ -137,11 +151,10 @@ TEST_F(WrapperTest, InstalledFromTheBatchFilesRunsStopsWithItsTreeAndIsRemoved) 
     EXPECT_EQ(QueryStatus(name_).dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
 
     // The batch file ran, and so does the program it started.
-    ASSERT_TRUE(WaitUntil([&] { return Log().find(" running") != std::string::npos; }, 10000))
-        << Log();
+    ASSERT_TRUE(WaitForText(folder_ / L"run.log", " running"));
     EXPECT_TRUE(FileExists(folder_ / L"started.txt"));
     const std::string log = Log();
-    EXPECT_NE(log.find("hello from the batch file"), std::string::npos) << log;
+    EXPECT_TRUE(Holds(log, "hello from the batch file"));
     const DWORD cmd = NumberAfter(log, "(process ");
     const DWORD probe = NumberAfter(log, "probe ");
     ASSERT_NE(cmd, 0u) << log;
@@ -160,18 +173,18 @@ TEST_F(WrapperTest, InstalledFromTheBatchFilesRunsStopsWithItsTreeAndIsRemoved) 
     const std::string last = ReadFileBytes(folder_ / L"heartbeat.txt");
     Sleep(300);
     EXPECT_EQ(ReadFileBytes(folder_ / L"heartbeat.txt"), last);
-    EXPECT_NE(Log().find("The program was stopped"), std::string::npos) << Log();
+    EXPECT_TRUE(Holds(Log(), "The program was stopped"));
 
     const auto removed = RunBatch(L"uninst.bat");
     EXPECT_EQ(removed.exitCode, 0u) << removed.output;
-    EXPECT_NE(removed.output.find("is removed"), std::string::npos) << removed.output;
+    EXPECT_TRUE(Holds(removed.output, "is removed"));
     EXPECT_TRUE(WaitUntil([&] { return QueryConfig(name_).binaryPath.empty(); }, 5000));
 }
 
 TEST_F(WrapperTest, RemoveStopsARunningServiceFirst) {
     InstallBatch(kProbeBatch);
     ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
-    ASSERT_TRUE(WaitUntil([&] { return Log().find("probe ") != std::string::npos; }, 10000));
+    ASSERT_TRUE(WaitForText(folder_ / L"run.log", "probe "));
     const DWORD probe = NumberAfter(Log(), "probe ");
     const auto removed = RunBatchLine("VtlShell -remove \"" + Ansi(name_) + "\"");
     EXPECT_EQ(removed.exitCode, 0u) << removed.output;
@@ -183,26 +196,13 @@ TEST_F(WrapperTest, TheStartParameterReplacesTheStoredOneForThatRun) {
     InstallBatch(kProbeBatch);
     WriteRegString(Services(name_) + L"\\VTLParams", L"Params", L"from the registry");
     ASSERT_EQ(StartThroughLibrary(Ansi(ComputerName()).c_str(), "alpha beta"), 0u);
-    ASSERT_TRUE(WaitUntil([&] { return FileExists(folder_ / L"started.txt"); }, 10000));
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            return ReadFileBytes(folder_ / L"started.txt").find("batch started alpha beta") !=
-                   std::string::npos;
-        },
-        5000))
-        << ReadFileBytes(folder_ / L"started.txt");
+    EXPECT_TRUE(WaitForText(folder_ / L"started.txt", "batch started alpha beta"));
     ASSERT_EQ(StopService(name_), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
 
     DeleteFileW((folder_ / L"started.txt").c_str());
     ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            return ReadFileBytes(folder_ / L"started.txt")
-                       .find("batch started from the registry") != std::string::npos;
-        },
-        10000))
-        << ReadFileBytes(folder_ / L"started.txt");
+    EXPECT_TRUE(WaitForText(folder_ / L"started.txt", "batch started from the registry"));
 }
 
 TEST_F(WrapperTest, AProgramThatIgnoresCtrlCIsEndedWithItsTreeWithinTheBound) {
@@ -212,7 +212,7 @@ TEST_F(WrapperTest, AProgramThatIgnoresCtrlCIsEndedWithItsTreeWithinTheBound) {
         "\"%~dp0marker.txt\"\r\n");
     SetDword(L"StopTimeoutMs", 2500);
     ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
-    ASSERT_TRUE(WaitUntil([&] { return Log().find("probe ") != std::string::npos; }, 10000));
+    ASSERT_TRUE(WaitForText(folder_ / L"run.log", "probe "));
     const DWORD probe = NumberAfter(Log(), "probe ");
     const ULONGLONG begin = GetTickCount64();
     ASSERT_EQ(StopService(name_), 0u);
@@ -237,59 +237,41 @@ TEST_F(WrapperTest, AProgramThatIgnoresCtrlCIsEndedWithItsTreeWithinTheBound) {
         EXPECT_GT(checkPoints[i], checkPoints[i - 1]);
     EXPECT_FALSE(ProcessAlive(probe));
     EXPECT_FALSE(FileExists(folder_ / L"marker.txt"));  // it never ended by itself
-    EXPECT_NE(Log().find("ending its processes"), std::string::npos) << Log();
+    EXPECT_TRUE(Holds(Log(), "ending its processes"));
 }
 
 TEST_F(WrapperTest, AProgramWithAWindowIsAskedToCloseIt) {
-    const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
-                                        "\" -demand -power \"VtlChildProbe.exe\"");
-    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
-    WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
-                   L"\"" + (folder_ / L"hb.txt") + L"\" --ignore-ctrl --window --marker \"" +
-                       (folder_ / L"marker.txt") + L"\"");
+    InstallProbe(L"--ignore-ctrl --window --marker \"" + (folder_ / L"marker.txt") + L"\"");
     SetDword(L"StopTimeoutMs", 2000);
     ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
     const std::wstring log = folder_ / L"VtlChildProbe.log";
-    ASSERT_TRUE(
-        WaitUntil([&] { return ReadFileBytes(log).find("window ") != std::string::npos; }, 10000));
-    if (ReadFileBytes(log).find("window failed") != std::string::npos)
+    ASSERT_TRUE(WaitForText(folder_ / L"VtlChildProbe.log", "window "));
+    if (Holds(ReadFileBytes(log), "window failed"))
         GTEST_SKIP() << "no display: Wine creates no windows";
     ASSERT_EQ(StopService(name_), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
     EXPECT_EQ(ReadFileBytes(folder_ / L"marker.txt"), "close");
-    const auto status = QueryStatus(name_);
-    EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
-    EXPECT_EQ(status.dwServiceSpecificExitCode, 8u);
+    ExpectStoppedWithProgramCode(8);
 }
 
 TEST_F(WrapperTest, AProgramEndedByForceStopsTheServiceWithTheTerminationCode) {
-    const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
-                                        "\" -demand -power \"VtlChildProbe.exe\"");
-    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
-    WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
-                   L"\"" + (folder_ / L"hb.txt") + L"\" --ignore-ctrl");
+    InstallProbe(L"--ignore-ctrl");
+    // Without a start type the service starts on demand.
+    EXPECT_EQ(QueryConfig(name_).startType, static_cast<DWORD>(SERVICE_DEMAND_START));
     SetDword(L"StopTimeoutMs", 200);
     ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
     ASSERT_EQ(StopService(name_), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
-    const auto status = QueryStatus(name_);
-    EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
-    EXPECT_EQ(status.dwServiceSpecificExitCode, 1u);
+    ExpectStoppedWithProgramCode(1);
 }
 
 TEST_F(WrapperTest, AProgramEndingByItselfStopsTheServiceWithItsExitCode) {
-    const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
-                                        "\" -demand -power \"VtlChildProbe.exe\"");
-    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
-    WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
-                   L"\"" + (folder_ / L"hb.txt") + L"\" --exit-after-ms 300 --exit-code 3");
+    InstallProbe(L"--exit-after-ms 300 --exit-code 3");
     ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
-    const auto status = QueryStatus(name_);
-    EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
-    EXPECT_EQ(status.dwServiceSpecificExitCode, 3u);
+    ExpectStoppedWithProgramCode(3);
     const std::string log = ReadFileBytes(folder_ / L"VtlChildProbe.log");
-    EXPECT_NE(log.find("ended by itself with exit code 3"), std::string::npos) << log;
+    EXPECT_TRUE(Holds(log, "ended by itself with exit code 3"));
 }
 
 TEST_F(WrapperTest, RestartsAProgramThatKeepsEndingWithGrowingDelays) {
@@ -308,20 +290,14 @@ TEST_F(WrapperTest, RestartsAProgramThatKeepsEndingWithGrowingDelays) {
     ASSERT_TRUE(WaitUntil([&] { return runs() >= 3; }, 20000)) << Log();
     EXPECT_EQ(QueryStatus(name_).dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
     const std::string log = Log();
-    EXPECT_NE(log.find("Restarting the program in 0.1 s (restart 1 in a row)"), std::string::npos)
-        << log;
-    EXPECT_NE(log.find("Restarting the program in 0.2 s (restart 2 in a row)"), std::string::npos)
-        << log;
+    EXPECT_TRUE(Holds(log, "Restarting the program in 0.1 s (restart 1 in a row)"));
+    EXPECT_TRUE(Holds(log, "Restarting the program in 0.2 s (restart 2 in a row)"));
     ASSERT_EQ(StopService(name_), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
 }
 
 TEST_F(WrapperTest, TheLogIsRotatedBySizeKeepingOnePreviousFile) {
-    const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
-                                        "\" -demand -power \"VtlChildProbe.exe\"");
-    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
-    WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
-                   L"\"" + (folder_ / L"hb.txt") + L"\" --print 300 --exit-after-ms 0");
+    InstallProbe(L"--print 300 --exit-after-ms 0");
     SetDword(L"LogMaxBytes", 4096);
     ASSERT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
@@ -332,7 +308,7 @@ TEST_F(WrapperTest, TheLogIsRotatedBySizeKeepingOnePreviousFile) {
     EXPECT_LE(current.size(), 4096u);
     EXPECT_LE(previous.size(), 4096u);
     // The newest lines are in the current file.
-    EXPECT_NE(current.find("ended by itself"), std::string::npos) << current;
+    EXPECT_TRUE(Holds(current, "ended by itself"));
 }
 
 TEST_F(WrapperTest, AServiceWhoseProgramIsGoneStopsWithTheError) {
@@ -342,19 +318,15 @@ TEST_F(WrapperTest, AServiceWhoseProgramIsGoneStopsWithTheError) {
     EXPECT_EQ(StartThroughLibrary(nullptr, nullptr), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED, kStopTimeoutMs));
     EXPECT_EQ(QueryStatus(name_).dwWin32ExitCode, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_NE(Log().find("does not exist"), std::string::npos) << Log();
+    EXPECT_TRUE(Holds(Log(), "does not exist"));
 }
 
 TEST_F(WrapperTest, ConsoleModeRunsTheServicesProgramHere) {
-    const auto installed = RunBatchLine("VtlShell -install \"" + Ansi(name_) +
-                                        "\" -demand -power \"VtlChildProbe.exe\"");
-    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
-    WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
-                   L"\"" + (folder_ / L"hb.txt") + L"\" --exit-after-ms 200 --exit-code 5");
+    InstallProbe(L"--exit-after-ms 200 --exit-code 5");
     const auto run = RunBatchLine("VtlShell -run \"" + Ansi(name_) + "\"\r\nexit /b %errorlevel%");
     EXPECT_EQ(run.exitCode, 5u) << run.output;
-    EXPECT_NE(run.output.find("probe "), std::string::npos) << run.output;  // echoed output
-    EXPECT_NE(run.output.find("ended by itself with exit code 5"), std::string::npos) << run.output;
+    EXPECT_TRUE(Holds(run.output, "probe "));  // echoed output
+    EXPECT_TRUE(Holds(run.output, "ended by itself with exit code 5"));
 }
 
 BOOL WINAPI IgnoreCtrl(DWORD) {
@@ -382,8 +354,7 @@ TEST_F(WrapperTest, ConsoleModeStopsTheProgramOnCtrlC) {
     UniqueKernelHandle process(info.hProcess);
     UniqueKernelHandle thread(info.hThread);
     const auto output = [&] { return ReadFileBytes(folder_ / L"run-output.txt"); };
-    ASSERT_TRUE(WaitUntil([&] { return Log().find("probe ") != std::string::npos; }, 10000))
-        << output();
+    ASSERT_TRUE(WaitForText(folder_ / L"run.log", "probe ")) << output();
     const DWORD probe = NumberAfter(Log(), "probe ");
 
     // Ctrl+C in its console, as a user would press it.
@@ -395,8 +366,8 @@ TEST_F(WrapperTest, ConsoleModeStopsTheProgramOnCtrlC) {
     EXPECT_EQ(WaitForSingleObject(process.get(), kStopTimeoutMs), WAIT_OBJECT_0) << output();
     EXPECT_FALSE(ProcessAlive(probe));
     EXPECT_EQ(ReadFileBytes(folder_ / L"marker.txt"), "ctrl");
-    EXPECT_NE(output().find("Stopping..."), std::string::npos) << output();
-    EXPECT_NE(output().find("The program was stopped"), std::string::npos) << output();
+    EXPECT_TRUE(Holds(output(), "Stopping..."));
+    EXPECT_TRUE(Holds(output(), "The program was stopped"));
 }
 
 TEST_F(WrapperTest, InstallOptionsReachTheServiceConfiguration) {
@@ -430,30 +401,33 @@ TEST_F(WrapperTest, WithoutPowerTheProgramIsTheServiceItself) {
 
 TEST_F(WrapperTest, CommandLineFailuresSayWhyAndLeaveNothingBehind) {
     const std::string name = Ansi(name_);
-    auto result = RunBatchLine("VtlShell -install \"" + name + "\" -demand -power \"nothere.bat\"");
-    EXPECT_EQ(result.exitCode, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_NE(result.output.find("\"nothere.bat\" is not in VtlShell.exe's folder"),
-              std::string::npos)
-        << result.output;
-    EXPECT_TRUE(QueryConfig(name_).binaryPath.empty());
-
-    result = RunBatchLine("VtlShell -install \"" + name + " -demand -power \"run.bat\"");
-    EXPECT_EQ(result.exitCode, 1u);
-    EXPECT_NE(result.output.find("double-quote"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("VtlShell -install \"Name\""), std::string::npos);  // usage
-
-    result = RunBatchLine("VtlShell -install Backup Agent -auto -power \"run.bat\"");
-    EXPECT_EQ(result.exitCode, 1u);
-    EXPECT_NE(result.output.find("Unexpected argument Agent"), std::string::npos) << result.output;
-
-    result = RunBatchLine("VtlShell -remove \"" + name + "\"");
-    EXPECT_EQ(result.exitCode, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
-    EXPECT_NE(result.output.find("There is no service named"), std::string::npos) << result.output;
+    struct Case {
+        std::string line;
+        DWORD exitCode;
+        const char* why;
+    };
+    for (const Case& c : {
+             Case{"VtlShell -install \"" + name + "\" -demand -power \"nothere.bat\"",
+                  ERROR_FILE_NOT_FOUND, "\"nothere.bat\" is not in VtlShell.exe's folder"},
+             Case{"VtlShell -install \"" + name + " -demand -power \"run.bat\"", 1, "double-quote"},
+             Case{"VtlShell -install Backup Agent -auto -power \"run.bat\"", 1,
+                  "Unexpected argument Agent"},
+             Case{"VtlShell -remove \"" + name + "\"", ERROR_SERVICE_DOES_NOT_EXIST,
+                  "There is no service named"},
+         }) {
+        const auto result = RunBatchLine(c.line);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.line;
+        EXPECT_TRUE(Holds(result.output, c.why)) << c.line;
+        if (c.exitCode == 1) {
+            EXPECT_TRUE(Holds(result.output, "VtlShell -install \"Name\""));  // the usage
+        }
+        EXPECT_TRUE(QueryConfig(name_).binaryPath.empty());
+    }
 
     // Not started by the service manager and no command: the usage text.
-    result = RunProcess(folder_ / L"VtlShell.exe", L"VtlShell", folder_.path());
+    auto result = RunProcess(folder_ / L"VtlShell.exe", L"VtlShell", folder_.path());
     EXPECT_EQ(result.exitCode, 1u);
-    EXPECT_NE(result.output.find("VtlShell -remove \"Name\""), std::string::npos) << result.output;
+    EXPECT_TRUE(Holds(result.output, "VtlShell -remove \"Name\""));
 
     // A second install of the same name.
     WriteFileBytes(folder_ / L"run.bat", kProbeBatch);
@@ -461,7 +435,7 @@ TEST_F(WrapperTest, CommandLineFailuresSayWhyAndLeaveNothingBehind) {
     ASSERT_EQ(result.exitCode, 0u) << result.output;
     result = RunBatchLine("VtlShell -install \"" + name + "\" -demand -power \"run.bat\"");
     EXPECT_EQ(result.exitCode, static_cast<DWORD>(ERROR_SERVICE_EXISTS));
-    EXPECT_NE(result.output.find("already exists"), std::string::npos) << result.output;
+    EXPECT_TRUE(Holds(result.output, "already exists"));
 }
 
 TEST_F(WrapperTest, AProgramPathOverTheLimitIsRefused) {
@@ -479,7 +453,7 @@ TEST_F(WrapperTest, AProgramPathOverTheLimitIsRefused) {
                               vtl::win32::Widen(program) + L"\"";
     const auto result = RunProcess(deep + L"\\VtlShell.exe", line, deep);
     EXPECT_EQ(result.exitCode, static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE)) << result.output;
-    EXPECT_NE(result.output.find("longer than 259 characters"), std::string::npos) << result.output;
+    EXPECT_TRUE(Holds(result.output, "longer than 259 characters"));
     EXPECT_TRUE(QueryConfig(name_).binaryPath.empty());
 }
 

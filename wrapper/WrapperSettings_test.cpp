@@ -96,6 +96,7 @@ TEST(WrapperSettings, BadValuesFallBackOrAreHeldWithinBoundsWithAWarning) {
     source.Text(kParams, "OnExit", "explode");
     source.Number(kParams, "StopTimeoutMs", 999999);
     source.Text(kParams, "RestartDelayMs", "soon");
+    source.Text(kParams, "RestartResetMs", "12abc");
     source.Number(kParams, "LogMaxBytes", 10);
     source.Raw(kParams, "RestartDelayMaxMs", RegistryValue{3, "\x01\x02", 0});  // REG_BINARY
     source.Number(kParams, "LogFile", 5);
@@ -105,10 +106,11 @@ TEST(WrapperSettings, BadValuesFallBackOrAreHeldWithinBoundsWithAWarning) {
     EXPECT_EQ(s.onExit, OnExit::Stop);
     EXPECT_EQ(s.stopTimeoutMs, 60000u);
     EXPECT_EQ(s.restartDelayMs, 1000u);
+    EXPECT_EQ(s.restartResetMs, 60000u);
     EXPECT_EQ(s.logMaxBytes, kLogMinBytes);
     EXPECT_EQ(s.restartDelayMaxMs, 60000u);
     EXPECT_EQ(s.logFile, "C:\\Apps\\srv.log");
-    EXPECT_EQ(result.warnings.size(), 6u);
+    EXPECT_EQ(result.warnings.size(), 7u);
 }
 
 TEST(WrapperSettings, TheLongestDelayIsNeverBelowTheFirst) {
@@ -116,9 +118,11 @@ TEST(WrapperSettings, TheLongestDelayIsNeverBelowTheFirst) {
     source.Text(kParams, "Application", "C:\\Apps\\srv.exe");
     source.Number(kParams, "RestartDelayMs", 5000);
     source.Number(kParams, "RestartDelayMaxMs", 100);
+    source.Number(kParams, "LogMaxBytes", kLogMinBytes);  // the least size is no warning
     const auto result = ReadWrapperSettings(source, "My Svc");
     ASSERT_TRUE(result.settings);
     EXPECT_EQ(result.settings->restartDelayMaxMs, 5000u);
+    EXPECT_TRUE(result.warnings.empty());
 }
 
 TEST(WrapperSettings, WithoutAProgramThereIsNothingToRun) {

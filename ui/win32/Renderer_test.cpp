@@ -38,44 +38,10 @@ bool HaveDisplay() {
     return d != nullptr && *d != '\0';
 }
 
-HWND Child(HWND parent, const wchar_t* cls, int n = 0) {
-    struct S {
-        const wchar_t* cls;
-        int n;
-        HWND found;
-    } s{cls, n, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto& s = *reinterpret_cast<S*>(lp);
-            wchar_t name[64] = {};
-            GetClassNameW(h, name, 64);
-            if (_wcsicmp(name, s.cls) == 0 && s.n-- == 0) {
-                s.found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
+using vtl::guitest::FindChild;
 
 std::string ItemText(HWND lv, int item, int sub = 0) {
-    std::wstring text(256, L'\0');
-    LVITEMW it{};
-    it.iSubItem = sub;
-    it.pszText = text.data();
-    it.cchTextMax = 256;
-    const auto n = SendMessageW(lv, LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
-                                reinterpret_cast<LPARAM>(&it));
-    text.resize(static_cast<std::size_t>(n));
-    return Narrow(text);
-}
-
-std::string WindowTextOf(HWND h) {
-    std::wstring t(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
-    t.resize(static_cast<std::size_t>(GetWindowTextW(h, t.data(), static_cast<int>(t.size()))));
-    return Narrow(t);
+    return Narrow(vtl::guitest::ReadListView(lv).at(item).at(sub));
 }
 
 class frmTest : public Form {
@@ -129,7 +95,7 @@ class RendererTest : public ::testing::Test {
         form->Show();
         hwnd = FindWindowW(L"VtlForm", L"Renderer test");
         ASSERT_NE(hwnd, nullptr);
-        lv = Child(hwnd, WC_LISTVIEWW);
+        lv = FindChild(hwnd, WC_LISTVIEWW);
         ASSERT_NE(lv, nullptr);
     }
     void TearDown() override {
@@ -214,7 +180,7 @@ TEST_F(RendererTest, ListViewFollowsTheModelInPlace) {
 
 TEST_F(RendererTest, ControlsReportUserInputToTheModels) {
     // A pick in the combo box is the model's user action.
-    const HWND cbo = Child(hwnd, L"ComboBox");
+    const HWND cbo = FindChild(hwnd, L"ComboBox");
     ASSERT_NE(cbo, nullptr);
     SendMessageW(cbo, CB_SETCURSEL, 1, 0);
     SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(cbo), CBN_SELCHANGE),
@@ -224,14 +190,14 @@ TEST_F(RendererTest, ControlsReportUserInputToTheModels) {
     EXPECT_EQ(SendMessageW(cbo, CB_GETCURSEL, 0, 0), 0);
 
     // Typing into a multi-line box: CR LF comes back as CR.
-    const HWND edit = Child(hwnd, L"Edit");
+    const HWND edit = FindChild(hwnd, L"Edit");
     ASSERT_NE(edit, nullptr);
     // (A multi-line edit reports no change for WM_SETTEXT: type by replacing.)
     SendMessageW(edit, EM_SETSEL, 0, -1);
     SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"one\r\ntwo"));
     EXPECT_EQ(form->txt.Text(), "one\rtwo");
     form->txt.SetText("a\rb");
-    EXPECT_EQ(WindowTextOf(edit), "a\r\nb");
+    EXPECT_EQ(Narrow(vtl::guitest::Text(edit)), "a\r\nb");
     EXPECT_EQ(form->clicks, (std::vector<std::string>{"cbo HOST2", "txt"}));
 
     // Column header clicks.
@@ -245,7 +211,7 @@ TEST_F(RendererTest, ControlsReportUserInputToTheModels) {
     EXPECT_EQ(form->clicks.back(), "column 1");
 
     // Status panels with their icons; the F5 accelerator runs the menu item.
-    const HWND sb = Child(hwnd, STATUSCLASSNAMEW);
+    const HWND sb = FindChild(hwnd, STATUSCLASSNAMEW);
     form->sb.SetPanelText(1, "Running");
     form->sb.SetPanelImage(1, 1);
     std::wstring text(64, L'\0');
@@ -341,8 +307,8 @@ DpiLayout ReadLayout(HWND form, HWND list) {
         &cy);
     l.listIcon = cx;
     l.toolbarButtonHeight =
-        HIWORD(SendMessageW(Child(form, TOOLBARCLASSNAMEW), TB_GETBUTTONSIZE, 0, 0));
-    GetWindowRect(Child(form, STATUSCLASSNAMEW), &r);
+        HIWORD(SendMessageW(FindChild(form, TOOLBARCLASSNAMEW), TB_GETBUTTONSIZE, 0, 0));
+    GetWindowRect(FindChild(form, STATUSCLASSNAMEW), &r);
     l.statusHeight = r.bottom - r.top;
     return l;
 }
@@ -436,7 +402,7 @@ TEST_F(RendererTest, ComputerBrowserTakesATypedName) {
         }
         if (dialog == nullptr) return;
         HWND edit = nullptr;
-        for (int i = 0; i < 100 && (edit = Child(dialog, L"Edit")) == nullptr; ++i)
+        for (int i = 0; i < 100 && (edit = FindChild(dialog, L"Edit")) == nullptr; ++i)
             Sleep(50);
 
         if (edit != nullptr)
@@ -508,7 +474,7 @@ TEST(RendererPictures, SplashBitmapToolTipsAndHourglass) {
     EXPECT_GT(GetBValue(back), GetRValue(back) + 60) << std::hex << back;
 
     // The toolbar's tool tip comes from the model.
-    const HWND toolbar = Child(hwnd, TOOLBARCLASSNAMEW);
+    const HWND toolbar = FindChild(hwnd, TOOLBARCLASSNAMEW);
     ASSERT_NE(toolbar, nullptr);
     const auto tips = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0));
     ASSERT_NE(tips, nullptr);
@@ -551,7 +517,7 @@ TEST(RendererTabs, TabsAnswerTheirAccessKeys) {
     Win32Host host("Vantrel");
     frmTabs form(host);
     form.Show();
-    const HWND tab = Child(FindWindowW(L"VtlForm", L"Tabs test"), WC_TABCONTROLW);
+    const HWND tab = FindChild(FindWindowW(L"VtlForm", L"Tabs test"), WC_TABCONTROLW);
     ASSERT_NE(tab, nullptr);
     PostMessageW(tab, WM_SYSCHAR, L't', 1 << 29);
     host.DoEvents();

@@ -5,8 +5,6 @@
 #include <thread>
 #include <vector>
 
-#include <tlhelp32.h>
-
 namespace vtl::testing {
 
 using vtl::win32::UniqueKernelHandle;
@@ -172,17 +170,15 @@ bool CopyInto(const std::wstring& file, const TempFolder& folder) {
     return CopyFileW(file.c_str(), (folder / name).c_str(), FALSE) != FALSE;
 }
 
-int CountProcesses(const std::wstring& exeName) {
-    UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return -1;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    int count = 0;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-         more = Process32NextW(snapshot.get(), &entry)) {
-        if (lstrcmpiW(entry.szExeFile, exeName.c_str()) == 0) ++count;
-    }
-    return count;
+::testing::AssertionResult Holds(const std::string& text, std::string_view part) {
+    if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+}
+
+::testing::AssertionResult WaitForText(const std::wstring& path, std::string_view part,
+                                       DWORD timeoutMs) {
+    (void)WaitUntil([&] { return static_cast<bool>(Holds(ReadFileBytes(path), part)); }, timeoutMs);
+    return Holds(ReadFileBytes(path), part);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {

@@ -3,9 +3,12 @@
 // Wine's real service manager. Every helper that creates something removes it
 // in its destructor, so a failing test leaves nothing behind.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/win32/WinHandle.h"
 #include "core/win32/Windows.h"
@@ -61,8 +64,12 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 [[nodiscard]] bool FileExists(const std::wstring& path);
 [[nodiscard]] bool CopyInto(const std::wstring& file, const TempFolder& folder);
 
-// Processes whose image has this file name (toolhelp snapshot).
-[[nodiscard]] int CountProcesses(const std::wstring& exeName);
+// Whether text holds part; a failure shows the whole text.
+[[nodiscard]] ::testing::AssertionResult Holds(const std::string& text, std::string_view part);
+// Waits until the file holds part (see Holds).
+[[nodiscard]] ::testing::AssertionResult WaitForText(const std::wstring& path,
+                                                     std::string_view part,
+                                                     DWORD timeoutMs = 10000);
 
 // Polls every 50 ms until the condition holds or the time is up.
 [[nodiscard]] bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);

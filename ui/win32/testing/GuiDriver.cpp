@@ -79,6 +79,28 @@ std::wstring StripMenuText(std::wstring_view caption) {
     return out;
 }
 
+// Visible top-level windows of a process (0: any) with that class (empty: any), in
+// z order.
+std::vector<HWND> TopWindows(DWORD processId, std::wstring_view className) {
+    struct Search {
+        DWORD pid;
+        std::wstring_view cls;
+        std::vector<HWND> found;
+    } s{processId, className, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lp);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            if ((s.pid == 0 || pid == s.pid) && IsWindowVisible(hwnd) &&
+                (s.cls.empty() || ClassName(hwnd) == s.cls))
+                s.found.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
 // The RECT a message writes into the buffer it is given (which holds in first).
 std::optional<RECT> AskForRect(HWND window, UINT msg, WPARAM wp, const RECT& in = {}) {
     RemoteMemory mem(window, sizeof(RECT));
@@ -169,24 +191,9 @@ std::wstring Text(HWND hwnd) {
 }
 
 HWND FindTopWindow(DWORD processId, std::wstring_view className, std::wstring_view title) {
-    struct Search {
-        DWORD pid;
-        std::wstring_view cls, title;
-        HWND found;
-    } s{processId, className, title, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if ((s.pid != 0 && pid != s.pid) || !IsWindowVisible(hwnd)) return TRUE;
-            if (!s.cls.empty() && ClassName(hwnd) != s.cls) return TRUE;
-            if (!s.title.empty() && Text(hwnd) != s.title) return TRUE;
-            s.found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    for (HWND hwnd : TopWindows(processId, className))
+        if (title.empty() || Text(hwnd) == title) return hwnd;
+    return nullptr;
 }
 
 HWND WaitForTopWindow(DWORD processId, std::wstring_view className, std::wstring_view title,
@@ -211,13 +218,6 @@ std::vector<HWND> Descendants(HWND parent, std::wstring_view className) {
 HWND FindChild(HWND parent, std::wstring_view className, int n) {
     const std::vector<HWND> all = Descendants(parent, className);
     return n >= 0 && n < static_cast<int>(all.size()) ? all[n] : nullptr;
-}
-
-HWND FindChildById(HWND parent, int id) {
-    for (HWND h : Descendants(parent)) {
-        if (GetDlgCtrlID(h) == id) return h;
-    }
-    return nullptr;
 }
 
 HWND FindChildByText(HWND parent, std::wstring_view className, std::wstring_view text) {
@@ -565,26 +565,7 @@ bool ChooseMenuItem(HWND window, std::wstring_view path) {
     GetWindowThreadProcessId(window, &pid);
     for (std::size_t i = 1; i < keys->size(); ++i) {
         // A key typed before its menu is open would go to the menu above it.
-        const std::size_t level = i;
-        const bool open = WaitFor(
-            [&] {
-                std::size_t menus = 0;
-                struct Count {
-                    DWORD pid;
-                    std::size_t* n;
-                } c{pid, &menus};
-                EnumWindows(
-                    [](HWND h, LPARAM lp) -> BOOL {
-                        auto& c = *reinterpret_cast<Count*>(lp);
-                        DWORD p = 0;
-                        GetWindowThreadProcessId(h, &p);
-                        if (p == c.pid && IsWindowVisible(h) && ClassName(h) == L"#32768") ++*c.n;
-                        return TRUE;
-                    },
-                    reinterpret_cast<LPARAM>(&c));
-                return menus >= level;
-            },
-            5000);
+        const bool open = WaitFor([&] { return TopWindows(pid, L"#32768").size() >= i; }, 5000);
         if (!open || !PostMessageW(window, WM_CHAR, (*keys)[i], 1)) return false;
     }
     return true;
@@ -593,22 +574,9 @@ bool ChooseMenuItem(HWND window, std::wstring_view path) {
 // --- Windows of another process ---
 
 HWND FindMessageBox(DWORD processId) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } s{processId, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if ((s.pid != 0 && pid != s.pid) || !IsWindowVisible(hwnd)) return TRUE;
-            if (ClassName(hwnd) != L"#32770" || GetDlgItem(hwnd, 0xFFFF) == nullptr) return TRUE;
-            s.found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    for (HWND hwnd : TopWindows(processId, L"#32770"))
+        if (GetDlgItem(hwnd, 0xFFFF) != nullptr) return hwnd;
+    return nullptr;
 }
 
 std::wstring MessageBoxText(HWND box) {
@@ -634,10 +602,9 @@ bool CloseTopWindow(HWND window) {
 void UseUnmanagedWindows(std::wstring_view program) {
     std::wstring name(program);
     if (name.empty()) {
-        const std::wstring self = BesideThisProgram(L"");
         std::wstring path(32768, L'\0');
         path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-        name = path.substr(self.size());
+        name = path.substr(path.find_last_of(L"\\/") + 1);
     }
     const std::wstring key = L"Software\\Wine\\AppDefaults\\" + name + L"\\X11 Driver";
     HKEY handle = nullptr;

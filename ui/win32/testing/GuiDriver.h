@@ -59,7 +59,6 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs, DWORD poll
 [[nodiscard]] std::vector<HWND> Descendants(HWND parent, std::wstring_view className = {});
 // The n-th descendant of that class, or nullptr.
 [[nodiscard]] HWND FindChild(HWND parent, std::wstring_view className, int n = 0);
-[[nodiscard]] HWND FindChildById(HWND parent, int id);
 // The window of a descendant whose text is text (buttons, labels).
 [[nodiscard]] HWND FindChildByText(HWND parent, std::wstring_view className,
                                    std::wstring_view text);
