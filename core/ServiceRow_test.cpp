@@ -8,46 +8,33 @@ namespace vtl {
 namespace {
 
 TEST(ServiceTexts, StatusTextsCoverTheSevenStatesAndNothingElse) {
-    EXPECT_EQ(ServiceStatusText(kServiceStopped), "Stopped");
-    EXPECT_EQ(ServiceStatusText(kServiceStartPending), "Start Pending");
-    EXPECT_EQ(ServiceStatusText(kServiceStopPending), "Stop Pending");
-    EXPECT_EQ(ServiceStatusText(kServiceRunning), "Running");
-    EXPECT_EQ(ServiceStatusText(kServiceContinuePending), "Continue Pending");
-    EXPECT_EQ(ServiceStatusText(kServicePausePending), "Pause Pending");
-    EXPECT_EQ(ServiceStatusText(kServicePaused), "Paused");
-    EXPECT_EQ(ServiceStatusText(0), "");
-    EXPECT_EQ(ServiceStatusText(8), "");
+    const char* const texts[] = {"",        "Stopped",          "Start Pending", "Stop Pending",
+                                 "Running", "Continue Pending", "Pause Pending", "Paused",
+                                 ""};
+    for (std::uint32_t code = 0; code <= 8; ++code)
+        EXPECT_EQ(ServiceStatusText(code), texts[code]) << code;
     EXPECT_EQ(ServiceStatusText(0xFFFFFFFF), "");
 }
 
 TEST(ServiceTexts, StatusCodeFromTextIsTheExactInverse) {
-    for (std::uint32_t code = 1; code <= 7; ++code) {
+    for (std::uint32_t code = 1; code <= 7; ++code)
         EXPECT_EQ(StatusCodeFromText(ServiceStatusText(code)), code);
-    }
-    EXPECT_EQ(StatusCodeFromText("running"), 0u);
-    EXPECT_EQ(StatusCodeFromText("Running "), 0u);
-    EXPECT_EQ(StatusCodeFromText(kStatusStarting), 0u);
-    EXPECT_EQ(StatusCodeFromText(kStatusMarkedForDeletion), 0u);
-    EXPECT_EQ(StatusCodeFromText(""), 0u);
+    const std::string_view others[] = {"running", "Running ", kStatusStarting,
+                                       kStatusMarkedForDeletion, ""};
+    for (const std::string_view other : others)
+        EXPECT_EQ(StatusCodeFromText(other), 0u) << other;
 }
 
-TEST(ServiceTexts, BootSystemAndAutoStartAllReadAutomatic) {
-    EXPECT_EQ(StartTypeText(kServiceBootStart), "Automatic");
-    EXPECT_EQ(StartTypeText(kServiceSystemStart), "Automatic");
-    EXPECT_EQ(StartTypeText(kServiceAutoStart), "Automatic");
-    EXPECT_EQ(StartTypeText(kServiceDemandStart), "Manual");
-    EXPECT_EQ(StartTypeText(kServiceDisabled), "Disabled");
-    EXPECT_EQ(StartTypeText(5), "");
-    EXPECT_EQ(StartTypeFromText("Automatic"), kServiceAutoStart);
-    EXPECT_EQ(StartTypeFromText("Manual"), kServiceDemandStart);
-    EXPECT_EQ(StartTypeFromText("Disabled"), kServiceDisabled);
-}
-
-TEST(ServiceTexts, StartTypeFromTextRefusesAnythingElse) {
-    EXPECT_FALSE(StartTypeFromText("").has_value());
-    EXPECT_FALSE(StartTypeFromText("manual").has_value());
-    EXPECT_FALSE(StartTypeFromText("Automatic (Delayed Start)").has_value());
-    EXPECT_FALSE(StartTypeFromText(std::string_view("Manual\0", 7)).has_value());
+TEST(ServiceTexts, BootSystemAndAutoStartAllReadAutomaticAndOnlyTheThreeTextsReadBack) {
+    const char* const texts[] = {"Automatic", "Automatic", "Automatic", "Manual", "Disabled", ""};
+    for (std::uint32_t type = 0; type <= 5; ++type)
+        EXPECT_EQ(StartTypeText(type), texts[type]) << type;
+    for (const std::uint32_t type : {kServiceAutoStart, kServiceDemandStart, kServiceDisabled})
+        EXPECT_EQ(StartTypeFromText(StartTypeText(type)), type);
+    const std::string_view others[] = {"", "manual", "Automatic (Delayed Start)",
+                                       std::string_view("Manual\0", 7)};
+    for (const std::string_view other : others)
+        EXPECT_FALSE(StartTypeFromText(other).has_value()) << other;
 }
 
 TEST(StateIconRule, FirstMatchingStepWins) {

@@ -105,31 +105,6 @@ TEST_F(DataSetTest, DisplayNamesAreUniqueAndAccountsAndTypesAreWindows) {
     }
 }
 
-TEST_F(DataSetTest, WellKnownServicesLookAsOnWindows) {
-    auto spooler = workstation.Config("Spooler");
-    EXPECT_EQ(spooler->displayName, "Print Spooler");
-    EXPECT_EQ(spooler->dependencies, (std::vector<std::string>{"RPCSS", "http"}));
-    EXPECT_EQ(spooler->serviceType, kServiceWin32OwnProcess);
-    EXPECT_EQ(spooler->binaryPathName, "C:\\Windows\\System32\\spoolsv.exe");
-    EXPECT_EQ(workstation.Config("LanmanWorkstation")->dependencies,
-              (std::vector<std::string>{"Bowser", "MRxSmb20", "NSI"}));
-    EXPECT_EQ(workstation.Config("Dnscache")->dependencies, std::vector<std::string>{"nsi"});
-    EXPECT_EQ(workstation.Config("Dnscache")->serviceStartName, "NT AUTHORITY\\NetworkService");
-    EXPECT_EQ(workstation.Config("W32Time")->serviceStartName, "NT AUTHORITY\\LocalService");
-    EXPECT_EQ(workstation.Config("BITS")->binaryPathName,
-              "C:\\Windows\\system32\\svchost.exe -k netsvcs -p");
-    EXPECT_EQ(StateOf(workstation, "RpcSs"), kServiceRunning);
-    EXPECT_EQ(StateOf(workstation, "RemoteRegistry"), kServiceStopped);
-    EXPECT_EQ(workstation.Config("RemoteRegistry")->startType, kServiceDisabled);
-    EXPECT_EQ(StateOf(server, "RemoteRegistry"), kServiceRunning);
-    EXPECT_TRUE(server.HasService("DFSR"));
-    EXPECT_TRUE(server.HasService("DHCPServer"));
-    EXPECT_FALSE(workstation.HasService("DHCPServer"));
-    EXPECT_FALSE(server.HasService("XblGameSave"));
-    EXPECT_EQ(workstation.Config("Tcpip")->serviceType, kServiceKernelDriver);
-    EXPECT_TRUE(workstation.Description("LanmanServer")->starts_with("Supports file, print"));
-}
-
 TEST_F(DataSetTest, AFullListingReadsEveryWin32ServiceInOrderAndClosesEverything) {
     network->EnableCallLog(false);
     auto manager = OpenManager(platform, "\\\\WS-ADMIN01", kScManagerEnumerateService);

@@ -89,6 +89,10 @@ TEST_F(SimProtocolsTest, EnumerationAsksForMoreDataThenListsByNameWithoutRegardT
                2u * static_cast<std::uint32_t>(name.size() + 5 + 1);
     };
     EXPECT_EQ(sizing.bytesNeeded, bytes("Alpha") + bytes("beta") + bytes("gamma"));
+    EXPECT_EQ(
+        platform.EnumServicesStatus(manager, kServiceWin32, kServiceStateAll, sizing.bytesNeeded)
+            .entries.size(),
+        3u);
 
     auto read = EnumerateServices(platform, manager, kServiceWin32, kServiceStateAll);
     ASSERT_TRUE(read.ok());

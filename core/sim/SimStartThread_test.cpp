@@ -1,5 +1,6 @@
-// The companion library's start threads as virtual threads: the exit codes the
-// program relies on.
+// The companion library's start threads as virtual threads, beyond the contract
+// suite: their timing, their own calls, injected failures, hung starts and
+// their handles.
 
 #include <gtest/gtest.h>
 
@@ -27,8 +28,6 @@ TEST_F(SimStartThreadTest, StillActiveWhileTheServiceStartsThenZero) {
     ASSERT_EQ(error, kErrorSuccess);
     ASSERT_TRUE(thread);
     EXPECT_EQ(network.Now(), 0u);  // returns at once
-    EXPECT_EQ(ExitCodeOf(thread), kStillActive);
-    EXPECT_EQ(StateOf(pc1, "Slow"), kServiceStartPending);
     network.Advance(2999);
     EXPECT_EQ(ExitCodeOf(thread), kStillActive);
     network.Advance(1001);  // the thread looks again within a second
@@ -52,34 +51,7 @@ TEST_F(SimStartThreadTest, StillActiveWhileTheServiceStartsThenZero) {
     EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
-TEST_F(SimStartThreadTest, BothComputerNameFormsAndTheParameterAreHonoured) {
-    ASSERT_EQ(pc2.AddService(TestService("Remote")), 0u);
-    auto plain = platform.VTLStartService("Remote", "PC2", std::string("-verbose"));
-    ASSERT_TRUE(plain.handle);
-    network.Advance(0);
-    EXPECT_EQ(ExitCodeOf(plain.handle), 0u);
-    EXPECT_EQ(pc2.LastStartArguments("Remote"), std::vector<std::string>{"-verbose"});
-    ASSERT_EQ(pc2.ForceState("Remote", kServiceStopped), 0u);
-    auto unc = platform.VTLStartService("Remote", "\\\\PC2", std::string());
-    network.Advance(0);
-    EXPECT_EQ(ExitCodeOf(unc.handle), 0u);
-    EXPECT_TRUE(pc2.LastStartArguments("Remote").empty());
-    EXPECT_EQ(pc2.StartCount("Remote"), 2u);
-}
-
 TEST_F(SimStartThreadTest, FailuresEndTheThreadWithTheirErrorCode) {
-    ASSERT_EQ(pc1.AddService(TestService("Off", {}, kServiceDisabled)), 0u);
-    ASSERT_EQ(pc1.AddService(TestService("Running")), 0u);
-    ASSERT_EQ(pc1.ForceState("Running", kServiceRunning), 0u);
-    auto disabled = platform.VTLStartService("Off", "\\\\PC1", std::nullopt);
-    auto missing = platform.VTLStartService("Ghost", "\\\\PC1", std::nullopt);
-    auto running = platform.VTLStartService("Running", "\\\\PC1", std::nullopt);
-    auto away = platform.VTLStartService("Off", "\\\\GHOST", std::nullopt);
-    EXPECT_EQ(ExitCodeOf(disabled.handle), kErrorServiceDisabled);
-    EXPECT_EQ(ExitCodeOf(missing.handle), kErrorServiceDoesNotExist);
-    EXPECT_EQ(ExitCodeOf(running.handle), kErrorServiceAlreadyRunning);
-    EXPECT_EQ(ExitCodeOf(away.handle), kRpcServerUnavailable);
-
     // A dependency that fails makes the thread end with 1068 once it has failed.
     ASSERT_EQ(pc1.AddService(TestService("BadDep", "--start-ms 400 --fail-start")), 0u);
     ASSERT_EQ(pc1.AddService(TestService("NeedsBad", {}, kServiceDemandStart, {"BadDep"})), 0u);
