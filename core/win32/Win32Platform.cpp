@@ -77,18 +77,6 @@ std::vector<std::string> SplitMultiString(const wchar_t* list) {
     return names;
 }
 
-// Names joined into a double-zero-terminated list; no names gives the empty list.
-std::wstring JoinMultiString(const std::vector<std::string>& names) {
-    std::wstring list;
-    for (const auto& name : names) {
-        if (name.empty()) continue;  // an empty name would end the list early
-        list += Widen(name);
-        list += L'\0';
-    }
-    list += L'\0';  // with the string's own terminator: two zeros at the end
-    return list;
-}
-
 // An optional argument: nullopt is a null pointer.
 class OptionalWide {
   public:

@@ -34,6 +34,14 @@ std::string ReadWholeFile(const std::string& path) {
     return content;
 }
 
+// The service manager reads a dependency list up to its second zero: one zero
+// short and it reads on past the end.
+TEST(Win32System, DependencyListsEndWithTwoZeros) {
+    EXPECT_EQ(JoinMultiString({"RpcSs", "", "Pl\xc3\xbcgPlay"}),
+              std::wstring(L"RpcSs\0Pl\u00fcgPlay\0\0", 16));
+    EXPECT_EQ(JoinMultiString({}), std::wstring(1, L'\0'));
+}
+
 TEST(Win32System, DrivesIncludeTheFixedSystemDrive) {
     Win32Platform platform;
     const auto drives = platform.GetLogicalDriveStrings();

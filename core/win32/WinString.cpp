@@ -23,4 +23,15 @@ std::string Narrow(std::wstring_view utf16) {
     return narrow;
 }
 
+std::wstring JoinMultiString(const std::vector<std::string>& names) {
+    std::wstring list;
+    for (const auto& name : names) {
+        if (name.empty()) continue;
+        list += Widen(name);
+        list += L'\0';
+    }
+    list += L'\0';
+    return list;
+}
+
 }  // namespace vtl::win32
