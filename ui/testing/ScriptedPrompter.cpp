@@ -160,37 +160,37 @@ std::optional<std::string> ScriptedPrompter::TextAnswer(Question question, const
     return answer ? answer->text : std::nullopt;
 }
 
+namespace {
+Question Asked(QuestionKind kind, std::string_view title) {
+    Question q;
+    q.kind = kind;
+    q.title = title;
+    return q;
+}
+}  // namespace
+
 std::optional<std::string> ScriptedPrompter::BrowseForComputer(const Form* owner,
                                                                std::string_view title) {
-    Question q;
-    q.kind = QuestionKind::Computer;
-    q.title = title;
-    return TextAnswer(std::move(q), owner);
+    return TextAnswer(Asked(QuestionKind::Computer, title), owner);
 }
 
 std::optional<std::string> ScriptedPrompter::BrowseForFolder(const Form* owner,
                                                              const FolderRequest& request) {
-    Question q;
-    q.kind = QuestionKind::Folder;
-    q.title = request.title;
+    Question q = Asked(QuestionKind::Folder, request.title);
     q.folder = request;
     return TextAnswer(std::move(q), owner);
 }
 
 std::optional<std::string> ScriptedPrompter::SaveFile(const Form* owner,
                                                       const SaveFileRequest& request) {
-    Question q;
-    q.kind = QuestionKind::SaveFile;
-    q.title = request.title;
+    Question q = Asked(QuestionKind::SaveFile, request.title);
     q.save = request;
     return TextAnswer(std::move(q), owner);
 }
 
 std::optional<std::string> ScriptedPrompter::OpenFile(const Form* owner,
                                                       const OpenFileRequest& request) {
-    Question q;
-    q.kind = QuestionKind::OpenFile;
-    q.title = request.title;
+    Question q = Asked(QuestionKind::OpenFile, request.title);
     q.file = request;
     return TextAnswer(std::move(q), owner);
 }
