@@ -442,24 +442,31 @@ TEST_P(PassTest, AServiceMarkedForDeleteIsMarkedAndItsCommandsDisabled) {
     EXPECT_EQ(Count(), "Total Services : 3");
 }
 
-TEST_P(PassTest, StartingSurvivesTicksAndFullRefreshesUntilTheRefreshByName) {
+TEST_P(PassTest, StartingAndMarkedSurviveTicksAndFullRefreshesUntilTheRefreshByName) {
     Open();
-    const ui::ListRowId gamma = Row("Gamma");
-    form->lvServices.SetText(gamma, kColStatus, "Starting");
-    form->lvServices.SetSmallIcon(gamma, kIconBusy);
-    for (std::uint32_t state : {kServiceRunning, kServiceStopped, kServiceRunning}) {
-        ASSERT_EQ(pc1().ForceState("Gamma", state), kErrorSuccess);
-        RunFor(2000);
-        EXPECT_EQ(Cell("Gamma", kColStatus), "Starting");
-        EXPECT_EQ(Icon("Gamma"), kIconBusy);
-        form->mnuViewRefresh.Click();
-        stepped.RunAll();
-        EXPECT_EQ(Cell("Gamma", kColStatus), "Starting");
-        EXPECT_EQ(Icon("Gamma"), kIconBusy);
+    for (const std::string shown : {"Starting", "Marked for Deletion"}) {
+        SCOPED_TRACE(shown);
+        const bool starting = shown == "Starting";
+        form->lvServices.SetText(Row("Gamma"), kColStatus, shown);
+        form->lvServices.SetSmallIcon(Row("Gamma"), kIconBusy);
+        for (std::uint32_t state : {kServiceRunning, kServiceStopped, kServiceRunning}) {
+            ASSERT_EQ(pc1().ForceState("Gamma", state), kErrorSuccess);
+            RunFor(2000);
+            EXPECT_EQ(Cell("Gamma", kColStatus), shown);
+            if (starting) {
+                EXPECT_EQ(Icon("Gamma"), kIconBusy);
+            }
+            form->mnuViewRefresh.Click();
+            stepped.RunAll();
+            EXPECT_EQ(Cell("Gamma", kColStatus), shown);
+            if (starting) {
+                EXPECT_EQ(Icon("Gamma"), kIconBusy);
+            }
+        }
+        form->RefreshGUIForService("Gamma");
+        EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
+        EXPECT_EQ(Icon("Gamma"), kIconActive);
     }
-    form->RefreshGUIForService("Gamma");
-    EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
-    EXPECT_EQ(Icon("Gamma"), kIconActive);
 }
 
 TEST_P(PassTest, TheTickUpdatesTheCommandsForSelectedRowsOnly) {
