@@ -118,12 +118,42 @@ class MainWindowTest : public ::testing::Test {
     }
     ~MainWindowTest() override { form.reset(); }
 
+    // Every case ends with no handle left open and, once its readings are over,
+    // "Done" and the normal pointer (unless it clears endsDone). The prompter
+    // fails a case on a question nobody scripted or an answer left unused.
+    void TearDown() override {
+        EXPECT_EQ(network.OpenHandleCount(), 0u) << "a handle was left open";
+        if (endsDone && form && form->Loaded() && !form->ReadingList() && !form->PassRunning()) {
+            EXPECT_EQ(Progress(), "Done");
+            EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
+        }
+    }
+
     sim::SimComputer& pc1() { return network.Computer("PC1"); }
     sim::SimComputer& pc2() { return network.Computer("PC2"); }
     Platform& platform() { return network.PlatformFor("PC1"); }
 
     void Add(sim::SimComputer& computer, const sim::ServiceDefinition& definition) {
         ASSERT_EQ(computer.AddService(definition), kErrorSuccess) << definition.name;
+    }
+
+    // Start, Stop and Restart in the menu, the pop-up and the toolbar.
+    void ExpectCommands(bool start, bool stop, bool restart) {
+        EXPECT_EQ(form->mnuStart.Enabled(), start);
+        EXPECT_EQ(form->mnuPopStart.Enabled(), start);
+        EXPECT_EQ(form->tbStart.Button(0).enabled, start);
+        EXPECT_EQ(form->mnuStop.Enabled(), stop);
+        EXPECT_EQ(form->mnuPopStop.Enabled(), stop);
+        EXPECT_EQ(form->tbStop.Button(0).enabled, stop);
+        EXPECT_EQ(form->mnuRestart.Enabled(), restart);
+        EXPECT_EQ(form->mnuPopRestart.Enabled(), restart);
+        EXPECT_EQ(form->tbRestart.Button(0).enabled, restart);
+    }
+    // Changes a service's configuration on PC1 as another program would.
+    void Reconfigure(const std::string& name, const ServiceManagerApi::ConfigChange& change) {
+        auto [manager, e1] = platform().OpenSCManager("PC1", kScManagerAllAccess);
+        auto [service, e2] = platform().OpenService(manager, name, kServiceAllAccess);
+        ASSERT_EQ(platform().ChangeServiceConfig(service, change), kErrorSuccess) << name;
     }
 
     // Creates the main window over PC1 and shows it (which loads it). With
@@ -156,6 +186,20 @@ class MainWindowTest : public ::testing::Test {
             names.push_back(form->lvServices.Text(row));
         return names;
     }
+    // A row's five columns joined by '|'.
+    std::string Line(const std::string& name) {
+        std::string line = Cell(name, 0);
+        for (int column = 1; column <= kColLogonAs; ++column)
+            line += "|" + Cell(name, column);
+        return line;
+    }
+    // The texts of one column in list order.
+    std::vector<std::string> Column(int column) const {
+        std::vector<std::string> texts;
+        for (ui::ListRowId row : form->lvServices.Rows())
+            texts.push_back(form->lvServices.Text(row, column));
+        return texts;
+    }
     std::string Progress() const { return form->sbStatusBar.PanelText(kPanelProgress); }
     std::string Count() const { return form->sbStatusBar.PanelText(kPanelCount); }
 
@@ -179,6 +223,7 @@ class MainWindowTest : public ::testing::Test {
     CountingHooks hooks;
     ui::testing::SteppedExecutor stepped;  // outlives the form
     std::unique_ptr<frmMain> form;
+    bool endsDone = true;
 };
 
 inline constexpr int kIconActive = static_cast<int>(StateIconIndex::Active);

@@ -38,10 +38,11 @@ TEST_F(StartUpTest, SplashFirstThenTheLoadedMainWindowShownAfterTheSplashIsGone)
     EXPECT_EQ(host.OpenForms(), std::vector<ui::Form*>{main.get()});
 }
 
-TEST_F(StartUpTest, TheWorkstationsServicesAreListedSortedByNameWithTheirCount) {
+// Every Win32 service of the local computer, sorted by name, each row as its
+// service manager has it.
+TEST_F(StartUpTest, TheWorkstationsServicesAreListedSortedAsItsServiceManagerHasThem) {
     CountingHooks hooks;
     main = StartUp(host, network->LocalPlatform(), &hooks);
-    // Every Win32 service of the local computer, as its service manager has them.
     sim::SimComputer& local = network->LocalComputer();
     std::vector<std::string> expected;
     for (const std::string& name : local.ServiceNames()) {
@@ -52,38 +53,35 @@ TEST_F(StartUpTest, TheWorkstationsServicesAreListedSortedByNameWithTheirCount) 
     });
     ASSERT_GT(expected.size(), 100u);
     std::vector<std::string> listed;
-    for (ui::ListRowId row : main->lvServices.Rows())
-        listed.push_back(main->lvServices.Text(row));
+    const ui::ListView& rows = main->lvServices;
+    for (ui::ListRowId row : rows.Rows()) {
+        const std::string name = listed.emplace_back(rows.Text(row));
+        const auto config = local.Config(name);
+        const auto status = local.Status(name);
+        ASSERT_TRUE(config && status) << name;
+        EXPECT_EQ(rows.Text(row, kColDisplayName) + "|" + rows.Text(row, kColStatus) + "|" +
+                      rows.Text(row, kColStartupType) + "|" + rows.Text(row, kColLogonAs),
+                  CutToChars(config->displayName) + "|" +
+                      std::string(ServiceStatusText(status->currentState)) + "|" +
+                      std::string(StartTypeText(config->startType)) + "|" +
+                      CutToChars(config->serviceStartName))
+            << name;
+        if (row != rows.RowAt(0)) {
+            EXPECT_EQ(rows.SmallIcon(row),
+                      static_cast<int>(StateIcon(status->currentState, config->startType, {})))
+                << name;
+        }
+    }
     EXPECT_EQ(listed, expected);
     EXPECT_EQ(main->cboSystems.Text(), std::string(sim::kWorkstationName));
     EXPECT_EQ(main->sbStatusBar.PanelText(kPanelCount),
               "Total Services : " + std::to_string(expected.size()));
     EXPECT_EQ(main->sbStatusBar.PanelText(kPanelProgress), "Done");
-    EXPECT_NE(main->lvServices.SmallIcon(main->lvServices.RowAt(0)), 0);
+    EXPECT_NE(rows.SmallIcon(rows.RowAt(0)), 0);
     EXPECT_TRUE(prompts.Questions().empty());
     EXPECT_EQ(network->OpenHandleCount(), 0u);
     main->tbCreate.ClickButton("Create");
     EXPECT_EQ(hooks.calls, std::vector<std::string>{"CreateSrv"});
-}
-
-TEST_F(StartUpTest, EveryRowOfTheWorkstationMatchesItsServiceManager) {
-    main = StartUp(host, network->LocalPlatform());
-    sim::SimComputer& local = network->LocalComputer();
-    for (ui::ListRowId row : main->lvServices.Rows()) {
-        const std::string name = main->lvServices.Text(row);
-        SCOPED_TRACE(name);
-        const auto config = local.Config(name);
-        const auto status = local.Status(name);
-        ASSERT_TRUE(config && status);
-        EXPECT_EQ(main->lvServices.Text(row, kColDisplayName), CutToChars(config->displayName));
-        EXPECT_EQ(main->lvServices.Text(row, kColStatus), ServiceStatusText(status->currentState));
-        EXPECT_EQ(main->lvServices.Text(row, kColStartupType), StartTypeText(config->startType));
-        EXPECT_EQ(main->lvServices.Text(row, kColLogonAs), CutToChars(config->serviceStartName));
-        if (row != main->lvServices.RowAt(0)) {
-            EXPECT_EQ(main->lvServices.SmallIcon(row),
-                      static_cast<int>(StateIcon(status->currentState, config->startType, {})));
-        }
-    }
 }
 
 TEST_F(StartUpTest, TheOldServerIsReportedUnreachableWhenPicked) {

@@ -30,29 +30,18 @@ class ListTest : public MainWindowTest {
 
 // --- Listing ---------------------------------------------------------------------
 
-TEST_F(ListTest, ListingShowsEveryWin32ServiceWithItsTextsAndIcon) {
-    Open();
-    EXPECT_EQ(Names(), (std::vector<std::string>{"alpha", "Beta", "Delta", "Gamma"}));
-    EXPECT_EQ(Cell("Beta", kColDisplayName), "Display of Beta");
-    EXPECT_EQ(Cell("Beta", kColStatus), "Running");
-    EXPECT_EQ(Cell("Beta", kColStartupType), "Automatic");
-    EXPECT_EQ(Cell("Beta", kColLogonAs), "NT AUTHORITY\\LocalService");
-    EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
-    EXPECT_EQ(Cell("Gamma", kColStartupType), "Manual");
-    EXPECT_EQ(Cell("Delta", kColStartupType), "Disabled");
-    EXPECT_EQ(Icon("Beta"), kIconActive);
-    EXPECT_EQ(Icon("alpha"), kIconDisabled);  // automatic and stopped
-    EXPECT_EQ(Icon("Gamma"), kIconInactive);
-    EXPECT_EQ(Icon("Delta"), kIconDisabled);
-    EXPECT_EQ(Progress(), "Done");
-    EXPECT_EQ(Count(), "Total Services : 4");
-    EXPECT_TRUE(prompts.Questions().empty());
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
-}
-
-TEST_F(ListTest, ListingOpensTheManagerOnceForEnumerationAndEachServiceForItsConfiguration) {
+// The manager is opened once for the enumeration, each service for its configuration.
+TEST_F(ListTest, ListingShowsEveryWin32ServiceWithItsTextsAndIconAndOpensEachOnce) {
     network.ClearCallLog();
     Open();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"alpha", "Beta", "Delta", "Gamma"}));
+    EXPECT_EQ(Line("Beta"), "Beta|Display of Beta|Running|Automatic|NT AUTHORITY\\LocalService");
+    EXPECT_EQ(Line("Gamma"), "Gamma|Display of Gamma|Stopped|Manual|LocalSystem");
+    EXPECT_EQ(Cell("Delta", kColStartupType), "Disabled");
+    // alpha is automatic and stopped.
+    EXPECT_EQ((std::vector<int>{Icon("alpha"), Icon("Beta"), Icon("Delta"), Icon("Gamma")}),
+              (std::vector<int>{kIconDisabled, kIconActive, kIconDisabled, kIconInactive}));
+    EXPECT_EQ(Count(), "Total Services : 4");
     EXPECT_EQ(Accesses("OpenSCManager"), std::vector<std::uint32_t>{4});
     EXPECT_EQ(Accesses("OpenService"), std::vector<std::uint32_t>(4, 1));
     EXPECT_EQ(network.CountCalls("EnumServicesStatus"), 2u);
@@ -106,35 +95,27 @@ TEST_F(ListTest, UnreachableComputerShowsOneMessageWithTheHintTwoSpacesAndTheCod
     EXPECT_EQ(q.title, "Vantrel");
     EXPECT_EQ(q.buttons, ui::MsgButtons::OK);
     EXPECT_EQ(form->lvServices.RowCount(), 0);
-    EXPECT_EQ(Progress(), "Done");
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
-TEST_F(ListTest, AFailingFirstEnumerationCallIsReportedWithItsCode) {
+// The first call only sizes the buffer: its failure has a text of its own.
+TEST_F(ListTest, AFailingEnumerationCallIsReportedWithItsCodeAndEndsTheListing) {
     Open();
-    network.FailCall("EnumServicesStatus", 1, 5);
-    form->lvServices.Clear();
-    prompts.AnswerMsgBox(ui::MsgResult::OK);
-    EXPECT_EQ(form->EnumSystemServices(3, "PC1", form->lvServices), 0);
-    EXPECT_EQ(prompts.MessageTexts(),
-              std::vector<std::string>{"ERROR_MORE_DATA not returned; error 5"});
-    EXPECT_EQ(form->lvServices.RowCount(), 0);
-    EXPECT_EQ(Progress(), "Done");
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
-}
-
-TEST_F(ListTest, AFailingSecondEnumerationCallShowsTheSystemTextAndNoThirdCall) {
-    Open();
-    network.ClearCallLog();
-    network.FailCall("EnumServicesStatus", 2, 5);
-    form->lvServices.Clear();
-    prompts.AnswerMsgBox(ui::MsgResult::OK);
-    EXPECT_EQ(form->EnumSystemServices(3, "PC1", form->lvServices), 0);
-    EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{ErrorText(5)});
-    EXPECT_EQ(network.CountCalls("EnumServicesStatus"), 2u);
-    EXPECT_EQ(form->lvServices.RowCount(), 0);
-    EXPECT_EQ(Progress(), "Done");
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
+    for (std::uint32_t nth : {1u, 2u}) {
+        SCOPED_TRACE(nth);
+        network.ClearFaults();
+        network.ClearCallLog();
+        prompts.ClearQuestions();
+        network.FailCall("EnumServicesStatus", nth, 5);
+        form->lvServices.Clear();
+        prompts.AnswerMsgBox(ui::MsgResult::OK);
+        EXPECT_EQ(form->EnumSystemServices(3, "PC1", form->lvServices), 0);
+        EXPECT_EQ(prompts.MessageTexts(),
+                  std::vector<std::string>{nth == 1 ? "ERROR_MORE_DATA not returned; error 5"
+                                                    : ErrorText(5)});
+        EXPECT_EQ(network.CountCalls("EnumServicesStatus"), nth);
+        EXPECT_EQ(form->lvServices.RowCount(), 0);
+        EXPECT_EQ(Progress(), "Done");
+    }
 }
 
 TEST_F(ListTest, AServiceWhoseConfigurationCannotBeReadIsStillListed) {
@@ -142,25 +123,16 @@ TEST_F(ListTest, AServiceWhoseConfigurationCannotBeReadIsStillListed) {
     network.FailAlways("QueryServiceConfig", 5, "Beta");
     Open();
     EXPECT_EQ(Names(), (std::vector<std::string>{"alpha", "Beta", "Delta", "Gamma"}));
-    EXPECT_EQ(Cell("Gamma", kColDisplayName), "Display of Gamma");
-    EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
-    EXPECT_EQ(Cell("Gamma", kColStartupType), "");
-    EXPECT_EQ(Cell("Gamma", kColLogonAs), "");
+    EXPECT_EQ(Line("Gamma"), "Gamma|Display of Gamma|Stopped||");
     EXPECT_EQ(Icon("Gamma"), kIconInactive);  // stopped, start type unknown
     EXPECT_EQ(Cell("Beta", kColStartupType), "");
     EXPECT_EQ(Icon("Beta"), kIconActive);
-    EXPECT_TRUE(prompts.Questions().empty());
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
-
     // Its row can be clicked: the commands follow its status, quietly.
     form->lvServices.ClickRow(Row("Beta"));
-    EXPECT_FALSE(form->mnuStart.Enabled());
-    EXPECT_TRUE(form->mnuStop.Enabled());
+    ExpectCommands(false, true, true);
     form->lvServices.ClickRow(Row("Gamma"));
-    EXPECT_TRUE(form->mnuStart.Enabled());
-    EXPECT_FALSE(form->mnuStop.Enabled());
+    ExpectCommands(true, false, false);
     EXPECT_EQ(Icon("Gamma"), kIconInactive);
-    EXPECT_TRUE(prompts.Questions().empty());
 }
 
 TEST_F(ListTest, AConfigurationMetWithAnInvalidHandleIsReadOnceMoreWithFreshHandles) {
@@ -170,7 +142,6 @@ TEST_F(ListTest, AConfigurationMetWithAnInvalidHandleIsReadOnceMoreWithFreshHand
     EXPECT_EQ(Cell("alpha", kColStartupType), "Automatic");
     EXPECT_EQ(Cell("Beta", kColStartupType), "Automatic");
     EXPECT_EQ(Accesses("OpenSCManager"), (std::vector<std::uint32_t>{4, 4, 4}));
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
 // --- Full refresh ------------------------------------------------------------------
@@ -187,11 +158,8 @@ TEST_F(ListTest, FullRefreshAddsExactlyTheNewServiceAndKeepsTheSelection) {
     EXPECT_EQ(Icon("Epsilon"), kIconActive);
     EXPECT_EQ(Cell("Epsilon", kColStatus), "Running");
     EXPECT_EQ(Count(), "Total Services : 5");
-    EXPECT_EQ(Progress(), "Done");
-    EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
     EXPECT_EQ(Accesses("OpenSCManager"), std::vector<std::uint32_t>{4});
     EXPECT_EQ(Accesses("OpenService"), std::vector<std::uint32_t>(5, 1));
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
 TEST_F(ListTest, FullRefreshShowsRefreshingThenDoneAndReportsAFailedOpen) {
@@ -228,24 +196,16 @@ TEST_F(ListTest, FullRefreshUpdatesRowsInPlaceButLeavesOperationTexts) {
     EXPECT_EQ(Icon("Delta"), kIconActive);
 }
 
-TEST_F(ListTest, FullRefreshKeepsRowsOfServicesThatAreGone) {
+TEST_F(ListTest, FullRefreshKeepsRowsOfServicesThatAreGoneAndColumnsItCannotRead) {
     Open();
-    ASSERT_EQ(pc1().RemoveService("Gamma"), kErrorSuccess);
-    form->mnuViewRefresh.Click();
-    EXPECT_TRUE(form->lvServices.FindRow("Gamma"));
-    EXPECT_EQ(Count(), "Total Services : 4");
-}
-
-TEST_F(ListTest, FullRefreshKeepsTheConfigurationColumnsWhenTheConfigurationCannotBeRead) {
-    Open();
+    ASSERT_EQ(pc1().RemoveService("Delta"), kErrorSuccess);
     network.FailAlways("QueryServiceConfig", 5, "Gamma");
     ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
     form->mnuViewRefresh.Click();
-    EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
-    EXPECT_EQ(Cell("Gamma", kColStartupType), "Manual");
-    EXPECT_EQ(Cell("Gamma", kColLogonAs), "LocalSystem");
+    EXPECT_TRUE(form->lvServices.FindRow("Delta"));
+    EXPECT_EQ(Count(), "Total Services : 4");
+    EXPECT_EQ(Line("Gamma"), "Gamma|Display of Gamma|Running|Manual|LocalSystem");
     EXPECT_EQ(Icon("Gamma"), kIconActive);
-    EXPECT_TRUE(prompts.Questions().empty());
 }
 
 TEST_F(ListTest, RowsAddedByARefreshTakeTheirPlaceInTheSortOrder) {
@@ -277,43 +237,26 @@ TEST_F(ListTest, RefreshByNameRewritesTheRowAndTheCommands) {
     form->RefreshGUIForService("Gamma");
     EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
     EXPECT_EQ(Icon("Gamma"), kIconActive);
-    EXPECT_FALSE(form->mnuStart.Enabled());
-    EXPECT_FALSE(form->tbStart.Button(0).enabled);
-    EXPECT_TRUE(form->mnuStop.Enabled());
-    EXPECT_TRUE(form->mnuRestart.Enabled());
-    EXPECT_EQ(Progress(), "Done");
-    EXPECT_TRUE(prompts.Questions().empty());
+    ExpectCommands(false, true, true);
     EXPECT_EQ(Accesses("OpenSCManager"), std::vector<std::uint32_t>{983103});
     EXPECT_EQ(Accesses("OpenService"), std::vector<std::uint32_t>{5});
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
-
     ASSERT_EQ(pc1().ForceState("Gamma", kServiceStopped), kErrorSuccess);
     form->RefreshGUIForService("Gamma");
-    EXPECT_TRUE(form->tbStart.Button(0).enabled);
-    EXPECT_TRUE(form->mnuStart.Enabled());
-    EXPECT_FALSE(form->mnuStop.Enabled());
+    ExpectCommands(true, false, false);
 }
 
 TEST_F(ListTest, RefreshByNameOverwritesMarkedForDeletionAndReadsTheConfiguration) {
     Open();
     const ui::ListRowId delta = Row("Delta");
     form->lvServices.SetText(delta, kColStatus, "Marked for Deletion");
-    auto [manager, e1] = platform().OpenSCManager("PC1", kScManagerAllAccess);
-    auto [service, e2] = platform().OpenService(manager, "Delta", kServiceAllAccess);
     ServiceManagerApi::ConfigChange change;
     change.displayName = "Renamed Delta";
     change.startType = kServiceDemandStart;
     change.serviceStartName = "NT AUTHORITY\\LocalService";
-    ASSERT_EQ(platform().ChangeServiceConfig(service, change), kErrorSuccess);
-    service.reset();
-    manager.reset();
+    Reconfigure("Delta", change);
     form->RefreshGUIForService("Delta");
-    EXPECT_EQ(Cell("Delta", kColStatus), "Stopped");
-    EXPECT_EQ(Cell("Delta", kColDisplayName), "Renamed Delta");
-    EXPECT_EQ(Cell("Delta", kColStartupType), "Manual");
-    EXPECT_EQ(Cell("Delta", kColLogonAs), "NT AUTHORITY\\LocalService");
+    EXPECT_EQ(Line("Delta"), "Delta|Renamed Delta|Stopped|Manual|NT AUTHORITY\\LocalService");
     EXPECT_EQ(Icon("Delta"), kIconInactive);
-    EXPECT_TRUE(prompts.Questions().empty());
 }
 
 TEST_F(ListTest, RefreshByNameShowsTheCodeOfTheCallThatFailedAndNothingWhenAllSucceeded) {
@@ -334,23 +277,20 @@ TEST_F(ListTest, RefreshByNameShowsTheCodeOfTheCallThatFailedAndNothingWhenAllSu
         form->RefreshGUIForService("Gamma");
         EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{ErrorText(c.code)});
         EXPECT_EQ(Progress(), "Done");
-        EXPECT_EQ(network.OpenHandleCount(), 0u);
     }
-    // The sizing call's 122 is no failure; nothing is shown after a full success.
+    // Of two failures, the first is shown.
     network.ClearFaults();
     prompts.ClearQuestions();
-    form->RefreshGUIForService("Gamma");
-    EXPECT_TRUE(prompts.Questions().empty());
-}
-
-TEST_F(ListTest, RefreshByNameShowsOneMessageForTheFirstOfTwoFailures) {
-    Open();
     network.FailCall("QueryServiceStatus", 1, 6);
     network.FailCall("QueryServiceConfig", 2, 5);
     prompts.AnswerMsgBox(ui::MsgResult::OK);
     form->RefreshGUIForService("Gamma");
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{ErrorText(6)});
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
+    // The sizing call's 122 is no failure; nothing is shown after a full success.
+    network.ClearFaults();
+    prompts.ClearQuestions();
+    form->RefreshGUIForService("Gamma");
+    EXPECT_TRUE(prompts.Questions().empty());
 }
 
 TEST_F(ListTest, RefreshByNameKeepsFieldsThatWereNotRead) {
@@ -378,8 +318,6 @@ TEST_F(ListTest, RefreshByNameOfAServiceThatIsNotListedLeavesTheListAlone) {
     const std::vector<std::string> before = Names();
     form->RefreshGUIForService("Unlisted");
     EXPECT_EQ(Names(), before);
-    EXPECT_TRUE(prompts.Questions().empty());
-    EXPECT_EQ(Progress(), "Done");
 }
 
 // --- State of one service --------------------------------------------------------
@@ -396,8 +334,6 @@ TEST_F(ListTest, GetServiceStateReadsTheStatusOrGivesZero) {
     EXPECT_EQ(form->GetServiceState("Beta"), 0u);
     network.FailCall("QueryServiceStatus", 1, 6);
     EXPECT_EQ(form->GetServiceState("Beta"), 0u);
-    EXPECT_TRUE(prompts.Questions().empty());
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
 // --- The periodic pass -------------------------------------------------------------
@@ -441,7 +377,6 @@ TEST_P(PassTest, TheTickOpensOneManagerAndEachRowOnce) {
     EXPECT_EQ(Accesses("OpenSCManager"), std::vector<std::uint32_t>{2147483649u});
     EXPECT_EQ(Accesses("OpenService"), std::vector<std::uint32_t>(4, 5));
     EXPECT_EQ(network.CountCalls("EnumServicesStatus"), 0u);
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
     EXPECT_EQ(RunFor(4000), 2);
     EXPECT_EQ(Accesses("OpenSCManager").size(), 3u);
 }
@@ -456,13 +391,9 @@ TEST_P(PassTest, ServiceStartedElsewhereChangesIconAndStatusAtTheNextTick) {
     EXPECT_EQ(Cell("alpha", kColStatus), "Running");
     EXPECT_EQ(Icon("alpha"), kIconActive);
     // A start type changed elsewhere changes only the icon: still applied.
-    auto [manager, e1] = platform().OpenSCManager("PC1", kScManagerAllAccess);
-    auto [service, e2] = platform().OpenService(manager, "Gamma", kServiceAllAccess);
     ServiceManagerApi::ConfigChange change;
     change.startType = kServiceAutoStart;
-    ASSERT_EQ(platform().ChangeServiceConfig(service, change), kErrorSuccess);
-    service.reset();
-    manager.reset();
+    Reconfigure("Gamma", change);
     RunFor(2000);
     EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
     EXPECT_EQ(Icon("Gamma"), kIconDisabled);  // automatic and stopped
@@ -483,12 +414,9 @@ TEST_P(PassTest, TwoDeletedServicesGoInOneTickAndEveryLaterRowIsStillRefreshed) 
     RunFor(2000);
     EXPECT_EQ(Names(), (std::vector<std::string>{"alpha", "Gamma", "Omega"}));
     EXPECT_EQ(Count(), "Total Services : 3");
-    EXPECT_EQ(Cell("alpha", kColStatus), "Running");
-    EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
-    EXPECT_EQ(Cell("Omega", kColStatus), "Running");
+    EXPECT_EQ(Column(kColStatus), (std::vector<std::string>(3, "Running")));
     EXPECT_EQ(Icon("Omega"), kIconActive);
     EXPECT_EQ(network.CountCalls("OpenService"), 5u);
-    EXPECT_TRUE(prompts.Questions().empty());
 }
 
 TEST_P(PassTest, AServiceMarkedForDeleteIsMarkedAndItsCommandsDisabled) {
@@ -498,11 +426,7 @@ TEST_P(PassTest, AServiceMarkedForDeleteIsMarkedAndItsCommandsDisabled) {
     ASSERT_EQ(pc1().RemoveService("Beta"), kErrorSuccess);  // running: only marked
     RunFor(2000);
     EXPECT_EQ(Cell("Beta", kColStatus), "Marked for Deletion");
-    EXPECT_FALSE(form->mnuStart.Enabled());
-    EXPECT_FALSE(form->mnuStop.Enabled());
-    EXPECT_FALSE(form->mnuRestart.Enabled());
-    EXPECT_FALSE(form->tbStop.Button(0).enabled);
-    EXPECT_FALSE(form->mnuPopRestart.Enabled());
+    ExpectCommands(false, false, false);
     // It stays marked through later ticks and a full refresh.
     RunFor(4000);
     form->mnuViewRefresh.Click();
@@ -515,24 +439,31 @@ TEST_P(PassTest, AServiceMarkedForDeleteIsMarkedAndItsCommandsDisabled) {
     EXPECT_EQ(Count(), "Total Services : 3");
 }
 
-TEST_P(PassTest, StartingSurvivesTicksAndFullRefreshesUntilTheRefreshByName) {
+TEST_P(PassTest, StartingAndMarkedSurviveTicksAndFullRefreshesUntilTheRefreshByName) {
     Open();
-    const ui::ListRowId gamma = Row("Gamma");
-    form->lvServices.SetText(gamma, kColStatus, "Starting");
-    form->lvServices.SetSmallIcon(gamma, kIconBusy);
-    for (std::uint32_t state : {kServiceRunning, kServiceStopped, kServiceRunning}) {
-        ASSERT_EQ(pc1().ForceState("Gamma", state), kErrorSuccess);
-        RunFor(2000);
-        EXPECT_EQ(Cell("Gamma", kColStatus), "Starting");
-        EXPECT_EQ(Icon("Gamma"), kIconBusy);
-        form->mnuViewRefresh.Click();
-        stepped.RunAll();
-        EXPECT_EQ(Cell("Gamma", kColStatus), "Starting");
-        EXPECT_EQ(Icon("Gamma"), kIconBusy);
+    for (const std::string shown : {"Starting", "Marked for Deletion"}) {
+        SCOPED_TRACE(shown);
+        const bool starting = shown == "Starting";
+        form->lvServices.SetText(Row("Gamma"), kColStatus, shown);
+        form->lvServices.SetSmallIcon(Row("Gamma"), kIconBusy);
+        for (std::uint32_t state : {kServiceRunning, kServiceStopped, kServiceRunning}) {
+            ASSERT_EQ(pc1().ForceState("Gamma", state), kErrorSuccess);
+            RunFor(2000);
+            EXPECT_EQ(Cell("Gamma", kColStatus), shown);
+            if (starting) {
+                EXPECT_EQ(Icon("Gamma"), kIconBusy);
+            }
+            form->mnuViewRefresh.Click();
+            stepped.RunAll();
+            EXPECT_EQ(Cell("Gamma", kColStatus), shown);
+            if (starting) {
+                EXPECT_EQ(Icon("Gamma"), kIconBusy);
+            }
+        }
+        form->RefreshGUIForService("Gamma");
+        EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
+        EXPECT_EQ(Icon("Gamma"), kIconActive);
     }
-    form->RefreshGUIForService("Gamma");
-    EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
-    EXPECT_EQ(Icon("Gamma"), kIconActive);
 }
 
 TEST_P(PassTest, TheTickUpdatesTheCommandsForSelectedRowsOnly) {
@@ -566,8 +497,6 @@ TEST_P(PassTest, TheTickIsSilentWhenTheManagerCannotBeOpenedOrAServiceCannot) {
     RunFor(2000);
     EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
     EXPECT_EQ(form->lvServices.RowCount(), 4);
-    EXPECT_TRUE(prompts.Questions().empty());
-    EXPECT_EQ(network.OpenHandleCount(), 0u);
 }
 
 TEST_P(PassTest, AReadingThatMeetsAnInvalidHandleIsReadOnceMoreWithFreshHandles) {
@@ -592,7 +521,6 @@ TEST_P(PassTest, AReadingThatMeetsAnInvalidHandleIsReadOnceMoreWithFreshHandles)
         EXPECT_EQ(Cell("Gamma", kColStatus), ServiceStatusText(c.current ? next : now));
         EXPECT_EQ(Accesses("OpenSCManager").size(), 2u);  // the pass's and a fresh one
         EXPECT_EQ(network.CountCalls("OpenService"), 5u);
-        EXPECT_EQ(network.OpenHandleCount(), 0u);
         if (!c.current) {
             ASSERT_EQ(pc1().ForceState("Gamma", now), kErrorSuccess);  // back for the next case
         }
@@ -611,16 +539,9 @@ TEST_P(PassTest, TheTickLeavesTheListControlInPlace) {
 }
 
 // Counts what the list control is told, as the renderer would see it.
-class ListChanges : public ui::ChangeObserver {
-  public:
-    void OnChanged(ui::UiObject&, const ui::Change& change) override {
-        ++counts[static_cast<int>(change.kind)];
-    }
-    int Of(ui::ChangeKind kind) const {
-        const auto it = counts.find(static_cast<int>(kind));
-        return it == counts.end() ? 0 : it->second;
-    }
-    std::map<int, int> counts;
+struct ListChanges : ui::ChangeObserver {
+    void OnChanged(ui::UiObject&, const ui::Change& change) override { ++counts[change.kind]; }
+    std::map<ui::ChangeKind, int> counts;
 };
 
 TEST_P(PassTest, ATickRewritesOnlyWhatChangedAndNeverRebuildsTheList) {
@@ -631,9 +552,8 @@ TEST_P(PassTest, ATickRewritesOnlyWhatChangedAndNeverRebuildsTheList) {
     EXPECT_TRUE(changes.counts.empty());
     ASSERT_EQ(pc1().ForceState("Gamma", kServiceRunning), kErrorSuccess);
     RunFor(2000);
-    EXPECT_EQ(changes.Of(ui::ChangeKind::RowText), 1);
-    EXPECT_EQ(changes.Of(ui::ChangeKind::RowIcon), 1);
-    EXPECT_EQ(changes.counts.size(), 2u);
+    EXPECT_EQ(changes.counts, (std::map<ui::ChangeKind, int>{{ui::ChangeKind::RowText, 1},
+                                                             {ui::ChangeKind::RowIcon, 1}}));
     form->lvServices.SetObserver(nullptr);
 }
 

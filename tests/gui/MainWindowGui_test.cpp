@@ -36,14 +36,19 @@ constexpr DWORD kTimeout = kGuiTimeout;
 // Two ticks of the periodic refresh and some room for Wine.
 constexpr DWORD kTickWait = 6000;
 
-std::optional<std::wstring> Setting(const wchar_t* name) {
-    std::wstring value(256, L'\0');
-    DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Vantrel\\Settings", name, RRF_RT_REG_SZ,
-                     nullptr, value.data(), &bytes) != ERROR_SUCCESS)
-        return std::nullopt;
-    value.resize(bytes / sizeof(wchar_t) - 1);
-    return value;
+// The settings the program wrote, "-" for one it did not.
+std::vector<std::wstring> Settings(std::initializer_list<const wchar_t*> names) {
+    std::vector<std::wstring> values;
+    for (const wchar_t* name : names) {
+        std::wstring value(256, L'\0');
+        DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+        const bool read =
+            RegGetValueW(HKEY_CURRENT_USER, L"Software\\Vantrel\\Settings", name, RRF_RT_REG_SZ,
+                         nullptr, value.data(), &bytes) == ERROR_SUCCESS;
+        value.resize(read ? bytes / sizeof(wchar_t) - 1 : 0);
+        values.push_back(read ? value : L"-");
+    }
+    return values;
 }
 
 // The image index (0-based) of a row of another process's list view.
@@ -83,6 +88,28 @@ std::wstring ClipboardText() {
 class MainWindowGui : public VantrelGui {
   protected:
     std::wstring StatusOf(const std::string& name) { return Cell(name, kColStatus); }
+    std::wstring Count() { return ReadStatusBar(status)[4]; }
+    // The message box the program shows next, or nullptr after the timeout.
+    HWND NextMessageBox() {
+        HWND box = nullptr;
+        WaitFor([&] { return (box = FindMessageBox(program->Id())) != nullptr; }, kTimeout);
+        return box;
+    }
+    // A picture of the window (the screen by default) once it has painted.
+    void Shot(const char* file, HWND window = nullptr) {
+        Sleep(500);
+        SaveScreenshot(kArtifacts / file, window);
+    }
+    // Ends the program by File > Exit or by closing its window, and waits for it.
+    void Exit(bool byMenu) {
+        ASSERT_TRUE(byMenu ? ChooseMenuItem(form, L"&File|E&xit") : CloseTopWindow(form));
+        EXPECT_TRUE(program->WaitForExit(kTimeout));
+        program.reset();
+    }
+    bool SelectOnly(int row) {
+        return ClickListViewRow(list, row) &&
+               WaitFor([&] { return ListViewSelection(list) == std::vector<int>{row}; }, kTimeout);
+    }
 };
 
 TEST_F(MainWindowGui, ListsFollowsRefreshesResizesAndWritesItsSettingsOnClose) {
@@ -96,10 +123,9 @@ TEST_F(MainWindowGui, ListsFollowsRefreshesResizesAndWritesItsSettingsOnClose) {
     EXPECT_EQ(ReadListViewColumns(list),
               (std::vector<std::wstring>{L"Service Name", L"Display Name", L"Status",
                                          L"Startup Type", L"Logon As"}));
-    std::vector<std::wstring> panels = ReadStatusBar(status);
-    EXPECT_EQ(panels[1], L"Running");
-    EXPECT_EQ(panels[2], L"Manual Stopped");
-    EXPECT_EQ(panels[3], L"Auto Stopped/Disabled");
+    EXPECT_EQ(ReadStatusBar(status),
+              (std::vector<std::wstring>{L"Done", L"Running", L"Manual Stopped",
+                                         L"Auto Stopped/Disabled", Count()}));
     EXPECT_EQ(FindChild(form, L"ToolbarWindow32", 6) != nullptr, true);  // seven toolbars
 
     // The rows are the service manager's, sorted by name; states may move between
@@ -119,23 +145,22 @@ TEST_F(MainWindowGui, ListsFollowsRefreshesResizesAndWritesItsSettingsOnClose) {
         Sleep(2500);
     }
     ASSERT_EQ(rows.size(), direct.size());
-    EXPECT_EQ(ReadStatusBar(status)[4], L"Total Services : " + std::to_wstring(direct.size()));
+    EXPECT_EQ(Count(), L"Total Services : " + std::to_wstring(direct.size()));
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::string name = Narrow(rows[i][0]);
-        SCOPED_TRACE(name);
-        ASSERT_EQ(direct.count(name), 1u);
+        ASSERT_EQ(direct.count(name), 1u) << name;
         const auto& d = direct.at(name);
-        EXPECT_EQ(Narrow(rows[i][kColDisplayName]), CutToChars(d.displayName));
-        EXPECT_EQ(Narrow(rows[i][kColStatus]), ServiceStatusText(d.state));
-        EXPECT_EQ(Narrow(rows[i][kColStartupType]), StartTypeText(d.startType));
-        EXPECT_EQ(Narrow(rows[i][kColLogonAs]), CutToChars(d.account));
+        EXPECT_EQ(Narrow(rows[i][1] + L"|" + rows[i][2] + L"|" + rows[i][3] + L"|" + rows[i][4]),
+                  CutToChars(d.displayName) + "|" + std::string(ServiceStatusText(d.state)) + "|" +
+                      std::string(StartTypeText(d.startType)) + "|" + CutToChars(d.account))
+            << name;
         if (i > 0) {
             EXPECT_LE(
                 CompareStringOrdinal(rows[i - 1][0].c_str(), -1, rows[i][0].c_str(), -1, TRUE),
                 CSTR_EQUAL);
         }
     }
-    SaveScreenshot(kArtifacts / "vantrel-main.png");
+    Shot("vantrel-main.png");
 
     // A service started by another program: status and icon follow within a tick.
     const int watchedRow = RowOf(watched.Name());
@@ -154,8 +179,7 @@ TEST_F(MainWindowGui, ListsFollowsRefreshesResizesAndWritesItsSettingsOnClose) {
     EXPECT_EQ(RowOf(added.Name()), -1);
     ASSERT_TRUE(PressKey(form, VK_F5));
     EXPECT_TRUE(WaitFor([&] { return RowOf(added.Name()) >= 0; }, kTimeout));
-    EXPECT_EQ(ReadStatusBar(status)[4],
-              L"Total Services : " + std::to_wstring(ListViewCount(list)));
+    EXPECT_EQ(Count(), L"Total Services : " + std::to_wstring(ListViewCount(list)));
     EXPECT_EQ(StatusOf(added.Name()), L"Stopped");
 
     // Resizing: the list follows the window (width - 100 twips, height - 1325),
@@ -175,19 +199,16 @@ TEST_F(MainWindowGui, ListsFollowsRefreshesResizesAndWritesItsSettingsOnClose) {
         kTimeout))
         << "list " << WindowRect(list).right - WindowRect(list).left << " x "
         << WindowRect(list).bottom - WindowRect(list).top;
-    Sleep(500);
-    SaveScreenshot(kArtifacts / "vantrel-resized.png");
+    Shot("vantrel-resized.png");
 
     // Closing writes the window's place and size in twips, and the view.
     const RECT frame = WindowRect(form);
-    ASSERT_TRUE(CloseTopWindow(form));
-    ASSERT_TRUE(program->WaitForExit(kTimeout));
-    EXPECT_EQ(Setting(L"MainLeft"), std::to_wstring(frame.left * 15));
-    EXPECT_EQ(Setting(L"MainTop"), std::to_wstring(frame.top * 15));
-    EXPECT_EQ(Setting(L"MainWidth"), std::to_wstring((frame.right - frame.left) * 15));
-    EXPECT_EQ(Setting(L"MainHeight"), std::to_wstring((frame.bottom - frame.top) * 15));
-    EXPECT_EQ(Setting(L"ViewMode"), L"3");
-    program.reset();
+    Exit(false);
+    EXPECT_EQ(Settings({L"MainLeft", L"MainTop", L"MainWidth", L"MainHeight", L"ViewMode"}),
+              (std::vector<std::wstring>{std::to_wstring(frame.left * 15),
+                                         std::to_wstring(frame.top * 15),
+                                         std::to_wstring((frame.right - frame.left) * 15),
+                                         std::to_wstring((frame.bottom - frame.top) * 15), L"3"}));
 }
 
 // Selects a computer in the browse dialog by typing its name.
@@ -212,12 +233,11 @@ TEST_F(MainWindowGui, TheSimulatedNetworkShowsInTheSameWindowAndItsComputersCanB
     const Rows rows = ReadListView(list);
     EXPECT_GT(rows.size(), 100u);
     EXPECT_NE(RowOf("Spooler"), -1);
-    EXPECT_EQ(ReadStatusBar(status)[4], L"Total Services : " + std::to_wstring(rows.size()));
+    EXPECT_EQ(Count(), L"Total Services : " + std::to_wstring(rows.size()));
     const HWND combo = FindChild(form, L"ComboBox");
     ASSERT_NE(combo, nullptr);
     EXPECT_EQ(Text(combo), L"WS-ADMIN01");
-    Sleep(500);
-    SaveScreenshot(kArtifacts / "vantrelsim-main.png");
+    Shot("vantrelsim-main.png");
 
     // A double click opens a row's properties (the README's picture); Cancel closes them.
     SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(RowOf("Spooler")), FALSE);
@@ -225,8 +245,7 @@ TEST_F(MainWindowGui, TheSimulatedNetworkShowsInTheSameWindowAndItsComputersCanB
     const HWND properties =
         WaitForTopWindow(program->Id(), L"VtlForm", L"'Spooler' Service Properties", kTimeout);
     ASSERT_NE(properties, nullptr);
-    Sleep(500);
-    SaveScreenshot(kArtifacts / "vantrelsim-properties.png", properties);
+    Shot("vantrelsim-properties.png", properties);
     ASSERT_TRUE(ClickButton(FindChildByText(properties, L"Button", L"&Cancel")));
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(properties); }, kTimeout));
 
@@ -245,26 +264,19 @@ TEST_F(MainWindowGui, TheSimulatedNetworkShowsInTheSameWindowAndItsComputersCanB
 
     // The server that does not answer: one message with the network hint and 1722.
     BrowseTo(form, program->Id(), L"\\\\OLD-NT4");
-    HWND box = nullptr;
-    ASSERT_TRUE(
-        WaitFor([&] { return (box = FindMessageBox(program->Id())) != nullptr; }, kTimeout));
+    const HWND box = NextMessageBox();
+    ASSERT_NE(box, nullptr);
     const std::wstring text = MessageBoxText(box);
     EXPECT_NE(text.find(L"This may be due to network problems. Please verify network "
                         L"connectivity.  1722"),
               std::wstring::npos)
         << Narrow(text);
-    Sleep(500);
-    SaveScreenshot(kArtifacts / "vantrelsim-unreachable.png");
+    Shot("vantrelsim-unreachable.png");
     ASSERT_TRUE(AnswerMessageBox(box, IDOK));
-    EXPECT_TRUE(WaitFor([&] { return ListViewCount(list) == 0; }, kTimeout));
-    EXPECT_TRUE(
-        WaitFor([&] { return ReadStatusBar(status)[4] == L"Total Services : 0"; }, kTimeout));
+    EXPECT_TRUE(WaitFor(
+        [&] { return ListViewCount(list) == 0 && Count() == L"Total Services : 0"; }, kTimeout));
     EXPECT_EQ(Text(combo), L"OLD-NT4");
-
-    // File > Exit ends it at once.
-    ASSERT_TRUE(ChooseMenuItem(form, L"&File|E&xit"));
-    EXPECT_TRUE(program->WaitForExit(kTimeout));
-    program.reset();
+    Exit(true);  // File > Exit ends it at once
 }
 
 // The command line as the system splits it: a computer named there is the one
@@ -276,21 +288,18 @@ TEST_F(MainWindowGui, TheCommandLineOpensOnTheNamedComputerOrShowsTheUsage) {
     EXPECT_EQ(ReadComboBox(combo), (std::vector<std::wstring>{L"WS-ADMIN01", L"SRV-FILE01"}));
     EXPECT_EQ(Text(combo), L"SRV-FILE01");
     EXPECT_NE(RowOf("DHCPServer"), -1);  // the file server's own
-    ASSERT_TRUE(ChooseMenuItem(form, L"&File|E&xit"));
-    EXPECT_TRUE(program->WaitForExit(kTimeout));
+    Exit(true);
 
     UseUnmanagedWindows(L"Vantrel.exe");
     program = Process::Start(L"\"" + BesideThisProgram(L"Vantrel.exe") + L"\" /?");
     ASSERT_TRUE(program.has_value());
-    HWND box = nullptr;
-    ASSERT_TRUE(
-        WaitFor([&] { return (box = FindMessageBox(program->Id())) != nullptr; }, kTimeout));
+    const HWND box = NextMessageBox();
+    ASSERT_NE(box, nullptr);
     EXPECT_EQ(MessageBoxText(box).rfind(L"Vantrel.exe [\\\\computer | /computer=computer | /?]", 0),
               0u)
         << Narrow(MessageBoxText(box));
     EXPECT_EQ(FindTopWindow(program->Id(), L"VtlForm"), nullptr);
-    Sleep(500);  // painted
-    SaveScreenshot(kArtifacts / "vantrel-usage.png", box);
+    Shot("vantrel-usage.png", box);
     ASSERT_TRUE(AnswerMessageBox(box, IDOK));
     ASSERT_TRUE(program->WaitForExit(kTimeout));
     EXPECT_EQ(program->ExitCode(), 0u);
@@ -308,19 +317,15 @@ TEST_F(MainWindowGui, HelpWithoutAHelpFileSaysWhereItLooked) {
     form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kTimeout);
     ASSERT_NE(form, nullptr);
     ASSERT_TRUE(PressKey(form, VK_F1));
-    HWND box = nullptr;
-    ASSERT_TRUE(
-        WaitFor([&] { return (box = FindMessageBox(program->Id())) != nullptr; }, kTimeout));
+    const HWND box = NextMessageBox();
+    ASSERT_NE(box, nullptr);
     EXPECT_EQ(Text(box), L"Vantrel");
     const std::wstring text = MessageBoxText(box);
     EXPECT_EQ(text.rfind(L"The help file Vtlhelp.hlp was not found in ", 0), 0u) << Narrow(text);
     EXPECT_NE(text.find(L"nohelp\\."), std::wstring::npos) << Narrow(text);
-    Sleep(500);
-    SaveScreenshot(kArtifacts / "vantrel-nohelp.png");
+    Shot("vantrel-nohelp.png");
     ASSERT_TRUE(AnswerMessageBox(box, IDOK));
-    ASSERT_TRUE(CloseTopWindow(form));
-    EXPECT_TRUE(program->WaitForExit(kTimeout));
-    program.reset();
+    Exit(false);
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
 }
@@ -412,14 +417,12 @@ TEST_F(MainWindowGui, At144DpiTheWindowIsLaidOutAtThatDpi) {
         },
         kTimeout))
         << "list " << WindowRect(list).right - WindowRect(list).left;
-    Sleep(500);
-    SaveScreenshot(kArtifacts / "vantrel-144dpi.png");
+    Shot("vantrel-144dpi.png");
     const RECT frame = WindowRect(form);
-    ASSERT_TRUE(CloseTopWindow(form));
-    ASSERT_TRUE(program->WaitForExit(kTimeout));
-    EXPECT_EQ(Setting(L"MainWidth"), std::to_wstring((frame.right - frame.left) * 10));
-    EXPECT_EQ(Setting(L"MainHeight"), std::to_wstring((frame.bottom - frame.top) * 10));
-    program.reset();
+    Exit(false);
+    EXPECT_EQ(Settings({L"MainWidth", L"MainHeight"}),
+              (std::vector<std::wstring>{std::to_wstring((frame.right - frame.left) * 10),
+                                         std::to_wstring((frame.bottom - frame.top) * 10)}));
 
     // The simulated network shows every state icon at that size.
     {
@@ -427,11 +430,8 @@ TEST_F(MainWindowGui, At144DpiTheWindowIsLaidOutAtThatDpi) {
         Launch(L"VantrelSim.exe");
     }
     ASSERT_TRUE(MoveWindowTo(form, 10, 10, 1250, 760));
-    Sleep(500);
-    SaveScreenshot(kArtifacts / "vantrelsim-144dpi.png");
-    ASSERT_TRUE(ChooseMenuItem(form, L"&File|E&xit"));
-    EXPECT_TRUE(program->WaitForExit(kTimeout));
-    program.reset();
+    Shot("vantrelsim-144dpi.png");
+    Exit(true);
 }
 
 // The list by keyboard and the find box, on the real service manager.
@@ -442,7 +442,6 @@ TEST_F(MainWindowGui, FindEnterCtrlAAndDeleteWorkTheListByKeyboard) {
     ASSERT_TRUE(first && second);
     Launch(L"Vantrel.exe");
     const int total = ListViewCount(list);
-    const auto count = [&] { return ReadStatusBar(status)[4]; };
 
     // Find, ignoring case: only the two rows, and the count says so.
     const HWND find = FindChild(form, L"Edit");
@@ -450,11 +449,10 @@ TEST_F(MainWindowGui, FindEnterCtrlAAndDeleteWorkTheListByKeyboard) {
     ASSERT_TRUE(TypeIntoEdit(find, L"vtlguikeys"));
     ASSERT_TRUE(WaitFor([&] { return ListViewCount(list) == 2; }, kTimeout));
     EXPECT_EQ(RowOf(first.Name()), 0);
-    EXPECT_EQ(count(), L"Total Services : " + std::to_wstring(total) + L" (2 shown)");
+    EXPECT_EQ(Count(), L"Total Services : " + std::to_wstring(total) + L" (2 shown)");
 
     // Ctrl+A in the list selects both.
-    ASSERT_TRUE(ClickListViewRow(list, 0));
-    ASSERT_TRUE(WaitFor([&] { return ListViewSelection(list) == std::vector<int>{0}; }, kTimeout));
+    ASSERT_TRUE(SelectOnly(0));
     ASSERT_TRUE(PressKeyChord(list, {VK_CONTROL}, 'A'));
     EXPECT_TRUE(WaitFor(
         [&] {
@@ -472,48 +470,40 @@ TEST_F(MainWindowGui, FindEnterCtrlAAndDeleteWorkTheListByKeyboard) {
                   L"Service Name\tDisplay Name\tStatus\tStartup Type\tLogon As\r\nVtlGuiKeysA_", 0),
               0u)
         << Narrow(copied);
-    Sleep(300);
-    SaveScreenshot(kArtifacts / "vantrel-find.png");
+    Shot("vantrel-find.png");
 
     // Enter opens the properties of the selected row; Esc closes them.
-    ASSERT_TRUE(ClickListViewRow(list, 0));
-    ASSERT_TRUE(WaitFor([&] { return ListViewSelection(list) == std::vector<int>{0}; }, kTimeout));
+    ASSERT_TRUE(SelectOnly(0));
     ASSERT_TRUE(PressKey(list, VK_RETURN));
     const std::wstring caption = L"'" + Widen(first.Name()) + L"' Service Properties";
     HWND properties = WaitForTopWindow(program->Id(), L"VtlForm", caption, kTimeout);
     ASSERT_NE(properties, nullptr);
-    Sleep(300);
-    SaveScreenshot(kArtifacts / "vantrel-enter-properties.png");
+    Shot("vantrel-enter-properties.png");
     ASSERT_TRUE(PressKey(properties, VK_ESCAPE));
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(properties); }, kTimeout));
 
     // Delete asks twice, then removes the row; the counts follow.
-    ASSERT_TRUE(ClickListViewRow(list, 1));
-    ASSERT_TRUE(WaitFor([&] { return ListViewSelection(list) == std::vector<int>{1}; }, kTimeout));
+    ASSERT_TRUE(SelectOnly(1));
     ASSERT_TRUE(PressKey(list, VK_DELETE));
     for (int question = 0; question < 2; ++question) {
-        HWND box = nullptr;
-        ASSERT_TRUE(
-            WaitFor([&] { return (box = FindMessageBox(program->Id())) != nullptr; }, kTimeout))
-            << "question " << question;
+        const HWND box = NextMessageBox();
+        ASSERT_NE(box, nullptr) << "question " << question;
         ASSERT_TRUE(AnswerMessageBox(box, IDYES));
         WaitFor([&] { return !IsWindow(box); }, kTimeout);
     }
     EXPECT_TRUE(WaitFor([&] { return RowOf(second.Name()) < 0; }, kTimeout));
     EXPECT_TRUE(WaitFor(
         [&] {
-            return count() == L"Total Services : " + std::to_wstring(total - 1) + L" (1 shown)";
+            return Count() == L"Total Services : " + std::to_wstring(total - 1) + L" (1 shown)";
         },
         kTimeout))
-        << Narrow(count());
+        << Narrow(Count());
 
     // An empty find box shows every row again.
     ASSERT_TRUE(TypeIntoEdit(find, L""));
     EXPECT_TRUE(WaitFor([&] { return ListViewCount(list) == total - 1; }, kTimeout));
-    EXPECT_EQ(count(), L"Total Services : " + std::to_wstring(total - 1));
-    ASSERT_TRUE(CloseTopWindow(form));
-    EXPECT_TRUE(program->WaitForExit(kTimeout));
-    program.reset();
+    EXPECT_EQ(Count(), L"Total Services : " + std::to_wstring(total - 1));
+    Exit(false);
 }
 
 }  // namespace
