@@ -93,6 +93,11 @@ class WizardTest : public MainWindowTest {
         pc2().PutFile("D:\\bin\\svc.exe", "MZ");
     }
     ~WizardTest() override { form.reset(); }
+    // Every story ends with no handle open, once the start threads are through.
+    void TearDown() override {
+        network.Advance(sim::kStartThreadBoundMs);
+        EXPECT_EQ(network.OpenHandleCount(), 0u) << "a handle was left open";
+    }
 
     // The main window over PC1 with the wizard's commands.
     frmMain& OpenMain() {
