@@ -28,6 +28,12 @@ class PropertiesTest : public OperationsTest {
         return *properties.Existing();
     }
     frmProperties& Dialog() { return *properties.Existing(); }
+    static std::vector<std::string> Items(const ui::ListBox& list) {
+        std::vector<std::string> items;
+        for (int i = 0; i < list.ListCount(); ++i)
+            items.push_back(list.List(i));
+        return items;
+    }
     bool DialogOpen() { return properties.Existing() != nullptr && Dialog().Loaded(); }
 
     // The request of the last ChangeServiceConfig call.

@@ -97,8 +97,8 @@ TEST_F(PropertiesTest, ReloadingInPlaceReplacesEveryFieldAndClosingForgetsThePas
     EXPECT_EQ(again.Caption(), "'Second' Service Properties");
     EXPECT_EQ(again.txtStartParam.Text() + again.txtPasswd.Text() + again.txtServDesc.Text(), "");
     EXPECT_EQ(again.txtAccName.Text(), "LocalSystem");
-    EXPECT_EQ(again.lstDependSrv.ListCount(), 0);
-    EXPECT_EQ(again.lstDepService.List(0), "Display of First");
+    EXPECT_EQ(Items(again.lstDependSrv), std::vector<std::string>{});
+    EXPECT_EQ(Items(again.lstDepService), std::vector<std::string>{"Display of First"});
     EXPECT_EQ(again.tabProperties.SelectedIndex(), kPageGeneral);
     EXPECT_TRUE(again.picGeneral.Visible());
     EXPECT_FALSE(again.picLogon.Visible());
@@ -185,25 +185,24 @@ TEST_F(PropertiesTest, DependenciesAreListedAddedTwiceRemovedAndWritten) {
 
     // Dependents by display name, from the platform's last record to its first.
     frmProperties& base = Properties("Base");
-    EXPECT_EQ(base.lstDepService.ListCount(), 2);
-    EXPECT_EQ(base.lstDepService.List(0), "Display of Mid");
-    EXPECT_EQ(base.lstDepService.List(1), "Display of Top");
+    EXPECT_EQ(Items(base.lstDepService),
+              (std::vector<std::string>{"Display of Mid", "Display of Top"}));
     EXPECT_EQ(base.lstDepService.BackColor(), std::nullopt);
     // Group names as stored; no dependents: an empty, grey list.
     frmProperties& dlg = Properties("Top");
     EXPECT_EQ(dlg.lstDepService.BackColor(), ui::kColorButtonFace);
     Properties("Mid");
     dlg.tabProperties.SelectTab(kPageDependencies);
-    ASSERT_EQ(dlg.lstDependSrv.ListCount(), 2);
-    EXPECT_EQ(dlg.lstDependSrv.List(1), "+NetGroup");
-    EXPECT_EQ(dlg.lstDepService.ListCount(), 1);
+    const std::vector<std::string> loaded = {"Base", "+NetGroup"};
+    EXPECT_EQ(Items(dlg.lstDependSrv), loaded);
+    EXPECT_EQ(Items(dlg.lstDepService), std::vector<std::string>{"Display of Top"});
 
     // Remove without a selection asks for one.
     ASSERT_TRUE(dlg.cmdRemove.Click());
-    ASSERT_EQ(prompts.Questions().size(), 1u);
-    EXPECT_EQ(prompts.Questions()[0].text, "Please select a service from dependencies.");
-    EXPECT_EQ(prompts.Questions()[0].icon, ui::MsgIcon::Information);
-    EXPECT_EQ(dlg.lstDependSrv.ListCount(), 2);
+    EXPECT_EQ(Boxes(prompts),
+              std::vector<std::string>{Box("Please select a service from dependencies.",
+                                           ui::MsgButtons::OK, ui::MsgIcon::Information)});
+    EXPECT_EQ(Items(dlg.lstDependSrv), loaded);
 
     // frmAddDeps offers the main list's rows but the selected one (and the
     // service itself), adds one per opening, Cancel adds nothing.
@@ -211,9 +210,7 @@ TEST_F(PropertiesTest, DependenciesAreListedAddedTwiceRemovedAndWritten) {
     auto add = [&](const std::string& pick) {
         host.ExpectModal([&, pick](ui::Form& form) {
             auto& deps = dynamic_cast<frmAddDeps&>(form);
-            offered.clear();
-            for (int i = 0; i < deps.lstCurSrvs.ListCount(); ++i)
-                offered.push_back(deps.lstCurSrvs.List(i));
+            offered = Items(deps.lstCurSrvs);
             if (pick.empty()) {
                 deps.cmdCancel.Click();
                 return;
@@ -229,7 +226,8 @@ TEST_F(PropertiesTest, DependenciesAreListedAddedTwiceRemovedAndWritten) {
     EXPECT_EQ(offered, (std::vector<std::string>{"Base", "Top"}));
     add("Base");
     add("");
-    ASSERT_EQ(dlg.lstDependSrv.ListCount(), 4);
+    ASSERT_EQ(Items(dlg.lstDependSrv),
+              (std::vector<std::string>{"Base", "+NetGroup", "Base", "Base"}));
     dlg.lstDependSrv.ClickItem(1);
     ASSERT_TRUE(dlg.cmdRemove.Click());
     ASSERT_TRUE(dlg.cmdOK.Click());
@@ -252,20 +250,15 @@ TEST_F(PropertiesTest, OkWithoutEditsWritesTheLoadedValuesAgainAndNothingElse) {
         EXPECT_FALSE(DialogOpen());
         const auto change = LastChange();
         ASSERT_TRUE(change.has_value());
-        EXPECT_EQ(change->serviceType, before.serviceType);
-        EXPECT_EQ(change->startType, before.startType);
-        EXPECT_EQ(change->errorControl, kServiceNoChange);
-        EXPECT_EQ(change->binaryPathName, std::nullopt);
-        EXPECT_EQ(change->loadOrderGroup, std::nullopt);
-        EXPECT_EQ(change->displayName, std::nullopt);
+        EXPECT_EQ(std::tie(change->serviceType, change->startType, change->errorControl),
+                  std::tuple(before.serviceType, before.startType, kServiceNoChange));
+        EXPECT_EQ(std::tie(change->binaryPathName, change->loadOrderGroup, change->displayName),
+                  std::tuple(std::nullopt, std::nullopt, std::nullopt));
         EXPECT_EQ(change->dependencies, before.dependencies);
-        if (name == "Local") {
-            EXPECT_EQ(change->serviceStartName, "LocalSystem");
-            EXPECT_EQ(change->password, "");
-        } else {
-            EXPECT_EQ(change->serviceStartName, std::nullopt);
-            EXPECT_EQ(change->password, std::nullopt);
-        }
+        // The system account is written again with an empty password; another not.
+        const bool local = name == "Local";
+        EXPECT_EQ(change->serviceStartName, local ? std::optional("LocalSystem") : std::nullopt);
+        EXPECT_EQ(change->password, local ? std::optional("") : std::nullopt);
         EXPECT_EQ(*pc1().Config(name), before);
         // A missing parameter with an empty box creates no key.
         EXPECT_FALSE(pc1().Registry().KeyExists(VtlParamsKeyPath(name)));
@@ -343,9 +336,9 @@ TEST_F(PropertiesTest, AFailedApplyKeepsTheDialogOpenWithWhatWasTyped) {
     // The platform refuses: its text, critical; nothing changed; Cancel closes.
     dlg.txtDispName.TypeText("Display of Beta");
     ASSERT_TRUE(dlg.cmdOK.Click());
-    ASSERT_EQ(prompts.Questions().size(), 1u);
-    EXPECT_EQ(prompts.Questions()[0].text, ErrorText(kErrorDuplicateServiceName));
-    EXPECT_EQ(prompts.Questions()[0].icon, ui::MsgIcon::Critical);
+    EXPECT_EQ(Boxes(prompts),
+              std::vector<std::string>{Box(ErrorText(kErrorDuplicateServiceName),
+                                           ui::MsgButtons::OK, ui::MsgIcon::Critical)});
     EXPECT_TRUE(dlg.Loaded());
     EXPECT_EQ(dlg.txtDispName.Text(), "Display of Beta");
     EXPECT_EQ(pc1().Config("Alpha")->displayName, "Display of Alpha");
@@ -413,9 +406,8 @@ TEST_F(PropertiesTest, TheStartParameterLivesOnTheServicesComputer) {
     pc2().DenyRegistryAccess(true);
     Properties("Remote").txtStartParam.TypeText("-again");
     ASSERT_TRUE(Dialog().cmdOK.Click());
-    ASSERT_EQ(prompts.Questions().size(), 1u);
-    EXPECT_EQ(prompts.Questions()[0].text,
-              std::string(kStartParameterNotSaved) + "\r" + DeniedText());
+    EXPECT_EQ(prompts.MessageTexts(),
+              std::vector<std::string>{std::string(kStartParameterNotSaved) + "\r" + DeniedText()});
     EXPECT_TRUE(Dialog().Loaded());
 }
 
