@@ -21,8 +21,9 @@ sim::ServiceDefinition Kind(std::string name, std::uint32_t type, std::uint32_t 
 }
 
 // The dialog's state in one line: startup type index, status, the enabled
-// buttons (Start sTop Pause Resume), the logon option, the account and
-// whether the logon can be edited.
+// buttons (Start sTop Pause Resume), the logon option, whether the interact box
+// is ticked and enabled, the account boxes (open and white, or shut and grey),
+// the account and whether the logon can be edited.
 std::string State(const frmProperties& d) {
     auto on = [](const ui::Control& c, char letter) { return c.Enabled() ? letter : '-'; };
     std::string s = std::to_string(d.cboStartupType.ListIndex()) + " " +
@@ -30,6 +31,11 @@ std::string State(const frmProperties& d) {
                     on(d.cmdPause, 'P') + on(d.cmdResume, 'R');
     s += d.optLocalSystem.Value() ? " System" : " This";
     if (d.chkInteract.Value() == ui::CheckValue::Checked) s += "+interact";
+    s += d.chkInteract.Enabled() ? "" : "(fixed)";
+    for (const ui::TextBox* box : {&d.txtAccName, &d.txtPasswd}) {
+        const bool white = box->BackColor() == ui::Color{0xFFFFFF};
+        s += box->Enabled() ? (white ? " open" : " open-grey") : (white ? " shut-white" : " shut");
+    }
     return s + " " + d.txtAccName.Text() + (d.optThisAcc.Enabled() ? "" : " locked");
 }
 
@@ -37,16 +43,16 @@ TEST_F(PropertiesTest, LoadsEachServiceTypeStartTypeAndState) {
     const std::vector<std::pair<sim::ServiceDefinition, std::string>> cases = {
         {Kind("Manual", kServiceWin32OwnProcess, kServiceDemandStart, kServiceStopped,
               "LocalSystem", ""),
-         "0 Stopped S--- System LocalSystem"},
+         "0 Stopped S--- System shut shut LocalSystem"},
         {Kind("Desk", kServiceWin32OwnProcess | kServiceInteractiveProcess, kServiceAutoStart,
               kServiceRunning, "LocalSystem", ""),
-         "1 Running -T-- System+interact LocalSystem"},
+         "1 Running -T-- System+interact shut shut LocalSystem"},
         {Kind("Shared", kServiceWin32ShareProcess, kServiceDisabled, kServicePaused,
               "NT AUTHORITY\\LocalService", "--pause"),
-         "2 Paused STPR This NT AUTHORITY\\LocalService locked"},
+         "2 Paused STPR This(fixed) shut shut NT AUTHORITY\\LocalService locked"},
         {Kind("NoStop", kServiceWin32OwnProcess, kServiceSystemStart, kServiceRunning, "CORP\\svc",
               "--no-stop"),
-         "-1 Running ---- This CORP\\svc"},
+         "-1 Running ---- This(fixed) open open CORP\\svc"},
     };
     for (const auto& c : cases)
         Add(pc1(), c.first);
@@ -61,10 +67,6 @@ TEST_F(PropertiesTest, LoadsEachServiceTypeStartTypeAndState) {
         EXPECT_EQ(dlg.txtDispName.Text(), "Display of " + service.name);
         EXPECT_EQ(dlg.txtExePath.Text(), service.binaryPath);
         EXPECT_EQ(dlg.txtStartParam.Text(), service.name == "Desk" ? "-port 80" : "");
-        for (const ui::TextBox* box : {&dlg.txtAccName, &dlg.txtPasswd})
-            EXPECT_EQ(box->BackColor(),
-                      box->Enabled() ? ui::Color{0xFFFFFF} : ui::kColorButtonFace);
-        EXPECT_EQ(dlg.chkInteract.Enabled(), dlg.optLocalSystem.Value());
         EXPECT_TRUE(Asked(service.name,
                           kServiceQueryConfig | kServiceQueryStatus | kServiceEnumerateDependents));
     }
@@ -151,25 +153,14 @@ TEST_F(PropertiesTest, TheLogonPageSwitchesBetweenItsTwoStates) {
     for (const bool interactive : {true, false}) {
         frmProperties& dlg = Properties(interactive ? "Desk" : "Plain");
         dlg.tabProperties.SelectTab(kPageLogon);
-        ASSERT_TRUE(dlg.optLocalSystem.Value());
-        EXPECT_EQ(dlg.txtAccName.Text(), "LocalSystem");
-        // The account boxes are open (and white) exactly for "This Account",
-        // the interact box exactly for the system account.
-        const auto expectSystem = [&](bool system) {
-            for (ui::TextBox* box : {&dlg.txtAccName, &dlg.txtPasswd}) {
-                EXPECT_EQ(box->Enabled(), !system);
-                EXPECT_EQ(box->BackColor(), system ? ui::kColorButtonFace : ui::Color{0xFFFFFF});
-            }
-            EXPECT_EQ(dlg.chkInteract.Enabled(), system);
-            EXPECT_EQ(dlg.optLocalSystem.Value(), system);
-        };
-        expectSystem(true);
+        // The account boxes are open exactly for "This Account", the interact
+        // box exactly for the system account.
+        const std::string system = interactive ? "System+interact" : "System";
+        EXPECT_EQ(State(dlg), "0 Stopped S--- " + system + " shut shut LocalSystem");
         ASSERT_TRUE(dlg.optThisAcc.Click());
-        expectSystem(false);
-        EXPECT_EQ(dlg.chkInteract.Value(), ui::CheckValue::Unchecked);
+        EXPECT_EQ(State(dlg), "0 Stopped S--- This(fixed) open open LocalSystem");
         ASSERT_TRUE(dlg.optLocalSystem.Click());
-        expectSystem(true);
-        EXPECT_EQ(dlg.chkInteract.Value() == ui::CheckValue::Checked, interactive);
+        EXPECT_EQ(State(dlg), "0 Stopped S--- " + system + " shut shut LocalSystem");
     }
 }
 
