@@ -10,6 +10,7 @@
 
 #include "core/RegistryNames.h"
 #include "main/MainTestSupport.h"
+#include "operations/OperationsTestSupport.h"
 #include "operations/ServiceOperations.h"
 #include "wizard/WizardCommands.h"
 #include "wizard/frmNewService.h"
