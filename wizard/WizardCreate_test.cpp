@@ -168,8 +168,8 @@ TEST_F(WizardCreate, TheMenuStartsANewAutomaticServiceAndWatchesTheStart) {
         });
         network.ClearCallLog();
         form->mnuCreateSrv.Click();
-        EXPECT_EQ(prompts.Questions().front().text, kAskCreate);
-        EXPECT_EQ(prompts.Questions().front().icon, ui::MsgIcon::Question);
+        EXPECT_EQ(Boxes(prompts).front(),
+                  Box(kAskCreate, ui::MsgButtons::YesNo, ui::MsgIcon::Question));
         prompts.ClearQuestions();
         const ui::ListRowId row = Row(in.name);  // the list was refreshed
         if (start != kServiceAutoStart) {
