@@ -34,6 +34,10 @@ TEST_F(PropertiesTest, LoadsEachServiceTypeStartTypeAndState) {
         {Kind("NoStop", kServiceWin32OwnProcess, kServiceSystemStart, kServiceRunning, "CORP\\svc",
               "--no-stop"),
          "-1 Running ---- This(fixed) open open CORP\\svc"},
+        // Both process bits: not a shared process, the logon can be edited.
+        {Kind("Both", kServiceWin32OwnProcess | kServiceWin32ShareProcess, kServiceDemandStart,
+              kServiceStopped, "LocalSystem", ""),
+         "0 Stopped S--- System shut shut LocalSystem"},
     };
     for (const auto& c : cases)
         Add(pc1(), c.first);
@@ -262,7 +266,9 @@ TEST_F(PropertiesTest, AccountsAreQualifiedAndGivenTheRightOnTheServicesComputer
     pc1().AddAccount("CORP", "bob", "S-1-5-21-9-9-9-1002");
     pc2().AddAccount("PC2", "carl", "S-1-5-21-2-2-2-1003");
     pc1().AddAccount("PC1", "carl", "S-1-5-21-1-1-1-1004");  // the same name on PC1
-    Add(pc1(), Svc("Svc"));
+    sim::ServiceDefinition interactive = Svc("Svc");
+    interactive.serviceType |= kServiceInteractiveProcess;  // dropped with an account
+    Add(pc1(), interactive);
     Add(pc2(), Svc("Svc"));
     struct Case {
         std::string computer, typed, written;
@@ -283,6 +289,7 @@ TEST_F(PropertiesTest, AccountsAreQualifiedAndGivenTheRightOnTheServicesComputer
         ASSERT_TRUE(dlg.cmdOK.Click());
         EXPECT_FALSE(dlg.Loaded()) << ::testing::PrintToString(prompts.MessageTexts());
         EXPECT_EQ(computer.Config("Svc")->serviceStartName, c.written);
+        EXPECT_EQ(computer.Config("Svc")->serviceType, kServiceWin32OwnProcess);
         EXPECT_EQ(computer.Password("Svc"), "pw " + c.typed);
         EXPECT_EQ(LastChange()->password, std::string(sim::kLoggedPassword));
         EXPECT_EQ(dlg.txtPasswd.Text(), "");
