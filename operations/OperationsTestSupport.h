@@ -33,6 +33,23 @@ inline sim::ServiceDefinition TestSvc(std::string name, std::string options,
     return d;
 }
 
+// A message box in one line as a test expects it: "title [buttons icon] text"
+// (the buttons and the icon by their numbers).
+inline std::string Box(std::string_view text, ui::MsgButtons buttons = ui::MsgButtons::OK,
+                       ui::MsgIcon icon = ui::MsgIcon::None, std::string_view title = "Vantrel") {
+    return std::string(title) + " [" + std::to_string(static_cast<int>(buttons)) + " " +
+           std::to_string(static_cast<int>(icon)) + "] " + std::string(text);
+}
+// The message boxes asked so far, each as Box writes it.
+inline std::vector<std::string> Boxes(const ui::testing::ScriptedPrompter& prompts) {
+    std::vector<std::string> out;
+    for (const ui::testing::Question& q : prompts.Questions()) {
+        if (q.kind == ui::testing::QuestionKind::MsgBox)
+            out.push_back(Box(q.text, q.buttons, q.icon, q.title));
+    }
+    return out;
+}
+
 // A fresh world for each run of a fault sweep: PC1 with services, the main
 // window over it with the service commands wired in, the forms' timers on the
 // network's clock, every OK-only message answered.

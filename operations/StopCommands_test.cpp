@@ -49,18 +49,14 @@ TEST_F(StopTest, SeveralServicesStopAndEveryFailureLandsInTheErrorList) {
 
     // The questions: one per service with running dependents, listing only
     // those (of its own), from the last record (the deepest) to the first.
-    ASSERT_EQ(prompts.Questions().size(), 2u);
-    const auto& base = prompts.Questions()[0];
-    EXPECT_EQ(base.title, "Stopping Base");
-    EXPECT_EQ(base.text,
-              "This service is dependent on the following service(s).\r\rDisplay of "
-              "Mid\rDisplay of Top\rDo you wish to stop dependent services?");
-    EXPECT_EQ(base.buttons, ui::MsgButtons::OKCancel);
-    const auto& other = prompts.Questions()[1];
-    EXPECT_EQ(other.title, "Stopping Other");
-    EXPECT_EQ(other.text,
-              "This service is dependent on the following service(s).\r\rDisplay of "
-              "OtherDep\rDo you wish to stop dependent services?");
+    const auto ask = [](const std::string& name, const std::string& dependents) {
+        return Box("This service is dependent on the following service(s).\r\r" + dependents +
+                       "Do you wish to stop dependent services?",
+                   ui::MsgButtons::OKCancel, ui::MsgIcon::None, "Stopping " + name);
+    };
+    const std::vector<std::string> questions = {ask("Base", "Display of Mid\rDisplay of Top\r"),
+                                                ask("Other", "Display of OtherDep\r")};
+    EXPECT_EQ(Boxes(prompts), questions);
     EXPECT_EQ(progressAtQuestion,
               (std::vector<std::string>{"Stopping service(s)...", "Stopping service(s)..."}));
     EXPECT_EQ(pointerAtQuestion, (std::vector<ui::MousePointer>{ui::MousePointer::Hourglass,
@@ -81,9 +77,9 @@ TEST_F(StopTest, SeveralServicesStopAndEveryFailureLandsInTheErrorList) {
     EXPECT_EQ(std::count(controls.begin(), controls.end(), "Side"), 1)
         << "a stopped dependent is sent a stop too";
     EXPECT_EQ(ManagerAccesses().front(), 0xF003Fu);
-    EXPECT_EQ(ServiceAccesses("Base").front(), 0x2Cu);
-    for (const char* dependent : {"Mid", "Top", "Side"})
-        EXPECT_EQ(ServiceAccesses(dependent).front(), 0x24u) << dependent;
+    EXPECT_EQ((std::vector<std::uint32_t>{ServiceAccesses("Base")[0], ServiceAccesses("Mid")[0],
+                                          ServiceAccesses("Top")[0], ServiceAccesses("Side")[0]}),
+              (std::vector<std::uint32_t>{0x2Cu, 0x24u, 0x24u, 0x24u}));
 
     EXPECT_EQ(Entries(), (std::vector<std::string>{
                              Entry("Denied", DeniedText()),
@@ -92,7 +88,7 @@ TEST_F(StopTest, SeveralServicesStopAndEveryFailureLandsInTheErrorList) {
                              Entry("NoStop", kErrorInvalidServiceControl),
                          }));
     EXPECT_TRUE(ErrorListShown());
-    EXPECT_EQ(prompts.Questions().size(), 2u) << "the end check shows nothing reported already";
+    EXPECT_EQ(Boxes(prompts), questions) << "the end check shows nothing reported already";
     EXPECT_EQ(Progress(), "Done");
     EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
 
@@ -179,10 +175,7 @@ TEST_F(StopTest, AManagerThatCannotBeOpenedIsShownByTheEndCheck) {
     Select({"Lone"});
     pc1().DenyManagerAccess();
     form->mnuStop.Click();
-    ASSERT_EQ(prompts.Questions().size(), 1u);
-    EXPECT_EQ(prompts.Questions()[0].text, DeniedText());
-    EXPECT_EQ(prompts.Questions()[0].buttons, ui::MsgButtons::OK);
-    EXPECT_EQ(prompts.Questions()[0].title, "Vantrel");
+    EXPECT_EQ(Boxes(prompts), std::vector<std::string>{Box(DeniedText())});
     EXPECT_TRUE(Entries().empty());
     EXPECT_FALSE(ErrorListShown());
     EXPECT_EQ(State("Lone"), kServiceRunning);
@@ -211,9 +204,9 @@ TEST_F(StopTest, RestartStopsDependentsWithoutAskingAndLeavesThemStopped) {
         EXPECT_NE(Cell(name, kColStatus), "Starting") << name;
     }
     EXPECT_EQ(ManagerAccesses().front(), 0xF003Fu);
-    EXPECT_EQ(ServiceAccesses("Base").front(), 0x3Cu);
-    EXPECT_EQ(ServiceAccesses("Mid").front(), 0x24u);
-    EXPECT_EQ(ServiceAccesses("Top").front(), 0x24u);
+    EXPECT_EQ((std::vector<std::uint32_t>{ServiceAccesses("Base")[0], ServiceAccesses("Mid")[0],
+                                          ServiceAccesses("Top")[0]}),
+              (std::vector<std::uint32_t>{0x3Cu, 0x24u, 0x24u}));
 
     RunUntilWatchEnds();
     EXPECT_EQ(State("Base"), kServiceRunning);

@@ -17,6 +17,25 @@
 
 namespace vtl::testing {
 
+// The dialog's state in one line: startup type index, status, the enabled
+// buttons (Start sTop Pause Resume), the logon option, whether the interact box
+// is ticked and enabled, the account boxes (open and white, or shut and grey),
+// the account and whether the logon can be edited.
+inline std::string State(const frmProperties& d) {
+    auto on = [](const ui::Control& c, char letter) { return c.Enabled() ? letter : '-'; };
+    std::string s = std::to_string(d.cboStartupType.ListIndex()) + " " +
+                    d.lblServiceStatus.Caption() + " " + on(d.cmdStart, 'S') + on(d.cmdStop, 'T') +
+                    on(d.cmdPause, 'P') + on(d.cmdResume, 'R');
+    s += d.optLocalSystem.Value() ? " System" : " This";
+    if (d.chkInteract.Value() == ui::CheckValue::Checked) s += "+interact";
+    s += d.chkInteract.Enabled() ? "" : "(fixed)";
+    for (const ui::TextBox* box : {&d.txtAccName, &d.txtPasswd}) {
+        const bool white = box->BackColor() == ui::Color{0xFFFFFF};
+        s += box->Enabled() ? (white ? " open" : " open-grey") : (white ? " shut-white" : " shut");
+    }
+    return s + " " + d.txtAccName.Text() + (d.optThisAcc.Enabled() ? "" : " locked");
+}
+
 class PropertiesTest : public OperationsTest {
   protected:
     // The user selects the row and asks for its properties.
@@ -28,6 +47,12 @@ class PropertiesTest : public OperationsTest {
         return *properties.Existing();
     }
     frmProperties& Dialog() { return *properties.Existing(); }
+    static std::vector<std::string> Items(const ui::ListBox& list) {
+        std::vector<std::string> items;
+        for (int i = 0; i < list.ListCount(); ++i)
+            items.push_back(list.List(i));
+        return items;
+    }
     bool DialogOpen() { return properties.Existing() != nullptr && Dialog().Loaded(); }
 
     // The request of the last ChangeServiceConfig call.

@@ -20,33 +20,24 @@ sim::ServiceDefinition Kind(std::string name, std::uint32_t type, std::uint32_t 
     return d;
 }
 
-// The dialog's state in one line: startup type index, status, the enabled
-// buttons (Start sTop Pause Resume), the logon option, the account and
-// whether the logon can be edited.
-std::string State(const frmProperties& d) {
-    auto on = [](const ui::Control& c, char letter) { return c.Enabled() ? letter : '-'; };
-    std::string s = std::to_string(d.cboStartupType.ListIndex()) + " " +
-                    d.lblServiceStatus.Caption() + " " + on(d.cmdStart, 'S') + on(d.cmdStop, 'T') +
-                    on(d.cmdPause, 'P') + on(d.cmdResume, 'R');
-    s += d.optLocalSystem.Value() ? " System" : " This";
-    if (d.chkInteract.Value() == ui::CheckValue::Checked) s += "+interact";
-    return s + " " + d.txtAccName.Text() + (d.optThisAcc.Enabled() ? "" : " locked");
-}
-
 TEST_F(PropertiesTest, LoadsEachServiceTypeStartTypeAndState) {
     const std::vector<std::pair<sim::ServiceDefinition, std::string>> cases = {
         {Kind("Manual", kServiceWin32OwnProcess, kServiceDemandStart, kServiceStopped,
               "LocalSystem", ""),
-         "0 Stopped S--- System LocalSystem"},
+         "0 Stopped S--- System shut shut LocalSystem"},
         {Kind("Desk", kServiceWin32OwnProcess | kServiceInteractiveProcess, kServiceAutoStart,
               kServiceRunning, "LocalSystem", ""),
-         "1 Running -T-- System+interact LocalSystem"},
+         "1 Running -T-- System+interact shut shut LocalSystem"},
         {Kind("Shared", kServiceWin32ShareProcess, kServiceDisabled, kServicePaused,
               "NT AUTHORITY\\LocalService", "--pause"),
-         "2 Paused STPR This NT AUTHORITY\\LocalService locked"},
+         "2 Paused STPR This(fixed) shut shut NT AUTHORITY\\LocalService locked"},
         {Kind("NoStop", kServiceWin32OwnProcess, kServiceSystemStart, kServiceRunning, "CORP\\svc",
               "--no-stop"),
-         "-1 Running ---- This CORP\\svc"},
+         "-1 Running ---- This(fixed) open open CORP\\svc"},
+        // Both process bits: not a shared process, the logon can be edited.
+        {Kind("Both", kServiceWin32OwnProcess | kServiceWin32ShareProcess, kServiceDemandStart,
+              kServiceStopped, "LocalSystem", ""),
+         "0 Stopped S--- System shut shut LocalSystem"},
     };
     for (const auto& c : cases)
         Add(pc1(), c.first);
@@ -61,10 +52,6 @@ TEST_F(PropertiesTest, LoadsEachServiceTypeStartTypeAndState) {
         EXPECT_EQ(dlg.txtDispName.Text(), "Display of " + service.name);
         EXPECT_EQ(dlg.txtExePath.Text(), service.binaryPath);
         EXPECT_EQ(dlg.txtStartParam.Text(), service.name == "Desk" ? "-port 80" : "");
-        for (const ui::TextBox* box : {&dlg.txtAccName, &dlg.txtPasswd})
-            EXPECT_EQ(box->BackColor(),
-                      box->Enabled() ? ui::Color{0xFFFFFF} : ui::kColorButtonFace);
-        EXPECT_EQ(dlg.chkInteract.Enabled(), dlg.optLocalSystem.Value());
         EXPECT_TRUE(Asked(service.name,
                           kServiceQueryConfig | kServiceQueryStatus | kServiceEnumerateDependents));
     }
@@ -97,8 +84,8 @@ TEST_F(PropertiesTest, ReloadingInPlaceReplacesEveryFieldAndClosingForgetsThePas
     EXPECT_EQ(again.Caption(), "'Second' Service Properties");
     EXPECT_EQ(again.txtStartParam.Text() + again.txtPasswd.Text() + again.txtServDesc.Text(), "");
     EXPECT_EQ(again.txtAccName.Text(), "LocalSystem");
-    EXPECT_EQ(again.lstDependSrv.ListCount(), 0);
-    EXPECT_EQ(again.lstDepService.List(0), "Display of First");
+    EXPECT_EQ(Items(again.lstDependSrv), std::vector<std::string>{});
+    EXPECT_EQ(Items(again.lstDepService), std::vector<std::string>{"Display of First"});
     EXPECT_EQ(again.tabProperties.SelectedIndex(), kPageGeneral);
     EXPECT_TRUE(again.picGeneral.Visible());
     EXPECT_FALSE(again.picLogon.Visible());
@@ -151,25 +138,14 @@ TEST_F(PropertiesTest, TheLogonPageSwitchesBetweenItsTwoStates) {
     for (const bool interactive : {true, false}) {
         frmProperties& dlg = Properties(interactive ? "Desk" : "Plain");
         dlg.tabProperties.SelectTab(kPageLogon);
-        ASSERT_TRUE(dlg.optLocalSystem.Value());
-        EXPECT_EQ(dlg.txtAccName.Text(), "LocalSystem");
-        // The account boxes are open (and white) exactly for "This Account",
-        // the interact box exactly for the system account.
-        const auto expectSystem = [&](bool system) {
-            for (ui::TextBox* box : {&dlg.txtAccName, &dlg.txtPasswd}) {
-                EXPECT_EQ(box->Enabled(), !system);
-                EXPECT_EQ(box->BackColor(), system ? ui::kColorButtonFace : ui::Color{0xFFFFFF});
-            }
-            EXPECT_EQ(dlg.chkInteract.Enabled(), system);
-            EXPECT_EQ(dlg.optLocalSystem.Value(), system);
-        };
-        expectSystem(true);
+        // The account boxes are open exactly for "This Account", the interact
+        // box exactly for the system account.
+        const std::string system = interactive ? "System+interact" : "System";
+        EXPECT_EQ(State(dlg), "0 Stopped S--- " + system + " shut shut LocalSystem");
         ASSERT_TRUE(dlg.optThisAcc.Click());
-        expectSystem(false);
-        EXPECT_EQ(dlg.chkInteract.Value(), ui::CheckValue::Unchecked);
+        EXPECT_EQ(State(dlg), "0 Stopped S--- This(fixed) open open LocalSystem");
         ASSERT_TRUE(dlg.optLocalSystem.Click());
-        expectSystem(true);
-        EXPECT_EQ(dlg.chkInteract.Value() == ui::CheckValue::Checked, interactive);
+        EXPECT_EQ(State(dlg), "0 Stopped S--- " + system + " shut shut LocalSystem");
     }
 }
 
@@ -185,25 +161,24 @@ TEST_F(PropertiesTest, DependenciesAreListedAddedTwiceRemovedAndWritten) {
 
     // Dependents by display name, from the platform's last record to its first.
     frmProperties& base = Properties("Base");
-    EXPECT_EQ(base.lstDepService.ListCount(), 2);
-    EXPECT_EQ(base.lstDepService.List(0), "Display of Mid");
-    EXPECT_EQ(base.lstDepService.List(1), "Display of Top");
+    EXPECT_EQ(Items(base.lstDepService),
+              (std::vector<std::string>{"Display of Mid", "Display of Top"}));
     EXPECT_EQ(base.lstDepService.BackColor(), std::nullopt);
     // Group names as stored; no dependents: an empty, grey list.
     frmProperties& dlg = Properties("Top");
     EXPECT_EQ(dlg.lstDepService.BackColor(), ui::kColorButtonFace);
     Properties("Mid");
     dlg.tabProperties.SelectTab(kPageDependencies);
-    ASSERT_EQ(dlg.lstDependSrv.ListCount(), 2);
-    EXPECT_EQ(dlg.lstDependSrv.List(1), "+NetGroup");
-    EXPECT_EQ(dlg.lstDepService.ListCount(), 1);
+    const std::vector<std::string> loaded = {"Base", "+NetGroup"};
+    EXPECT_EQ(Items(dlg.lstDependSrv), loaded);
+    EXPECT_EQ(Items(dlg.lstDepService), std::vector<std::string>{"Display of Top"});
 
     // Remove without a selection asks for one.
     ASSERT_TRUE(dlg.cmdRemove.Click());
-    ASSERT_EQ(prompts.Questions().size(), 1u);
-    EXPECT_EQ(prompts.Questions()[0].text, "Please select a service from dependencies.");
-    EXPECT_EQ(prompts.Questions()[0].icon, ui::MsgIcon::Information);
-    EXPECT_EQ(dlg.lstDependSrv.ListCount(), 2);
+    EXPECT_EQ(Boxes(prompts),
+              std::vector<std::string>{Box("Please select a service from dependencies.",
+                                           ui::MsgButtons::OK, ui::MsgIcon::Information)});
+    EXPECT_EQ(Items(dlg.lstDependSrv), loaded);
 
     // frmAddDeps offers the main list's rows but the selected one (and the
     // service itself), adds one per opening, Cancel adds nothing.
@@ -211,9 +186,7 @@ TEST_F(PropertiesTest, DependenciesAreListedAddedTwiceRemovedAndWritten) {
     auto add = [&](const std::string& pick) {
         host.ExpectModal([&, pick](ui::Form& form) {
             auto& deps = dynamic_cast<frmAddDeps&>(form);
-            offered.clear();
-            for (int i = 0; i < deps.lstCurSrvs.ListCount(); ++i)
-                offered.push_back(deps.lstCurSrvs.List(i));
+            offered = Items(deps.lstCurSrvs);
             if (pick.empty()) {
                 deps.cmdCancel.Click();
                 return;
@@ -229,7 +202,8 @@ TEST_F(PropertiesTest, DependenciesAreListedAddedTwiceRemovedAndWritten) {
     EXPECT_EQ(offered, (std::vector<std::string>{"Base", "Top"}));
     add("Base");
     add("");
-    ASSERT_EQ(dlg.lstDependSrv.ListCount(), 4);
+    ASSERT_EQ(Items(dlg.lstDependSrv),
+              (std::vector<std::string>{"Base", "+NetGroup", "Base", "Base"}));
     dlg.lstDependSrv.ClickItem(1);
     ASSERT_TRUE(dlg.cmdRemove.Click());
     ASSERT_TRUE(dlg.cmdOK.Click());
@@ -252,20 +226,15 @@ TEST_F(PropertiesTest, OkWithoutEditsWritesTheLoadedValuesAgainAndNothingElse) {
         EXPECT_FALSE(DialogOpen());
         const auto change = LastChange();
         ASSERT_TRUE(change.has_value());
-        EXPECT_EQ(change->serviceType, before.serviceType);
-        EXPECT_EQ(change->startType, before.startType);
-        EXPECT_EQ(change->errorControl, kServiceNoChange);
-        EXPECT_EQ(change->binaryPathName, std::nullopt);
-        EXPECT_EQ(change->loadOrderGroup, std::nullopt);
-        EXPECT_EQ(change->displayName, std::nullopt);
+        EXPECT_EQ(std::tie(change->serviceType, change->startType, change->errorControl),
+                  std::tuple(before.serviceType, before.startType, kServiceNoChange));
+        EXPECT_EQ(std::tie(change->binaryPathName, change->loadOrderGroup, change->displayName),
+                  std::tuple(std::nullopt, std::nullopt, std::nullopt));
         EXPECT_EQ(change->dependencies, before.dependencies);
-        if (name == "Local") {
-            EXPECT_EQ(change->serviceStartName, "LocalSystem");
-            EXPECT_EQ(change->password, "");
-        } else {
-            EXPECT_EQ(change->serviceStartName, std::nullopt);
-            EXPECT_EQ(change->password, std::nullopt);
-        }
+        // The system account is written again with an empty password; another not.
+        const bool local = name == "Local";
+        EXPECT_EQ(change->serviceStartName, local ? std::optional("LocalSystem") : std::nullopt);
+        EXPECT_EQ(change->password, local ? std::optional("") : std::nullopt);
         EXPECT_EQ(*pc1().Config(name), before);
         // A missing parameter with an empty box creates no key.
         EXPECT_FALSE(pc1().Registry().KeyExists(VtlParamsKeyPath(name)));
@@ -297,7 +266,9 @@ TEST_F(PropertiesTest, AccountsAreQualifiedAndGivenTheRightOnTheServicesComputer
     pc1().AddAccount("CORP", "bob", "S-1-5-21-9-9-9-1002");
     pc2().AddAccount("PC2", "carl", "S-1-5-21-2-2-2-1003");
     pc1().AddAccount("PC1", "carl", "S-1-5-21-1-1-1-1004");  // the same name on PC1
-    Add(pc1(), Svc("Svc"));
+    sim::ServiceDefinition interactive = Svc("Svc");
+    interactive.serviceType |= kServiceInteractiveProcess;  // dropped with an account
+    Add(pc1(), interactive);
     Add(pc2(), Svc("Svc"));
     struct Case {
         std::string computer, typed, written;
@@ -318,6 +289,7 @@ TEST_F(PropertiesTest, AccountsAreQualifiedAndGivenTheRightOnTheServicesComputer
         ASSERT_TRUE(dlg.cmdOK.Click());
         EXPECT_FALSE(dlg.Loaded()) << ::testing::PrintToString(prompts.MessageTexts());
         EXPECT_EQ(computer.Config("Svc")->serviceStartName, c.written);
+        EXPECT_EQ(computer.Config("Svc")->serviceType, kServiceWin32OwnProcess);
         EXPECT_EQ(computer.Password("Svc"), "pw " + c.typed);
         EXPECT_EQ(LastChange()->password, std::string(sim::kLoggedPassword));
         EXPECT_EQ(dlg.txtPasswd.Text(), "");
@@ -343,9 +315,9 @@ TEST_F(PropertiesTest, AFailedApplyKeepsTheDialogOpenWithWhatWasTyped) {
     // The platform refuses: its text, critical; nothing changed; Cancel closes.
     dlg.txtDispName.TypeText("Display of Beta");
     ASSERT_TRUE(dlg.cmdOK.Click());
-    ASSERT_EQ(prompts.Questions().size(), 1u);
-    EXPECT_EQ(prompts.Questions()[0].text, ErrorText(kErrorDuplicateServiceName));
-    EXPECT_EQ(prompts.Questions()[0].icon, ui::MsgIcon::Critical);
+    EXPECT_EQ(Boxes(prompts),
+              std::vector<std::string>{Box(ErrorText(kErrorDuplicateServiceName),
+                                           ui::MsgButtons::OK, ui::MsgIcon::Critical)});
     EXPECT_TRUE(dlg.Loaded());
     EXPECT_EQ(dlg.txtDispName.Text(), "Display of Beta");
     EXPECT_EQ(pc1().Config("Alpha")->displayName, "Display of Alpha");
@@ -413,9 +385,8 @@ TEST_F(PropertiesTest, TheStartParameterLivesOnTheServicesComputer) {
     pc2().DenyRegistryAccess(true);
     Properties("Remote").txtStartParam.TypeText("-again");
     ASSERT_TRUE(Dialog().cmdOK.Click());
-    ASSERT_EQ(prompts.Questions().size(), 1u);
-    EXPECT_EQ(prompts.Questions()[0].text,
-              std::string(kStartParameterNotSaved) + "\r" + DeniedText());
+    EXPECT_EQ(prompts.MessageTexts(),
+              std::vector<std::string>{std::string(kStartParameterNotSaved) + "\r" + DeniedText()});
     EXPECT_TRUE(Dialog().Loaded());
 }
 

@@ -10,6 +10,7 @@
 
 #include "core/RegistryNames.h"
 #include "main/MainTestSupport.h"
+#include "operations/OperationsTestSupport.h"
 #include "operations/ServiceOperations.h"
 #include "wizard/WizardCommands.h"
 #include "wizard/frmNewService.h"
@@ -93,6 +94,11 @@ class WizardTest : public MainWindowTest {
         pc2().PutFile("D:\\bin\\svc.exe", "MZ");
     }
     ~WizardTest() override { form.reset(); }
+    // Every story ends with no handle open, once the start threads are through.
+    void TearDown() override {
+        network.Advance(sim::kStartThreadBoundMs);
+        EXPECT_EQ(network.OpenHandleCount(), 0u) << "a handle was left open";
+    }
 
     // The main window over PC1 with the wizard's commands.
     frmMain& OpenMain() {

@@ -57,24 +57,24 @@ TEST_F(WizardPages, CreateModeGoesThroughItsPagesAndBackTicksInteractAgain) {
     w->txtExePath.TypeText("C:\\apps\\tool.exe");
     Next(*w);
     Expect(*w, config);
-    EXPECT_EQ(w->ChkInteract.Value(), ui::CheckValue::Checked);
 
-    // The logon options switch the account fields; the typed texts stay.
-    const auto accountFields = [&](bool enabled, ui::Color color) {
-        for (const ui::TextBox* box : {&w->txtAccName, &w->txtPasswd}) {
-            EXPECT_EQ(box->Enabled(), enabled);
-            EXPECT_EQ(box->BackColor(), color);
-        }
+    // The logon options switch the account fields (open and white, or closed
+    // and grey) and the interact box; the typed texts stay.
+    const auto logon = [&] {
+        std::string out;
+        for (const ui::TextBox* box : {&w->txtAccName, &w->txtPasswd})
+            out += box->Enabled() && box->BackColor() == ui::Color{0xFFFFFF}     ? "open "
+                   : !box->Enabled() && box->BackColor() == ui::kColorButtonFace ? "closed "
+                                                                                 : "mixed ";
+        return out + (w->ChkInteract.Enabled() ? "interact " : "no-interact ") +
+               (w->ChkInteract.Value() == ui::CheckValue::Checked ? "ticked" : "clear");
     };
-    accountFields(false, ui::kColorButtonFace);
+    EXPECT_EQ(logon(), "closed closed interact ticked");
     w->optThisAcc.Click();
-    accountFields(true, 0xFFFFFF);
-    EXPECT_FALSE(w->ChkInteract.Enabled());
-    EXPECT_EQ(w->ChkInteract.Value(), ui::CheckValue::Unchecked);
+    EXPECT_EQ(logon(), "open open no-interact clear");
     w->txtAccName.TypeText("CORP\\svc");
     w->optSysAcc.Click();
-    accountFields(false, ui::kColorButtonFace);
-    EXPECT_TRUE(w->ChkInteract.Enabled());
+    EXPECT_EQ(logon(), "closed closed interact clear");
     EXPECT_EQ(w->txtAccName.Text(), "CORP\\svc");
     EXPECT_EQ(w->txtPasswd.PasswordChar(), '*');
 
@@ -83,12 +83,12 @@ TEST_F(WizardPages, CreateModeGoesThroughItsPagesAndBackTicksInteractAgain) {
     EXPECT_TRUE(w->lblFinalInfo.Caption().ends_with("Interact with desktop : No"));
     Back(*w);
     Expect(*w, config);
-    EXPECT_EQ(w->ChkInteract.Value(), ui::CheckValue::Checked);
+    EXPECT_EQ(logon(), "closed closed interact ticked");
     // With "This Account" it stays cleared: such a service is never interactive.
     w->optThisAcc.Click();
     Next(*w);
     Back(*w);
-    EXPECT_EQ(w->ChkInteract.Value(), ui::CheckValue::Unchecked);
+    EXPECT_EQ(logon(), "open open no-interact clear");
     Back(*w);
     Back(*w);
     Expect(*w, {0, kCaptionCreateType, kDescrType, kNavNext, false});

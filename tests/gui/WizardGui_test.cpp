@@ -5,25 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "core/win32/WinString.h"
-#include "core/win32/Windows.h"
 #include "main/win32/testing/GuiTestService.h"
-#include "ui/win32/testing/GuiDriver.h"
+#include "main/win32/testing/VantrelGui.h"
 
 namespace vtl::guitest {
 namespace {
 
 using vtl::win32::Narrow;
 
-constexpr DWORD kTimeout = 30000;
-const std::filesystem::path kArtifacts = VTL_ARTIFACT_DIR;
+constexpr DWORD kTimeout = kGuiTimeout;
 
 // One page: its caption, its screenshot, and the texts typed into its visible
 // edit boxes in order (empty: left alone).
@@ -33,26 +27,19 @@ struct Step {
     std::vector<std::wstring> typed;
 };
 
-class WizardGui : public ::testing::Test {
+class WizardGui : public VantrelGui {
   protected:
     void SetUp() override {
-        const char* display = std::getenv("DISPLAY");
-        if (display == nullptr || *display == '\0') GTEST_SKIP() << "no display";
-        std::filesystem::create_directories(kArtifacts);
+        VantrelGui::SetUp();
+        if (IsSkipped()) return;
         // The service to export is there before the program lists the services.
         selected = std::make_unique<win32::testing::GuiTestService>(
             L"VtlGuiExport_" + std::to_wstring(GetCurrentProcessId()));
         ASSERT_TRUE(*selected);
-        UseUnmanagedWindows(L"Vantrel.exe");
-        program = Process::Start(L"\"" + BesideThisProgram(L"Vantrel.exe") + L"\"");
-        ASSERT_TRUE(program.has_value());
-        form = WaitForTopWindow(program->Id(), L"VtlForm", L"Vantrel", kTimeout);
-        ASSERT_NE(form, nullptr);
-        const HWND status = FindChild(form, L"msctls_statusbar32");
-        ASSERT_TRUE(WaitFor([&] { return ReadStatusBar(status)[0] == L"Done"; }, kTimeout));
+        Launch();
     }
     void TearDown() override {
-        if (program) program->Terminate();
+        VantrelGui::TearDown();
         selected.reset();
     }
 
@@ -92,8 +79,6 @@ class WizardGui : public ::testing::Test {
     }
 
     std::unique_ptr<win32::testing::GuiTestService> selected;
-    std::optional<Process> program;
-    HWND form = nullptr;
 };
 
 TEST_F(WizardGui, EveryPageOfEachModeAndTheAboutBox) {
@@ -133,11 +118,7 @@ TEST_F(WizardGui, EveryPageOfEachModeAndTheAboutBox) {
     const std::filesystem::path folder = (kArtifacts / "exported").make_preferred();
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
-    const HWND list = FindChild(form, L"SysListView32");
-    const Rows rows = ReadListView(list);
-    int row = -1;
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (Narrow(rows[i][0]) == selected->Name()) row = static_cast<int>(i);
+    const int row = RowOf(selected->Name());
     ASSERT_TRUE(row >= 0 && SelectListViewRow(list, row));
     ASSERT_TRUE(ChooseMenuItem(form, L"&Service|Export Se&lected Service"));
     last = Walk({{L"Export Selected Service - View Details", "wizard-selected-1-details.png", {}},
