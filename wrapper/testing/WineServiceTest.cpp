@@ -32,6 +32,10 @@ std::wstring UniqueServiceName(const std::wstring& prefix) {
            std::to_wstring(++counter);
 }
 
+std::wstring Services(const std::wstring& name) {
+    return L"SYSTEM\\CurrentControlSet\\Services\\" + name;
+}
+
 namespace {
 
 void DeleteTree(const std::wstring& folder) {
@@ -175,6 +179,14 @@ bool CopyInto(const std::wstring& file, const TempFolder& folder) {
     return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
 }
 
+::testing::AssertionResult Ran(const RunResult& run, DWORD exitCode, std::string_view part) {
+    if (run.exitCode != exitCode)
+        return ::testing::AssertionFailure()
+               << "exit code " << run.exitCode << ", not " << exitCode << ":\n"
+               << run.output;
+    return Holds(run.output, part);
+}
+
 ::testing::AssertionResult WaitForText(const std::wstring& path, std::string_view part,
                                        DWORD timeoutMs) {
     (void)WaitUntil([&] { return static_cast<bool>(Holds(ReadFileBytes(path), part)); }, timeoutMs);
@@ -214,9 +226,6 @@ ConfigSummary QueryConfig(const std::wstring& name) {
     summary.binaryPath = config->lpBinaryPathName ? config->lpBinaryPathName : L"";
     summary.startType = config->dwStartType;
     summary.serviceType = config->dwServiceType;
-    for (const wchar_t* dep = config->lpDependencies; dep != nullptr && *dep != L'\0';
-         dep += wcslen(dep) + 1)
-        summary.dependencies += std::wstring(dep) + L"/";
     return summary;
 }
 
@@ -258,37 +267,70 @@ DWORD CreateWrappedService(const std::wstring& name, const TempFolder& folder,
                                           SERVICE_ERROR_NORMAL, path.c_str(), nullptr, nullptr,
                                           nullptr, nullptr, nullptr));
     if (!service) return GetLastError();
-    WriteRegString(L"SYSTEM\\CurrentControlSet\\Services\\" + name + L"\\parameters",
-                   L"Application", folder / program);
+    WriteRegString(Services(name) + L"\\parameters", L"Application", folder / program);
     return 0;
 }
 
-std::wstring ReadRegString(const std::wstring& key, const std::wstring& value) {
+std::wstring ReadRegString(const std::wstring& key, const std::wstring& value, DWORD types) {
     std::vector<wchar_t> buffer(4096);
     DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str(), RRF_RT_REG_SZ, nullptr,
-                     buffer.data(), &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str(), types, nullptr, buffer.data(),
+                     &size) != ERROR_SUCCESS)
         return {};
-    return buffer.data();
+    const std::wstring whole(buffer.data(), size / sizeof(wchar_t));
+    return types == RRF_RT_REG_SZ ? whole.c_str() : whole;
 }
 
-void WriteRegDword(const std::wstring& key, const std::wstring& value, DWORD data) {
+namespace {
+
+void WriteRegValue(const std::wstring& key, const std::wstring& value, DWORD type, const void* data,
+                   std::size_t size) {
     UniqueRegKey handle;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        handle.put(), nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExW(handle.get(), value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                   sizeof data);
+                        handle.put(), nullptr) == ERROR_SUCCESS)
+        RegSetValueExW(handle.get(), value.c_str(), 0, type, static_cast<const BYTE*>(data),
+                       static_cast<DWORD>(size));
+}
+
+}  // namespace
+
+void WriteRegDword(const std::wstring& key, const std::wstring& value, DWORD data) {
+    WriteRegValue(key, value, REG_DWORD, &data, sizeof data);
 }
 
 void WriteRegString(const std::wstring& key, const std::wstring& value, const std::wstring& data) {
-    UniqueRegKey handle;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        handle.put(), nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExW(handle.get(), value.c_str(), 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    WriteRegValue(key, value, REG_SZ, data.c_str(), (data.size() + 1) * sizeof(wchar_t));
+}
+
+void WrappedServiceTest::SetUp() {
+    ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlShell.exe", folder_));
+    ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlChildProbe.exe", folder_));
+    library_.reset(LoadLibraryW(vtl::win32::kCompanionLibraryName));
+    ASSERT_TRUE(library_) << GetLastError();
+    start_ = reinterpret_cast<vtl::win32::VTLStartServiceFn>(
+        reinterpret_cast<void*>(GetProcAddress(library_.get(), vtl::win32::kStartServiceExport)));
+    ASSERT_NE(start_, nullptr);
+}
+
+DWORD WrappedServiceTest::Finish(HANDLE raw) {
+    UniqueKernelHandle thread(raw);
+    EXPECT_TRUE(thread);
+    DWORD code = STILL_ACTIVE;
+    EXPECT_TRUE(WaitUntil(
+        [&] { return GetExitCodeThread(thread.get(), &code) && code != STILL_ACTIVE; }, kWaitMs));
+    return code;
+}
+
+bool WrappedServiceTest::WaitForState(const std::wstring& name, DWORD state) {
+    return WaitUntil([&] { return QueryStatus(name).dwCurrentState == state; }, kWaitMs);
+}
+
+::testing::AssertionResult WrappedServiceTest::StopAndWait(const std::wstring& name) {
+    if (const DWORD error = StopService(name); error != 0)
+        return ::testing::AssertionFailure() << "the stop request failed with " << error;
+    if (!WaitForState(name, SERVICE_STOPPED))
+        return ::testing::AssertionFailure() << "still " << QueryStatus(name).dwCurrentState;
+    return ::testing::AssertionSuccess();
 }
 
 }  // namespace vtl::testing

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/win32/CompanionAbi.h"
 #include "core/win32/WinHandle.h"
 #include "core/win32/Windows.h"
 
@@ -17,10 +18,11 @@ namespace vtl::testing {
 
 // The folder of the running test program: the build's bin folder.
 [[nodiscard]] std::wstring BinFolder();
-// This computer's name.
 [[nodiscard]] std::wstring ComputerName();
 // A service name no one else uses: the prefix, this process id and a counter.
 [[nodiscard]] std::wstring UniqueServiceName(const std::wstring& prefix);
+// The service's registry key below HKLM.
+[[nodiscard]] std::wstring Services(const std::wstring& name);
 
 // A new folder below %TEMP% (its name has a blank), deleted with its content.
 class TempFolder {
@@ -58,6 +60,9 @@ struct RunResult {
 // Runs a program with exactly this command line, in this folder, and waits.
 [[nodiscard]] RunResult RunProcess(const std::wstring& application, const std::wstring& commandLine,
                                    const std::wstring& folder, DWORD timeoutMs = 60000);
+// Whether a run ended with this code and its output holds part.
+[[nodiscard]] ::testing::AssertionResult Ran(const RunResult& run, DWORD exitCode,
+                                             std::string_view part);
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 [[nodiscard]] std::string ReadFileBytes(const std::wstring& path);  // "" when missing
@@ -76,12 +81,11 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
 // The service's status; currentState 0 when it cannot be read.
 [[nodiscard]] SERVICE_STATUS QueryStatus(const std::wstring& name);
-// The service's command path and start type; empty path when it cannot be read.
+// The service's command path and types; empty path when it cannot be read.
 struct ConfigSummary {
     std::wstring binaryPath;
     DWORD startType = 0;
     DWORD serviceType = 0;
-    std::wstring dependencies;  // the names joined by '/'
 };
 [[nodiscard]] ConfigSummary QueryConfig(const std::wstring& name);
 // Asks the service to stop; the error of ControlService.
@@ -101,9 +105,42 @@ struct ConfigSummary {
                                          const std::wstring& program,
                                          DWORD startType = SERVICE_DEMAND_START);
 
-// Registry values below HKLM (REG_SZ / REG_DWORD).
-[[nodiscard]] std::wstring ReadRegString(const std::wstring& key, const std::wstring& value);
+// Registry values below HKLM: REG_SZ up to its first zero, other types whole.
+[[nodiscard]] std::wstring ReadRegString(const std::wstring& key, const std::wstring& value,
+                                         DWORD types = RRF_RT_REG_SZ);
 void WriteRegDword(const std::wstring& key, const std::wstring& value, DWORD data);
 void WriteRegString(const std::wstring& key, const std::wstring& value, const std::wstring& data);
+
+// A folder with VtlShell.exe and the probe, a service name whose guard deletes
+// the service, and VtlIns.dll loaded by name as the program loads it.
+class WrappedServiceTest : public ::testing::Test {
+  protected:
+    static constexpr DWORD kWaitMs = 30000;
+
+    void SetUp() override;
+    // Starts a service through VtlIns.dll; the start thread's exit code once it
+    // has ended.
+    DWORD Start(const std::wstring& name, const char* computer, const char* parameter) {
+        return Finish(start_(Ansi(name).c_str(), computer, parameter));
+    }
+    DWORD Start(const char* computer = nullptr, const char* parameter = nullptr) {
+        return Start(name_, computer, parameter);
+    }
+    // A start thread's exit code once it has ended (the caller of the library
+    // never closes the handle; this does, so handles can be counted).
+    static DWORD Finish(HANDLE thread);
+    [[nodiscard]] static bool WaitForState(const std::wstring& name, DWORD state);
+    [[nodiscard]] bool WaitForState(DWORD state) const { return WaitForState(name_, state); }
+    [[nodiscard]] DWORD State() const { return QueryStatus(name_).dwCurrentState; }
+    // Asks the service to stop and waits until it has.
+    [[nodiscard]] static ::testing::AssertionResult StopAndWait(const std::wstring& name);
+    [[nodiscard]] ::testing::AssertionResult StopAndWait() const { return StopAndWait(name_); }
+
+    TempFolder folder_{L"vtl shell"};
+    std::wstring name_ = UniqueServiceName(L"Vtl Wrapped");
+    ServiceGuard guard_{name_};
+    vtl::win32::UniqueLibrary library_;
+    vtl::win32::VTLStartServiceFn start_ = nullptr;
+};
 
 }  // namespace vtl::testing
