@@ -6,17 +6,11 @@ namespace vtl::companion {
 namespace {
 
 ServiceStatus Pending(std::uint32_t checkPoint, std::uint32_t waitHint) {
-    ServiceStatus status;
-    status.currentState = kServiceStartPending;
-    status.checkPoint = checkPoint;
-    status.waitHint = waitHint;
-    return status;
+    return {.currentState = kServiceStartPending, .checkPoint = checkPoint, .waitHint = waitHint};
 }
 
 ServiceStatus InState(std::uint32_t state) {
-    ServiceStatus status;
-    status.currentState = state;
-    return status;
+    return {.currentState = state};
 }
 
 TEST(StartWait, EndsWithSuccessOnceTheServiceHasLeftStartPending) {

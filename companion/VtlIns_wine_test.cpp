@@ -144,28 +144,23 @@ TEST_F(CompanionTest, TheStartThreadOutlivesTheLibrarysUnloadAndLeaksNoHandle) {
 TEST_F(CompanionTest, LogonRightForTheCurrentUser) {
     const auto logRight = Export<vtl::win32::fnLogRightFn>(library_, vtl::win32::kLogRightExport);
     ASSERT_NE(logRight, nullptr);
-    std::wstring user(256, L'\0');
-    DWORD userSize = static_cast<DWORD>(user.size());
-    ASSERT_TRUE(GetUserNameW(user.data(), &userSize));
-    std::vector<BYTE> sid(SECURITY_MAX_SID_SIZE);
-    DWORD sidSize = static_cast<DWORD>(sid.size());
-    std::wstring domain(256, L'\0');
-    DWORD domainSize = static_cast<DWORD>(domain.size());
-    SID_NAME_USE use{};
-    ASSERT_TRUE(LookupAccountNameW(nullptr, user.c_str(), sid.data(), &sidSize, domain.data(),
-                                   &domainSize, &use))
-        << GetLastError();
+    UniqueKernelHandle token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()));
+    std::vector<BYTE> user(1024);
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token.get(), TokenUser, user.data(), 1024, &size));
+    const auto sid = static_cast<BYTE*>(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
     // Wine's LsaAddAccountRights returns success without storing anything.
     const std::wstring computer = ComputerName();
     const std::wstring unc = L"\\\\" + computer;
     for (const wchar_t* name :
          {computer.c_str(), unc.c_str(), L"", static_cast<const wchar_t*>(nullptr)})
-        EXPECT_EQ(logRight(name, sid.data()), 0u);
+        EXPECT_EQ(logRight(name, sid), 0u);
 
     // A missing or malformed SID is an error, not a crash.
     EXPECT_EQ(logRight(computer.c_str(), nullptr), DWORD{ERROR_INVALID_PARAMETER});
     sid[0] = 9;  // no such revision
-    EXPECT_EQ(logRight(computer.c_str(), sid.data()), DWORD{ERROR_INVALID_SID});
+    EXPECT_EQ(logRight(computer.c_str(), sid), DWORD{ERROR_INVALID_SID});
 }
 
 }  // namespace

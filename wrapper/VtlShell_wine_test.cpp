@@ -39,20 +39,23 @@ class WrapperTest : public WrappedServiceTest {
         return RunProcess(cmd, L"\"" + cmd + L"\" /d /s /c \"\"" + (folder_ / batchName) + L"\"\"",
                           folder_.path());
     }
-    std::string Quoted() const { return std::string(1, '"').append(Ansi(name_)).append(1, '"'); }
+    static std::string Quoted(const std::wstring& name) {
+        return std::string(1, '"').append(Ansi(name)).append(1, '"');
+    }
 
     // Installs run.bat (given) with the exact install line form, demand start.
     void InstallBatch(const std::string& batch) {
         WriteFileBytes(folder_ / L"run.bat", batch);
-        ASSERT_TRUE(Ran(
-            RunBatchLine("VtlShell -install " + Quoted() + " -demand -power \"run.bat\""), 0, ""));
+        ASSERT_TRUE(
+            Ran(RunBatchLine("VtlShell -install " + Quoted(name_) + " -demand -power \"run.bat\""),
+                0, ""));
     }
     // Installs the probe itself, without a start type, with these arguments (its
     // heartbeat file first) as the stored parameter.
     void InstallProbe(const std::wstring& arguments) {
-        ASSERT_TRUE(
-            Ran(RunBatchLine("VtlShell -install " + Quoted() + " -power \"VtlChildProbe.exe\""), 0,
-                ""));
+        ASSERT_TRUE(Ran(
+            RunBatchLine("VtlShell -install " + Quoted(name_) + " -power \"VtlChildProbe.exe\""), 0,
+            ""));
         WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
                        L"\"" + (folder_ / L"hb.txt") + L"\" " + arguments);
     }
@@ -118,25 +121,21 @@ TEST_F(WrapperTest, InstalledFromTheBatchFilesRunsStopsWithItsTreeAndIsRemoved) 
     EXPECT_TRUE(WaitRemoved());
 }
 
-TEST_F(WrapperTest, RemoveStopsARunningServiceFirst) {
-    InstallBatch(kProbeBatch);
-    ASSERT_EQ(Start(), 0u);
-    ASSERT_TRUE(WaitForText(folder_ / L"run.log", "probe "));
-    const DWORD probe = NumberAfter(Log(), "probe ");
-    EXPECT_TRUE(Ran(RunBatchLine("VtlShell -remove " + Quoted()), 0, ""));
-    EXPECT_FALSE(ProcessAlive(probe));
-    EXPECT_TRUE(WaitRemoved());
-}
-
-TEST_F(WrapperTest, TheStartParameterReplacesTheStoredOneForThatRun) {
+TEST_F(WrapperTest, TheStartParameterReplacesTheStoredOneAndRemoveStopsTheServiceFirst) {
     InstallBatch(kProbeBatch);
     WriteRegString(Services(name_) + L"\\VTLParams", L"Params", L"from the registry");
     ASSERT_EQ(Start(Ansi(ComputerName()).c_str(), "alpha beta"), 0u);
     EXPECT_TRUE(WaitForText(folder_ / L"started.txt", "batch started alpha beta"));
     ASSERT_TRUE(StopAndWait());
     DeleteFileW((folder_ / L"started.txt").c_str());
+    DeleteFileW((folder_ / L"run.log").c_str());
     ASSERT_EQ(Start(), 0u);
     EXPECT_TRUE(WaitForText(folder_ / L"started.txt", "batch started from the registry"));
+    ASSERT_TRUE(WaitForText(folder_ / L"run.log", "probe "));
+    const DWORD probe = NumberAfter(Log(), "probe ");
+    EXPECT_TRUE(Ran(RunBatchLine("VtlShell -remove " + Quoted(name_)), 0, ""));
+    EXPECT_FALSE(ProcessAlive(probe));
+    EXPECT_TRUE(WaitRemoved());
 }
 
 TEST_F(WrapperTest, AProgramThatIgnoresCtrlCIsEndedWithItsTreeWithinTheBound) {
@@ -196,13 +195,25 @@ TEST_F(WrapperTest, AProgramEndedByForceStopsTheServiceWithTheTerminationCode) {
     ExpectStoppedWithProgramCode(1);
 }
 
-TEST_F(WrapperTest, AProgramEndingByItselfStopsTheServiceWithItsExitCode) {
-    InstallProbe(L"--exit-after-ms 300 --exit-code 3");
+// Its log is rotated by size, keeping one previous file; VtlShell -run runs it
+// here with the same exit code.
+TEST_F(WrapperTest, AProgramEndingByItselfStopsTheServiceOrTheConsoleRunWithItsExitCode) {
+    InstallProbe(L"--print 300 --exit-after-ms 300 --exit-code 3");
+    SetParameter(L"LogMaxBytes", 4096);
     ASSERT_EQ(Start(), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED));
     ExpectStoppedWithProgramCode(3);
-    EXPECT_TRUE(
-        Holds(ReadFileBytes(folder_ / L"VtlChildProbe.log"), "ended by itself with exit code 3"));
+    const std::string current = ReadFileBytes(folder_ / L"VtlChildProbe.log");
+    for (const std::string& log : {current, ReadFileBytes(folder_ / L"VtlChildProbe.log.1")}) {
+        EXPECT_FALSE(log.empty());
+        EXPECT_LE(log.size(), 4096u);
+    }
+    // The newest lines are in the current file.
+    EXPECT_TRUE(Holds(current, "ended by itself with exit code 3"));
+
+    const auto run = RunBatchLine("VtlShell -run " + Quoted(name_) + "\r\nexit /b %errorlevel%");
+    EXPECT_TRUE(Ran(run, 3, "probe "));  // echoed output
+    EXPECT_TRUE(Holds(run.output, "ended by itself with exit code 3"));
 }
 
 TEST_F(WrapperTest, RestartsAProgramThatKeepsEndingWithGrowingDelays) {
@@ -221,20 +232,6 @@ TEST_F(WrapperTest, RestartsAProgramThatKeepsEndingWithGrowingDelays) {
     ASSERT_TRUE(StopAndWait());
 }
 
-TEST_F(WrapperTest, TheLogIsRotatedBySizeKeepingOnePreviousFile) {
-    InstallProbe(L"--print 300 --exit-after-ms 0");
-    SetParameter(L"LogMaxBytes", 4096);
-    ASSERT_EQ(Start(), 0u);
-    ASSERT_TRUE(WaitForState(SERVICE_STOPPED));
-    const std::string current = ReadFileBytes(folder_ / L"VtlChildProbe.log");
-    for (const std::string& log : {current, ReadFileBytes(folder_ / L"VtlChildProbe.log.1")}) {
-        EXPECT_FALSE(log.empty());
-        EXPECT_LE(log.size(), 4096u);
-    }
-    // The newest lines are in the current file.
-    EXPECT_TRUE(Holds(current, "ended by itself"));
-}
-
 TEST_F(WrapperTest, AServiceWhoseProgramIsGoneStopsWithTheError) {
     InstallBatch(kProbeBatch);
     DeleteFileW((folder_ / L"run.bat").c_str());
@@ -245,74 +242,54 @@ TEST_F(WrapperTest, AServiceWhoseProgramIsGoneStopsWithTheError) {
     EXPECT_TRUE(Holds(Log(), "does not exist"));
 }
 
-TEST_F(WrapperTest, ConsoleModeRunsTheServicesProgramHere) {
-    InstallProbe(L"--exit-after-ms 200 --exit-code 5");
-    const auto run = RunBatchLine("VtlShell -run " + Quoted() + "\r\nexit /b %errorlevel%");
-    EXPECT_TRUE(Ran(run, 5, "probe "));  // echoed output
-    EXPECT_TRUE(Holds(run.output, "ended by itself with exit code 5"));
-}
-
 BOOL WINAPI IgnoreCtrl(DWORD) {
     return TRUE;
 }
 
 TEST_F(WrapperTest, ConsoleModeStopsTheProgramOnCtrlC) {
     InstallBatch(kProbeBatch);
-    // VtlShell -run in a console of its own, its output in a file.
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const std::wstring outputFile = folder_ / L"run-output.txt";
-    UniqueKernelHandle out(CreateFileW(outputFile.c_str(), GENERIC_WRITE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(out);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out.get();
-    std::wstring line = L"VtlShell -run \"" + name_ + L"\"";
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(CreateProcessW((folder_ / L"VtlShell.exe").c_str(), line.data(), nullptr, nullptr,
-                               TRUE, CREATE_NO_WINDOW, nullptr, folder_.path().c_str(), &startup,
-                               &info));
-    UniqueKernelHandle process(info.hProcess);
-    UniqueKernelHandle thread(info.hThread);
-    ASSERT_TRUE(WaitForText(folder_ / L"run.log", "probe ")) << ReadFileBytes(outputFile);
-    const DWORD probe = NumberAfter(Log(), "probe ");
-
-    // Ctrl+C in its console, as a user would press it.
-    SetConsoleCtrlHandler(IgnoreCtrl, TRUE);
-    FreeConsole();
-    ASSERT_TRUE(AttachConsole(info.dwProcessId)) << GetLastError();
-    EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
-    FreeConsole();
-    EXPECT_EQ(WaitForSingleObject(process.get(), kWaitMs), WAIT_OBJECT_0)
-        << ReadFileBytes(outputFile);
+    DWORD probe = 0;
+    // VtlShell -run in a console of its own, and Ctrl+C in it as a user would press it.
+    const auto run = RunProcess(folder_ / L"VtlShell.exe", L"VtlShell -run \"" + name_ + L"\"",
+                                folder_.path(), kWaitMs, [&](DWORD processId) {
+                                    ASSERT_TRUE(WaitForText(folder_ / L"run.log", "probe "));
+                                    probe = NumberAfter(Log(), "probe ");
+                                    SetConsoleCtrlHandler(IgnoreCtrl, TRUE);
+                                    FreeConsole();
+                                    ASSERT_TRUE(AttachConsole(processId)) << GetLastError();
+                                    EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+                                    FreeConsole();
+                                });
+    EXPECT_NE(run.exitCode, 0xDEADu) << run.output;  // it ended within the time
+    EXPECT_NE(probe, 0u);
     EXPECT_FALSE(ProcessAlive(probe));
     EXPECT_EQ(ReadFileBytes(folder_ / L"marker.txt"), "ctrl");
-    EXPECT_TRUE(Holds(ReadFileBytes(outputFile), "Stopping..."));
-    EXPECT_TRUE(Holds(ReadFileBytes(outputFile), "The program was stopped"));
+    EXPECT_TRUE(Holds(run.output, "Stopping..."));
+    EXPECT_TRUE(Holds(run.output, "The program was stopped"));
 }
 
 TEST_F(WrapperTest, InstallOptionsReachTheServiceConfiguration) {
-    ASSERT_TRUE(Ran(RunBatchLine("VtlShell -install " + Quoted() +
+    ASSERT_TRUE(Ran(RunBatchLine("VtlShell -install " + Quoted(name_) +
                                  " -disabled -power -interact -dep "
                                  "\"LanmanWorkstation/Tcpip/\" \"VtlChildProbe.exe\""),
                     0, ""));
-    const auto config = QueryConfig(name_);
-    EXPECT_EQ(config.startType, DWORD{SERVICE_DISABLED});
-    EXPECT_EQ(config.serviceType, DWORD{SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS});
+    EXPECT_EQ(QueryConfig(name_).startType, DWORD{SERVICE_DISABLED});
+    EXPECT_EQ(QueryConfig(name_).serviceType,
+              DWORD{SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS});
     // Wine's QueryServiceConfig leaves dependencies out; its registry has them.
     EXPECT_EQ(ReadRegString(Services(name_), L"DependOnService", RRF_RT_REG_MULTI_SZ),
               std::wstring(L"LanmanWorkstation\0Tcpip\0\0", 25));
-}
 
-TEST_F(WrapperTest, WithoutPowerTheProgramIsTheServiceItself) {
+    // Without -power the program is the service itself.
+    const std::wstring plain = UniqueServiceName(L"Vtl Plain");
+    ServiceGuard guard(plain);
     ASSERT_TRUE(
-        Ran(RunBatchLine("VtlShell -install " + Quoted() + " -auto \"VtlChildProbe.exe\""), 0, ""));
-    const auto config = QueryConfig(name_);
+        Ran(RunBatchLine("VtlShell -install " + Quoted(plain) + " -auto \"VtlChildProbe.exe\""), 0,
+            ""));
+    const auto config = QueryConfig(plain);
     EXPECT_EQ(config.binaryPath, L"\"" + (folder_ / L"VtlChildProbe.exe") + L"\"");
     EXPECT_EQ(config.startType, DWORD{SERVICE_AUTO_START});
-    EXPECT_EQ(ReadRegString(Services(name_) + L"\\parameters", L"Application"), L"");
+    EXPECT_EQ(ReadRegString(Services(plain) + L"\\parameters", L"Application"), L"");
 }
 
 TEST_F(WrapperTest, CommandLineFailuresSayWhyAndLeaveNothingBehind) {
@@ -322,13 +299,13 @@ TEST_F(WrapperTest, CommandLineFailuresSayWhyAndLeaveNothingBehind) {
         const char* why;
     };
     for (const Case& c : {
-             Case{"VtlShell -install " + Quoted() + " -demand -power \"nothere.bat\"",
+             Case{"VtlShell -install " + Quoted(name_) + " -demand -power \"nothere.bat\"",
                   ERROR_FILE_NOT_FOUND, "\"nothere.bat\" is not in VtlShell.exe's folder"},
              Case{"VtlShell -install \"" + Ansi(name_) + " -demand -power \"run.bat\"", 1,
                   "double-quote"},
              Case{"VtlShell -install Backup Agent -auto -power \"run.bat\"", 1,
                   "Unexpected argument Agent"},
-             Case{"VtlShell -remove " + Quoted(), ERROR_SERVICE_DOES_NOT_EXIST,
+             Case{"VtlShell -remove " + Quoted(name_), ERROR_SERVICE_DOES_NOT_EXIST,
                   "There is no service named"},
          }) {
         SCOPED_TRACE(c.line);
@@ -344,7 +321,8 @@ TEST_F(WrapperTest, CommandLineFailuresSayWhyAndLeaveNothingBehind) {
                     "VtlShell -remove \"Name\""));
     // A second install of the same name.
     WriteFileBytes(folder_ / L"run.bat", kProbeBatch);
-    const std::string install = "VtlShell -install " + Quoted() + " -demand -power \"run.bat\"";
+    const std::string install =
+        "VtlShell -install " + Quoted(name_) + " -demand -power \"run.bat\"";
     ASSERT_TRUE(Ran(RunBatchLine(install), 0, ""));
     EXPECT_TRUE(Ran(RunBatchLine(install), ERROR_SERVICE_EXISTS, "already exists"));
 }

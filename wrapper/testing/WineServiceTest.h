@@ -57,9 +57,11 @@ struct RunResult {
     std::string output;  // standard output and error together
 };
 
-// Runs a program with exactly this command line, in this folder, and waits.
+// Runs a program with exactly this command line, in this folder, and waits. With
+// whileRunning, the program has a console of its own and the step runs before the wait.
 [[nodiscard]] RunResult RunProcess(const std::wstring& application, const std::wstring& commandLine,
-                                   const std::wstring& folder, DWORD timeoutMs = 60000);
+                                   const std::wstring& folder, DWORD timeoutMs = 60000,
+                                   const std::function<void(DWORD processId)>& whileRunning = {});
 // Whether a run ended with this code and its output holds part.
 [[nodiscard]] ::testing::AssertionResult Ran(const RunResult& run, DWORD exitCode,
                                              std::string_view part);
