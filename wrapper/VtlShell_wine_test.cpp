@@ -43,19 +43,21 @@ class WrapperTest : public WrappedServiceTest {
         return std::string(1, '"').append(Ansi(name)).append(1, '"');
     }
 
+    ::testing::AssertionResult Install(const std::string& rest) {
+        return Ran(RunBatchLine("VtlShell -install " + Quoted(name_) + " " + rest), 0, "");
+    }
     // Installs run.bat (given) with the exact install line form, demand start.
     void InstallBatch(const std::string& batch) {
         WriteFileBytes(folder_ / L"run.bat", batch);
-        ASSERT_TRUE(
-            Ran(RunBatchLine("VtlShell -install " + Quoted(name_) + " -demand -power \"run.bat\""),
-                0, ""));
+        ASSERT_TRUE(Install("-demand -power \"run.bat\""));
     }
     // Installs the probe itself, without a start type, with these arguments (its
     // heartbeat file first) as the stored parameter.
     void InstallProbe(const std::wstring& arguments) {
-        ASSERT_TRUE(Ran(
-            RunBatchLine("VtlShell -install " + Quoted(name_) + " -power \"VtlChildProbe.exe\""), 0,
-            ""));
+        ASSERT_TRUE(Install("-power \"VtlChildProbe.exe\""));
+        SetProbeArguments(arguments);
+    }
+    void SetProbeArguments(const std::wstring& arguments) {
         WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
                        L"\"" + (folder_ / L"hb.txt") + L"\" " + arguments);
     }
@@ -85,10 +87,9 @@ TEST_F(WrapperTest, InstalledFromTheBatchFilesRunsStopsWithItsTreeAndIsRemoved) 
     WriteFileBytes(folder_ / L"uninst.bat",
                    "\r\n# Vantrel test\r\n#\r\n \r\nVtlShell -remove \"" + name + "\"\r\n");
     ASSERT_TRUE(Ran(RunBatch(L"inst.bat"), 0, "is installed"));
-    const auto config = QueryConfig(name_);
-    EXPECT_EQ(config.binaryPath, L"\"" + (folder_ / L"VtlShell.exe") + L"\"");
-    EXPECT_EQ(config.startType, DWORD{SERVICE_DEMAND_START});
-    EXPECT_EQ(config.serviceType, DWORD{SERVICE_WIN32_OWN_PROCESS});
+    const std::wstring shell = L"\"" + (folder_ / L"VtlShell.exe") + L"\"";
+    EXPECT_EQ(QueryConfig(name_),
+              (ConfigSummary{shell, SERVICE_DEMAND_START, SERVICE_WIN32_OWN_PROCESS}));
     EXPECT_EQ(ReadRegString(Services(name_) + L"\\parameters", L"Application"),
               folder_ / L"run.bat");
 
@@ -173,8 +174,17 @@ TEST_F(WrapperTest, AProgramThatIgnoresCtrlCIsEndedWithItsTreeWithinTheBound) {
     EXPECT_TRUE(Holds(Log(), "ending its processes"));
 }
 
-TEST_F(WrapperTest, AProgramWithAWindowIsAskedToCloseIt) {
-    InstallProbe(L"--ignore-ctrl --window --marker \"" + (folder_ / L"marker.txt") + L"\"");
+// Past the stop timeout it is ended by force; with a window it is asked to close it.
+TEST_F(WrapperTest, AProgramIgnoringCtrlCIsEndedByForceOrAskedToCloseItsWindow) {
+    InstallProbe(L"--ignore-ctrl");
+    // Without a start type the service starts on demand.
+    EXPECT_EQ(QueryConfig(name_).startType, DWORD{SERVICE_DEMAND_START});
+    SetParameter(L"StopTimeoutMs", 200);
+    ASSERT_EQ(Start(), 0u);
+    ASSERT_TRUE(StopAndWait());
+    ExpectStoppedWithProgramCode(1);
+
+    SetProbeArguments(L"--ignore-ctrl --window --marker \"" + (folder_ / L"marker.txt") + L"\"");
     SetParameter(L"StopTimeoutMs", 2000);
     ASSERT_EQ(Start(), 0u);
     ASSERT_TRUE(WaitForText(folder_ / L"VtlChildProbe.log", "window "));
@@ -183,16 +193,6 @@ TEST_F(WrapperTest, AProgramWithAWindowIsAskedToCloseIt) {
     ASSERT_TRUE(StopAndWait());
     EXPECT_EQ(ReadFileBytes(folder_ / L"marker.txt"), "close");
     ExpectStoppedWithProgramCode(8);
-}
-
-TEST_F(WrapperTest, AProgramEndedByForceStopsTheServiceWithTheTerminationCode) {
-    InstallProbe(L"--ignore-ctrl");
-    // Without a start type the service starts on demand.
-    EXPECT_EQ(QueryConfig(name_).startType, DWORD{SERVICE_DEMAND_START});
-    SetParameter(L"StopTimeoutMs", 200);
-    ASSERT_EQ(Start(), 0u);
-    ASSERT_TRUE(StopAndWait());
-    ExpectStoppedWithProgramCode(1);
 }
 
 // Its log is rotated by size, keeping one previous file; VtlShell -run runs it
@@ -216,7 +216,7 @@ TEST_F(WrapperTest, AProgramEndingByItselfStopsTheServiceOrTheConsoleRunWithItsE
     EXPECT_TRUE(Holds(run.output, "ended by itself with exit code 3"));
 }
 
-TEST_F(WrapperTest, RestartsAProgramThatKeepsEndingWithGrowingDelays) {
+TEST_F(WrapperTest, RestartsAProgramThatKeepsEndingWithGrowingDelaysUntilItIsGone) {
     InstallBatch("@echo off\r\necho run >> \"%~dp0runs.txt\"\r\nexit /b 4\r\n");
     WriteRegString(Services(name_) + L"\\parameters", L"OnExit", L"restart");
     SetParameter(L"RestartDelayMs", 100);
@@ -230,12 +230,10 @@ TEST_F(WrapperTest, RestartsAProgramThatKeepsEndingWithGrowingDelays) {
     EXPECT_TRUE(Holds(Log(), "Restarting the program in 0.1 s (restart 1 in a row)"));
     EXPECT_TRUE(Holds(Log(), "Restarting the program in 0.2 s (restart 2 in a row)"));
     ASSERT_TRUE(StopAndWait());
-}
 
-TEST_F(WrapperTest, AServiceWhoseProgramIsGoneStopsWithTheError) {
-    InstallBatch(kProbeBatch);
+    // A service whose program is gone: the start request itself succeeds; the
+    // service stops at once and says why.
     DeleteFileW((folder_ / L"run.bat").c_str());
-    // The start request itself succeeds; the service stops at once and says why.
     EXPECT_EQ(Start(), 0u);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED));
     EXPECT_EQ(QueryStatus(name_).dwWin32ExitCode, DWORD{ERROR_FILE_NOT_FOUND});
@@ -269,13 +267,13 @@ TEST_F(WrapperTest, ConsoleModeStopsTheProgramOnCtrlC) {
 }
 
 TEST_F(WrapperTest, InstallOptionsReachTheServiceConfiguration) {
-    ASSERT_TRUE(Ran(RunBatchLine("VtlShell -install " + Quoted(name_) +
-                                 " -disabled -power -interact -dep "
-                                 "\"LanmanWorkstation/Tcpip/\" \"VtlChildProbe.exe\""),
-                    0, ""));
-    EXPECT_EQ(QueryConfig(name_).startType, DWORD{SERVICE_DISABLED});
-    EXPECT_EQ(QueryConfig(name_).serviceType,
-              DWORD{SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS});
+    ASSERT_TRUE(
+        Install("-disabled -power -interact -dep \"LanmanWorkstation/Tcpip/\" "
+                "\"VtlChildProbe.exe\""));
+    const std::wstring shell = L"\"" + (folder_ / L"VtlShell.exe") + L"\"";
+    EXPECT_EQ(QueryConfig(name_),
+              (ConfigSummary{shell, SERVICE_DISABLED,
+                             SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS}));
     // Wine's QueryServiceConfig leaves dependencies out; its registry has them.
     EXPECT_EQ(ReadRegString(Services(name_), L"DependOnService", RRF_RT_REG_MULTI_SZ),
               std::wstring(L"LanmanWorkstation\0Tcpip\0\0", 25));
@@ -286,9 +284,9 @@ TEST_F(WrapperTest, InstallOptionsReachTheServiceConfiguration) {
     ASSERT_TRUE(
         Ran(RunBatchLine("VtlShell -install " + Quoted(plain) + " -auto \"VtlChildProbe.exe\""), 0,
             ""));
-    const auto config = QueryConfig(plain);
-    EXPECT_EQ(config.binaryPath, L"\"" + (folder_ / L"VtlChildProbe.exe") + L"\"");
-    EXPECT_EQ(config.startType, DWORD{SERVICE_AUTO_START});
+    const std::wstring probe = L"\"" + (folder_ / L"VtlChildProbe.exe") + L"\"";
+    EXPECT_EQ(QueryConfig(plain),
+              (ConfigSummary{probe, SERVICE_AUTO_START, SERVICE_WIN32_OWN_PROCESS}));
     EXPECT_EQ(ReadRegString(Services(plain) + L"\\parameters", L"Application"), L"");
 }
 

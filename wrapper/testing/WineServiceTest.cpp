@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -136,17 +137,8 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-    UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return {};
-    std::string bytes;
-    std::vector<char> buffer(65536);
-    DWORD got = 0;
-    while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
-           got > 0)
-        bytes.append(buffer.data(), got);
-    return bytes;
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 bool FileExists(const std::wstring& path) {
@@ -296,11 +288,10 @@ bool WrappedServiceTest::WaitForState(const std::wstring& name, DWORD state) {
     return WaitUntil([&] { return QueryStatus(name).dwCurrentState == state; }, kWaitMs);
 }
 
-::testing::AssertionResult WrappedServiceTest::StopAndWait(const std::wstring& name) {
-    if (const DWORD error = StopService(name); error != 0)
+::testing::AssertionResult WrappedServiceTest::StopAndWait() const {
+    if (const DWORD error = StopService(name_); error != 0)
         return ::testing::AssertionFailure() << "the stop request failed with " << error;
-    if (!WaitForState(name, SERVICE_STOPPED))
-        return ::testing::AssertionFailure() << "still " << QueryStatus(name).dwCurrentState;
+    if (!WaitForState(SERVICE_STOPPED)) return ::testing::AssertionFailure() << "still " << State();
     return ::testing::AssertionSuccess();
 }
 

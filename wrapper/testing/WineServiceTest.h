@@ -16,13 +16,11 @@
 
 namespace vtl::testing {
 
-// The folder of the running test program: the build's bin folder.
-[[nodiscard]] std::wstring BinFolder();
+[[nodiscard]] std::wstring BinFolder();  // the folder of the test program
 [[nodiscard]] std::wstring ComputerName();
-// A service name no one else uses: the prefix, this process id and a counter.
+// A name no one else uses: the prefix, this process id and a counter.
 [[nodiscard]] std::wstring UniqueServiceName(const std::wstring& prefix);
-// The service's registry key below HKLM.
-[[nodiscard]] std::wstring Services(const std::wstring& name);
+[[nodiscard]] std::wstring Services(const std::wstring& name);  // its key below HKLM
 
 // A new folder below %TEMP% (its name has a blank), deleted with its content.
 class TempFolder {
@@ -81,23 +79,21 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // Polls every 50 ms until the condition holds or the time is up.
 [[nodiscard]] bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
-// The service's status; currentState 0 when it cannot be read.
+// The service's status and configuration; all 0 when they cannot be read.
 [[nodiscard]] SERVICE_STATUS QueryStatus(const std::wstring& name);
-// The service's command path and types; empty path when it cannot be read.
 struct ConfigSummary {
     std::wstring binaryPath;
     DWORD startType = 0;
     DWORD serviceType = 0;
+    friend bool operator==(const ConfigSummary&, const ConfigSummary&) = default;
 };
 [[nodiscard]] ConfigSummary QueryConfig(const std::wstring& name);
-// Asks the service to stop; the error of ControlService.
 [[nodiscard]] DWORD StopService(const std::wstring& name);
 
-// Narrow ASCII/ANSI text for the companion library's arguments.
+// ASCII text for the companion library's arguments.
 [[nodiscard]] std::string Ansi(const std::wstring& text);
-// The process id after "<prefix>" in a text ("probe 123 running" -> 123); 0 if none.
+// The number after prefix in a text ("probe 123 running" -> 123); 0 if none.
 [[nodiscard]] DWORD NumberAfter(const std::string& text, const std::string& prefix);
-// Whether a process with this id is still running.
 [[nodiscard]] bool ProcessAlive(DWORD processId);
 
 // Creates a service that runs VtlShell.exe from the folder with the program
@@ -120,8 +116,7 @@ class WrappedServiceTest : public ::testing::Test {
     static constexpr DWORD kWaitMs = 30000;
 
     void SetUp() override;
-    // Starts a service through VtlIns.dll; the start thread's exit code once it
-    // has ended.
+    // Starts a service through VtlIns.dll; the start thread's exit code.
     DWORD Start(const std::wstring& name, const char* computer, const char* parameter) {
         return Finish(start_(Ansi(name).c_str(), computer, parameter));
     }
@@ -131,12 +126,10 @@ class WrappedServiceTest : public ::testing::Test {
     // A start thread's exit code once it has ended (the caller of the library
     // never closes the handle; this does, so handles can be counted).
     static DWORD Finish(HANDLE thread);
-    [[nodiscard]] static bool WaitForState(const std::wstring& name, DWORD state);
+    [[nodiscard]] static bool WaitForState(const std::wstring& name, DWORD state);  // 30 s
     [[nodiscard]] bool WaitForState(DWORD state) const { return WaitForState(name_, state); }
     [[nodiscard]] DWORD State() const { return QueryStatus(name_).dwCurrentState; }
-    // Asks the service to stop and waits until it has.
-    [[nodiscard]] static ::testing::AssertionResult StopAndWait(const std::wstring& name);
-    [[nodiscard]] ::testing::AssertionResult StopAndWait() const { return StopAndWait(name_); }
+    [[nodiscard]] ::testing::AssertionResult StopAndWait() const;
 
     TempFolder folder_{L"vtl shell"};
     std::wstring name_ = UniqueServiceName(L"Vtl Wrapped");
