@@ -55,9 +55,6 @@ class WrapperTest : public WrappedServiceTest {
     // heartbeat file first) as the stored parameter.
     void InstallProbe(const std::wstring& arguments) {
         ASSERT_TRUE(Install("-power \"VtlChildProbe.exe\""));
-        SetProbeArguments(arguments);
-    }
-    void SetProbeArguments(const std::wstring& arguments) {
         WriteRegString(Services(name_) + L"\\VTLParams", L"Params",
                        L"\"" + (folder_ / L"hb.txt") + L"\" " + arguments);
     }
@@ -174,17 +171,8 @@ TEST_F(WrapperTest, AProgramThatIgnoresCtrlCIsEndedWithItsTreeWithinTheBound) {
     EXPECT_TRUE(Holds(Log(), "ending its processes"));
 }
 
-// Past the stop timeout it is ended by force; with a window it is asked to close it.
-TEST_F(WrapperTest, AProgramIgnoringCtrlCIsEndedByForceOrAskedToCloseItsWindow) {
-    InstallProbe(L"--ignore-ctrl");
-    // Without a start type the service starts on demand.
-    EXPECT_EQ(QueryConfig(name_).startType, DWORD{SERVICE_DEMAND_START});
-    SetParameter(L"StopTimeoutMs", 200);
-    ASSERT_EQ(Start(), 0u);
-    ASSERT_TRUE(StopAndWait());
-    ExpectStoppedWithProgramCode(1);
-
-    SetProbeArguments(L"--ignore-ctrl --window --marker \"" + (folder_ / L"marker.txt") + L"\"");
+TEST_F(WrapperTest, AProgramWithAWindowIsAskedToCloseIt) {
+    InstallProbe(L"--ignore-ctrl --window --marker \"" + (folder_ / L"marker.txt") + L"\"");
     SetParameter(L"StopTimeoutMs", 2000);
     ASSERT_EQ(Start(), 0u);
     ASSERT_TRUE(WaitForText(folder_ / L"VtlChildProbe.log", "window "));
@@ -193,6 +181,16 @@ TEST_F(WrapperTest, AProgramIgnoringCtrlCIsEndedByForceOrAskedToCloseItsWindow) 
     ASSERT_TRUE(StopAndWait());
     EXPECT_EQ(ReadFileBytes(folder_ / L"marker.txt"), "close");
     ExpectStoppedWithProgramCode(8);
+}
+
+TEST_F(WrapperTest, AProgramEndedByForceStopsTheServiceWithTheTerminationCode) {
+    InstallProbe(L"--ignore-ctrl");
+    // Without a start type the service starts on demand.
+    EXPECT_EQ(QueryConfig(name_).startType, DWORD{SERVICE_DEMAND_START});
+    SetParameter(L"StopTimeoutMs", 200);
+    ASSERT_EQ(Start(), 0u);
+    ASSERT_TRUE(StopAndWait());
+    ExpectStoppedWithProgramCode(1);
 }
 
 // Its log is rotated by size, keeping one previous file; VtlShell -run runs it

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -137,8 +136,18 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    // Shared for deletion too: the wrapper renames a log that a test may be reading.
+    UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    std::vector<char> buffer(65536);
+    DWORD got = 0;
+    while (file &&
+           ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
+           got > 0)
+        bytes.append(buffer.data(), got);
+    return bytes;
 }
 
 bool FileExists(const std::wstring& path) {
