@@ -323,8 +323,8 @@ TEST_F(WrapperTest, CommandLineFailuresSayWhyAndLeaveNothingBehind) {
     EXPECT_TRUE(Ran(RunBatchLine(install), ERROR_SERVICE_EXISTS, "already exists"));
 }
 
+// From a folder whose VtlShell.exe still fits, but not the program beside it.
 TEST_F(WrapperTest, AProgramPathOverTheLimitIsRefused) {
-    // A folder whose VtlShell.exe still fits, but not the program beside it.
     std::wstring deep = folder_.path();
     while (deep.size() < 240) {
         deep += L"\\" + std::wstring(std::min<std::size_t>(50, 240 - deep.size()), L'd');
