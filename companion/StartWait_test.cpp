@@ -6,17 +6,11 @@ namespace vtl::companion {
 namespace {
 
 ServiceStatus Pending(std::uint32_t checkPoint, std::uint32_t waitHint) {
-    ServiceStatus status;
-    status.currentState = kServiceStartPending;
-    status.checkPoint = checkPoint;
-    status.waitHint = waitHint;
-    return status;
+    return {.currentState = kServiceStartPending, .checkPoint = checkPoint, .waitHint = waitHint};
 }
 
 ServiceStatus InState(std::uint32_t state) {
-    ServiceStatus status;
-    status.currentState = state;
-    return status;
+    return {.currentState = state};
 }
 
 TEST(StartWait, EndsWithSuccessOnceTheServiceHasLeftStartPending) {
@@ -55,7 +49,7 @@ TEST(StartWait, AServiceStalledPastItsHintIsPolledEverySecondAndNotGivenUp) {
     EXPECT_EQ(wait.Next(Pending(2, 5000), 14001).sleepMs, kStartPollStalledMs);
 }
 
-TEST(StartWait, StillStartPendingAtTheBoundIsTheOnlyNothingToReport) {
+TEST(StartWait, StillStartPendingAtTheBoundIsTheOnlyNothingToReportAndNoSleepPassesIt) {
     StartWait wait;
     std::uint64_t elapsed = 0;
     StartWaitStep step;
@@ -64,16 +58,14 @@ TEST(StartWait, StillStartPendingAtTheBoundIsTheOnlyNothingToReport) {
     while (!(step = wait.Next(Pending(1, 30000), elapsed)).done) {
         ASSERT_GT(step.sleepMs, 0u);
         elapsed += step.sleepMs;
-        ++polls;
-        ASSERT_LT(polls, 1000);
+        ASSERT_LT(++polls, 1000);
     }
     EXPECT_EQ(step.exitCode, kErrorIoPending);
     // The last sleep ends exactly at the bound, never past it.
     EXPECT_EQ(elapsed, kStartWaitBoundMs);
-}
 
-TEST(StartWait, NoSleepReachesPastTheBound) {
-    StartWait wait;
+    // No sleep reaches past the bound.
+    wait = StartWait();
     EXPECT_EQ(wait.Next(Pending(1, 100000), 118000).sleepMs, 2000u);
     EXPECT_EQ(wait.Next(Pending(2, 100000), 119999).sleepMs, 1u);
     EXPECT_EQ(wait.Next(Pending(3, 100000), 120000), (StartWaitStep{true, kErrorIoPending, 0}));

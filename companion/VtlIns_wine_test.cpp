@@ -20,9 +20,6 @@ namespace {
 
 using vtl::win32::UniqueKernelHandle;
 using vtl::win32::UniqueLibrary;
-using vtl::win32::UniqueScHandle;
-
-constexpr DWORD kThreadTimeoutMs = 30000;
 
 // Open kernel handles of this process, found by asking for each handle value
 // (Wine's GetProcessHandleCount always says 0).
@@ -40,106 +37,52 @@ Fn Export(const UniqueLibrary& library, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library.get(), name)));
 }
 
-class CompanionTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        library_.reset(LoadLibraryW(L"VtlIns.dll"));
-        ASSERT_TRUE(library_) << GetLastError();
-        start_ = Export<vtl::win32::VTLStartServiceFn>(library_, vtl::win32::kStartServiceExport);
-        logRight_ = Export<vtl::win32::fnLogRightFn>(library_, vtl::win32::kLogRightExport);
-        ASSERT_NE(start_, nullptr);
-        ASSERT_NE(logRight_, nullptr);
-    }
-
-    // The exit code of a start thread once it has ended (the caller never closes
-    // the handle; the test does, to count handles).
-    static DWORD Finish(HANDLE raw) {
-        UniqueKernelHandle thread(raw);
-        EXPECT_TRUE(thread);
-        DWORD code = STILL_ACTIVE;
-        EXPECT_TRUE(WaitUntil(
-            [&] { return GetExitCodeThread(thread.get(), &code) && code != STILL_ACTIVE; },
-            kThreadTimeoutMs));
-        return code;
-    }
-
-    DWORD Start(const std::wstring& service, const char* computer, const char* parameter) {
-        return Finish(start_(Ansi(service).c_str(), computer, parameter));
-    }
-
-    // A wrapped service whose batch file writes its arguments and keeps running.
-    void MakeRunnableService(TempFolder& folder, const std::wstring& name) {
-        ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlShell.exe", folder));
-        ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlChildProbe.exe", folder));
-        WriteFileBytes(folder / L"run.bat",
-                       "@echo off\r\necho args %* > \"%~dp0args.txt\"\r\n"
-                       "VtlChildProbe.exe \"%~dp0heartbeat.txt\"\r\n");
-        ASSERT_EQ(CreateWrappedService(name, folder, L"run.bat"), 0u);
-    }
-
-    static bool WaitStopped(const std::wstring& name) {
-        return WaitUntil([&] { return QueryStatus(name).dwCurrentState == SERVICE_STOPPED; },
-                         kThreadTimeoutMs);
-    }
-
-    UniqueLibrary library_;
-    vtl::win32::VTLStartServiceFn start_ = nullptr;
-    vtl::win32::fnLogRightFn logRight_ = nullptr;
-};
+using CompanionTest = WrappedServiceTest;
 
 TEST_F(CompanionTest, StartsWithEitherFormOfTheComputerNameAndPassesTheParameter) {
-    TempFolder folder(L"vtl ins");
-    const std::wstring name = UniqueServiceName(L"Vtl Ins Start");
-    ServiceGuard guard(name);
-    MakeRunnableService(folder, name);
+    // A wrapped service whose batch file writes its arguments and keeps running.
+    WriteFileBytes(folder_ / L"run.bat",
+                   "@echo off\r\necho args %* > \"%~dp0args.txt\"\r\n"
+                   "VtlChildProbe.exe \"%~dp0heartbeat.txt\"\r\n");
+    ASSERT_EQ(CreateWrappedService(name_, folder_, L"run.bat"), 0u);
     const std::string plain = Ansi(ComputerName());
     const std::string unc = "\\\\" + plain;
 
-    UniqueKernelHandle thread(start_(Ansi(name).c_str(), unc.c_str(), nullptr));
+    UniqueKernelHandle thread(start_(Ansi(name_).c_str(), unc.c_str(), nullptr));
     DWORD code = 0;
     ASSERT_TRUE(GetExitCodeThread(thread.get(), &code));
-    EXPECT_EQ(code, static_cast<DWORD>(STILL_ACTIVE));  // returned at once
+    EXPECT_EQ(code, DWORD{STILL_ACTIVE});  // returned at once
     EXPECT_EQ(Finish(thread.release()), 0u);
-    EXPECT_EQ(QueryStatus(name).dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(State(), DWORD{SERVICE_RUNNING});
     // A second start of a running service reports the service manager's error.
-    EXPECT_EQ(Start(name, plain.c_str(), nullptr),
-              static_cast<DWORD>(ERROR_SERVICE_ALREADY_RUNNING));
-    ASSERT_EQ(StopService(name), 0u);
-    ASSERT_TRUE(WaitStopped(name));
+    EXPECT_EQ(Start(plain.c_str()), DWORD{ERROR_SERVICE_ALREADY_RUNNING});
+    ASSERT_TRUE(StopAndWait());
 
     // The plain name, as the wizard passes it, and a parameter as argv[1].
-    DeleteFileW((folder / L"args.txt").c_str());
-    EXPECT_EQ(Start(name, plain.c_str(), "-p 7"), 0u);
-    EXPECT_TRUE(WaitForText(folder / L"args.txt", "args -p 7"));
-    ASSERT_EQ(StopService(name), 0u);
-    ASSERT_TRUE(WaitStopped(name));
+    DeleteFileW((folder_ / L"args.txt").c_str());
+    EXPECT_EQ(Start(plain.c_str(), "-p 7"), 0u);
+    EXPECT_TRUE(WaitForText(folder_ / L"args.txt", "args -p 7"));
+    ASSERT_TRUE(StopAndWait());
 
     // No computer at all, and an empty parameter, which is no parameter.
-    WriteRegString(L"SYSTEM\\CurrentControlSet\\Services\\" + name + L"\\VTLParams", L"Params",
-                   L"stored");
-    DeleteFileW((folder / L"args.txt").c_str());
-    EXPECT_EQ(Start(name, nullptr, ""), 0u);
-    EXPECT_TRUE(WaitForText(folder / L"args.txt", "args stored"));
+    WriteRegString(Services(name_) + L"\\VTLParams", L"Params", L"stored");
+    DeleteFileW((folder_ / L"args.txt").c_str());
+    EXPECT_EQ(Start(nullptr, ""), 0u);
+    EXPECT_TRUE(WaitForText(folder_ / L"args.txt", "args stored"));
 }
 
 TEST_F(CompanionTest, SimultaneousStartsOnTheOwnComputerByNameAllSucceed) {
     // The main window starts every selected row at once, each on its own thread,
     // all naming this computer as "\\NAME". Wine invalidates a thread's service
     // handle while others start services; the library opens the service again.
-    constexpr int kServices = 4;
-    TempFolder folder(L"vtl ins many");
     std::vector<std::wstring> names;
     std::vector<std::unique_ptr<ServiceGuard>> guards;
-    for (int i = 0; i < kServices; ++i) {
+    WriteFileBytes(folder_ / L"run.bat", "@echo off\r\nVtlChildProbe.exe \"%~dp0beat%1.txt\"\r\n");
+    for (int i = 0; i < 4; ++i) {
         names.push_back(UniqueServiceName(L"Vtl Ins Many " + std::to_wstring(i)));
         guards.push_back(std::make_unique<ServiceGuard>(names.back()));
+        ASSERT_EQ(CreateWrappedService(names.back(), folder_, L"run.bat"), 0u);
     }
-    ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlShell.exe", folder));
-    ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlChildProbe.exe", folder));
-    WriteFileBytes(folder / L"run.bat", "@echo off\r\nVtlChildProbe.exe \"%~dp0beat%1.txt\"\r\n");
-    for (const auto& name : names)
-        ASSERT_EQ(CreateWrappedService(name, folder, L"run.bat"), 0u);
-
     const std::string unc = "\\\\" + Ansi(ComputerName());
     std::vector<HANDLE> threads;
     for (const auto& name : names)
@@ -147,98 +90,73 @@ TEST_F(CompanionTest, SimultaneousStartsOnTheOwnComputerByNameAllSucceed) {
     for (std::size_t i = 0; i < threads.size(); ++i)
         EXPECT_EQ(Finish(threads[i]), 0u) << "service " << i;
     for (const auto& name : names) {
-        EXPECT_EQ(QueryStatus(name).dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+        EXPECT_EQ(QueryStatus(name).dwCurrentState, DWORD{SERVICE_RUNNING});
         EXPECT_EQ(StopService(name), 0u);
     }
     for (const auto& name : names)
-        EXPECT_TRUE(WaitStopped(name));
+        EXPECT_TRUE(WaitForState(name, SERVICE_STOPPED));
 }
 
-TEST_F(CompanionTest, FailuresEndTheThreadWithTheWindowsErrorCode) {
+TEST_F(CompanionTest, FailuresEndTheThreadWithTheWindowsErrorCodeAndLeakNoHandle) {
     const std::wstring missing = UniqueServiceName(L"Vtl Ins Missing");
     const std::string plain = Ansi(ComputerName());
     const std::string unc = "\\\\" + plain;
-    EXPECT_EQ(Start(missing, unc.c_str(), nullptr),
-              static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
-    EXPECT_EQ(Start(missing, plain.c_str(), nullptr),
-              static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
-    EXPECT_EQ(Start(missing, nullptr, "x"), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
-    EXPECT_EQ(Finish(start_(nullptr, nullptr, nullptr)),
-              static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    for (const char* computer : {unc.c_str(), plain.c_str(), static_cast<const char*>(nullptr)})
+        EXPECT_EQ(Start(missing, computer, "x"), DWORD{ERROR_SERVICE_DOES_NOT_EXIST});
+    EXPECT_EQ(Finish(start_(nullptr, nullptr, nullptr)), DWORD{ERROR_INVALID_PARAMETER});
 
-    TempFolder folder(L"vtl ins");
-    ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlShell.exe", folder));
+    // Services of a folder without VtlShell.exe: one disabled, one whose
+    // executable is gone (Wine reports the file error of the process creation,
+    // Windows 2 as well).
+    TempFolder empty(L"vtl ins");
     const std::wstring disabled = UniqueServiceName(L"Vtl Ins Disabled");
-    ServiceGuard disabledGuard(disabled);
-    ASSERT_EQ(CreateWrappedService(disabled, folder, L"run.bat", SERVICE_DISABLED), 0u);
-    EXPECT_EQ(Start(disabled, unc.c_str(), nullptr), static_cast<DWORD>(ERROR_SERVICE_DISABLED));
-
-    // A service whose executable is gone: Wine reports the file error of the
-    // process creation, Windows 2 as well.
     const std::wstring noBinary = UniqueServiceName(L"Vtl Ins NoBinary");
+    ServiceGuard disabledGuard(disabled);
     ServiceGuard noBinaryGuard(noBinary);
-    {
-        UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
-        ASSERT_TRUE(manager);
-        const std::wstring path = L"\"" + (folder / L"nothere.exe") + L"\"";
-        UniqueScHandle service(
-            CreateServiceW(manager.get(), noBinary.c_str(), noBinary.c_str(), SERVICE_ALL_ACCESS,
-                           SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                           path.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
-        ASSERT_TRUE(service) << GetLastError();
-    }
-    const DWORD code = Start(noBinary, plain.c_str(), nullptr);
-    EXPECT_EQ(code, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-}
+    ASSERT_EQ(CreateWrappedService(disabled, empty, L"run.bat", SERVICE_DISABLED), 0u);
+    ASSERT_EQ(CreateWrappedService(noBinary, empty, L"run.bat"), 0u);
+    EXPECT_EQ(Start(disabled, unc.c_str(), nullptr), DWORD{ERROR_SERVICE_DISABLED});
+    EXPECT_EQ(Start(noBinary, plain.c_str(), nullptr), DWORD{ERROR_FILE_NOT_FOUND});
 
-TEST_F(CompanionTest, TheStartThreadOutlivesTheLibrarysUnloadAndLeaksNoHandle) {
-    const std::wstring missing = UniqueServiceName(L"Vtl Ins Missing");
-    // Warm up whatever the first calls set up once.
-    EXPECT_EQ(Start(missing, nullptr, nullptr), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+    // Failing starts leak no handle, and the thread outlives the library's unload.
     const DWORD before = CountOpenHandles();
     for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(Start(missing, i % 2 ? "." : nullptr, "p"),
-                  static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+        EXPECT_EQ(Start(missing, i % 2 ? "." : nullptr, "p"), DWORD{ERROR_SERVICE_DOES_NOT_EXIST});
     EXPECT_EQ(CountOpenHandles(), before);
     // The count does see a handle more.
     UniqueKernelHandle extra(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     EXPECT_EQ(CountOpenHandles(), before + 1);
 
     // The caller may unload the library while its thread still runs.
-    UniqueLibrary second(LoadLibraryW(L"VtlIns.dll"));
+    UniqueLibrary second(LoadLibraryW(vtl::win32::kCompanionLibraryName));
     auto start = Export<vtl::win32::VTLStartServiceFn>(second, "VTLStartService");
     ASSERT_NE(start, nullptr);
     const HANDLE thread = start(Ansi(missing).c_str(), nullptr, nullptr);
     second.reset();
     library_.reset();
-    EXPECT_EQ(Finish(thread), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+    EXPECT_EQ(Finish(thread), DWORD{ERROR_SERVICE_DOES_NOT_EXIST});
 }
 
 TEST_F(CompanionTest, LogonRightForTheCurrentUser) {
+    const auto logRight = Export<vtl::win32::fnLogRightFn>(library_, vtl::win32::kLogRightExport);
+    ASSERT_NE(logRight, nullptr);
+    UniqueKernelHandle token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()));
+    std::vector<BYTE> user(1024);
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token.get(), TokenUser, user.data(), 1024, &size));
+    const auto sid = static_cast<BYTE*>(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
     // Wine's LsaAddAccountRights returns success without storing anything.
-    std::wstring user(256, L'\0');
-    DWORD userSize = static_cast<DWORD>(user.size());
-    ASSERT_TRUE(GetUserNameW(user.data(), &userSize));
-    user.resize(userSize - 1);
-    std::vector<BYTE> sid(SECURITY_MAX_SID_SIZE);
-    DWORD sidSize = static_cast<DWORD>(sid.size());
-    std::wstring domain(256, L'\0');
-    DWORD domainSize = static_cast<DWORD>(domain.size());
-    SID_NAME_USE use{};
-    ASSERT_TRUE(LookupAccountNameW(nullptr, user.c_str(), sid.data(), &sidSize, domain.data(),
-                                   &domainSize, &use))
-        << GetLastError();
     const std::wstring computer = ComputerName();
-    EXPECT_EQ(logRight_(computer.c_str(), sid.data()), 0u);
-    EXPECT_EQ(logRight_((L"\\\\" + computer).c_str(), sid.data()), 0u);
-    EXPECT_EQ(logRight_(nullptr, sid.data()), 0u);
-    EXPECT_EQ(logRight_(L"", sid.data()), 0u);
+    const std::wstring unc = L"\\\\" + computer;
+    for (const wchar_t* name :
+         {computer.c_str(), unc.c_str(), L"", static_cast<const wchar_t*>(nullptr)})
+        EXPECT_EQ(logRight(name, sid), 0u);
 
     // A missing or malformed SID is an error, not a crash.
-    EXPECT_EQ(logRight_(computer.c_str(), nullptr), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    std::vector<BYTE> bad(sid);
-    bad[0] = 9;  // no such revision
-    EXPECT_EQ(logRight_(computer.c_str(), bad.data()), static_cast<DWORD>(ERROR_INVALID_SID));
+    EXPECT_EQ(logRight(computer.c_str(), nullptr), DWORD{ERROR_INVALID_PARAMETER});
+    sid[0] = 9;  // no such revision
+    EXPECT_EQ(logRight(computer.c_str(), sid), DWORD{ERROR_INVALID_SID});
 }
 
 }  // namespace

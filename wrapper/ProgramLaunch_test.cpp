@@ -15,14 +15,12 @@ TEST(ProgramLaunch, ProgramKindsByExtensionWithoutRegardToCase) {
     EXPECT_EQ(ProgramKindOf(""), ProgramKind::Unsupported);
 }
 
-TEST(ProgramLaunch, AnExecutableRunsDirectlyWithItsParameterAsArguments) {
+TEST(ProgramLaunch, AnExecutableRunsDirectlyABatchFileThroughTheInterpreter) {
     EXPECT_EQ(BuildLaunch("C:\\My Apps\\srv.exe", "-port 80 \"x y\"", "C:\\w\\cmd.exe"),
               (Launch{"C:\\My Apps\\srv.exe", "\"C:\\My Apps\\srv.exe\" -port 80 \"x y\""}));
     EXPECT_EQ(BuildLaunch("C:\\a\\srv.exe", "", "C:\\w\\cmd.exe"),
               (Launch{"C:\\a\\srv.exe", "\"C:\\a\\srv.exe\""}));
-}
-
-TEST(ProgramLaunch, ABatchFileRunsThroughTheCommandInterpreter) {
+    // A batch file runs through the command interpreter.
     EXPECT_EQ(
         BuildLaunch("C:\\My Apps\\run.bat", "one \"two 2\"", "C:\\windows\\system32\\cmd.exe"),
         (Launch{"C:\\windows\\system32\\cmd.exe",
@@ -32,14 +30,12 @@ TEST(ProgramLaunch, ABatchFileRunsThroughTheCommandInterpreter) {
               (Launch{"cmd.exe", "\"cmd.exe\" /d /s /c \"\"C:\\a\\run.cmd\"\""}));
 }
 
-TEST(ProgramLaunch, FoldersAndFileNames) {
+TEST(ProgramLaunch, FoldersFileNamesAndTheLogBesideTheProgram) {
     EXPECT_EQ(FolderOf("C:\\My Apps\\run.bat"), "C:\\My Apps");
     EXPECT_EQ(FolderOf("run.bat"), "");
     EXPECT_EQ(FileNameOf("C:\\My Apps\\run.bat"), "run.bat");
     EXPECT_EQ(FileNameOf("run.bat"), "run.bat");
-}
-
-TEST(ProgramLaunch, TheLogLiesBesideTheProgram) {
+    // The log lies beside the program.
     EXPECT_EQ(DefaultLogPath("C:\\My Apps\\run.bat"), "C:\\My Apps\\run.log");
     EXPECT_EQ(DefaultLogPath("C:\\a.d\\server"), "C:\\a.d\\server.log");
     EXPECT_EQ(DefaultLogPath("C:\\a\\x.tar.exe"), "C:\\a\\x.tar.log");

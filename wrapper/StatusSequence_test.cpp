@@ -5,46 +5,37 @@
 namespace vtl::wrapper {
 namespace {
 
+ServiceStatus Record(std::uint32_t state, std::uint32_t checkPoint, std::uint32_t waitHint,
+                     std::uint32_t accepted = 0) {
+    return {.serviceType = kServiceWin32OwnProcess,
+            .currentState = state,
+            .controlsAccepted = accepted,
+            .checkPoint = checkPoint,
+            .waitHint = waitHint};
+}
+
 TEST(StatusSequence, AStartCountsCheckPointsThenRunsAcceptingStop) {
     StatusSequence sequence;
-    auto s = sequence.StartPending(5000);
-    EXPECT_EQ(s.currentState, kServiceStartPending);
-    EXPECT_EQ(s.checkPoint, 1u);
-    EXPECT_EQ(s.waitHint, 5000u);
-    EXPECT_EQ(s.controlsAccepted, 0u);
-    EXPECT_EQ(s.serviceType, kServiceWin32OwnProcess);
-    EXPECT_EQ(sequence.StartPending(3000).checkPoint, 2u);
-    s = sequence.Running();
-    EXPECT_EQ(s.currentState, kServiceRunning);
-    EXPECT_EQ(s.checkPoint, 0u);
-    EXPECT_EQ(s.waitHint, 0u);
-    EXPECT_EQ(s.controlsAccepted, kServiceAcceptStop | kServiceAcceptShutdown);
+    EXPECT_EQ(sequence.StartPending(5000), Record(kServiceStartPending, 1, 5000));
+    EXPECT_EQ(sequence.StartPending(3000), Record(kServiceStartPending, 2, 3000));
+    EXPECT_EQ(sequence.Running(),
+              Record(kServiceRunning, 0, 0, kServiceAcceptStop | kServiceAcceptShutdown));
 }
 
 TEST(StatusSequence, AStopAdvancesFromOneAndEndsStoppedWithTheExitCodes) {
     StatusSequence sequence;
     (void)sequence.StartPending(5000);
     (void)sequence.Running();
-    auto s = sequence.StopPending(15000);
-    EXPECT_EQ(s.currentState, kServiceStopPending);
-    EXPECT_EQ(s.checkPoint, 1u);
-    EXPECT_EQ(s.controlsAccepted, 0u);
+    EXPECT_EQ(sequence.StopPending(15000), Record(kServiceStopPending, 1, 15000));
     EXPECT_EQ(sequence.StopPending(14000).checkPoint, 2u);
     EXPECT_EQ(sequence.StopPending(13000).checkPoint, 3u);
     // A late "running" from the payload does not undo the stop.
     EXPECT_EQ(sequence.Running().currentState, kServiceStopPending);
-    s = sequence.Stopped({kErrorServiceSpecificError, 3});
-    EXPECT_EQ(s.currentState, kServiceStopped);
-    EXPECT_EQ(s.win32ExitCode, 1066u);
-    EXPECT_EQ(s.serviceSpecificExitCode, 3u);
-    EXPECT_EQ(s.checkPoint, 0u);
-    EXPECT_EQ(s.waitHint, 0u);
-}
-
-TEST(StatusSequence, NothingFollowsStopped) {
-    StatusSequence sequence;
-    (void)sequence.StartPending(5000);
-    const auto stopped = sequence.Stopped({2, 0});
+    auto stopped = Record(kServiceStopped, 0, 0);
+    stopped.win32ExitCode = 1066;
+    stopped.serviceSpecificExitCode = 3;
+    EXPECT_EQ(sequence.Stopped({kErrorServiceSpecificError, 3}), stopped);
+    // Nothing follows STOPPED.
     EXPECT_EQ(sequence.StopPending(1000), stopped);
     EXPECT_EQ(sequence.Running(), stopped);
     EXPECT_EQ(sequence.StartPending(1000), stopped);
@@ -56,9 +47,7 @@ TEST(StatusSequence, AStopDuringTheStartIsStopPendingFromCheckPointOne) {
     StatusSequence sequence;
     (void)sequence.StartPending(5000);
     (void)sequence.StartPending(5000);
-    auto s = sequence.StopPending(9000);
-    EXPECT_EQ(s.currentState, kServiceStopPending);
-    EXPECT_EQ(s.checkPoint, 1u);
+    EXPECT_EQ(sequence.StopPending(9000), Record(kServiceStopPending, 1, 9000));
     EXPECT_EQ(sequence.StartPending(5000).currentState, kServiceStopPending);
 }
 

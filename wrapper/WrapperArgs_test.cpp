@@ -9,67 +9,57 @@
 namespace vtl::wrapper {
 namespace {
 
+WrapperCommand Install(InstallRequest request) {
+    return {CommandKind::Install, "", std::move(request)};
+}
+
 // Install lines as the batch files write them (and as users type them), and
-// what each one installs.
-TEST(WrapperArgs, InstallLinesGiveTheirRequests) {
+// what each one installs; the other commands with the service they name.
+TEST(WrapperArgs, CommandLinesGiveTheirCommands) {
     const std::string name256(256, 'n');
-    const std::pair<std::string, InstallRequest> cases[] = {
+    const std::pair<std::string, WrapperCommand> cases[] = {
         {"VtlShell -install \"Backup Agent\" -auto -power -interact -dep "
          "\"LanmanWorkstation/Tcpip/\" \"run.bat\"",
-         {"Backup Agent",
-          kServiceAutoStart,
-          true,
-          true,
-          {"LanmanWorkstation", "Tcpip"},
-          "run.bat"}},
+         Install({"Backup Agent",
+                  kServiceAutoStart,
+                  true,
+                  true,
+                  {"LanmanWorkstation", "Tcpip"},
+                  "run.bat"})},
         {"VtlShell -install \"N\" -demand \"p.exe\"",
-         {"N", kServiceDemandStart, false, false, {}, "p.exe"}},
+         Install({"N", kServiceDemandStart, false, false, {}, "p.exe"})},
         {"VtlShell -install \"N\" -disabled \"p.exe\"",
-         {"N", kServiceDisabled, false, false, {}, "p.exe"}},
+         Install({"N", kServiceDisabled, false, false, {}, "p.exe"})},
         // A start type outside 0..4 writes no option at all.
-        {"VtlShell -install \"N\" \"tool.com\"", {"N", {}, false, false, {}, "tool.com"}},
-        {"VtlShell -install \"N\" -interact \"p.exe\"", {"N", {}, false, true, {}, "p.exe"}},
+        {"VtlShell -install \"N\" \"tool.com\"", Install({"N", {}, false, false, {}, "tool.com"})},
+        {"VtlShell -install \"N\" -interact \"p.exe\"",
+         Install({"N", {}, false, true, {}, "p.exe"})},
         {"VtlShell -install \"N\" -auto -dep \"+Group/Tcpip/\" \"p.exe\"",
-         {"N", kServiceAutoStart, false, false, {"+Group", "Tcpip"}, "p.exe"}},
+         Install({"N", kServiceAutoStart, false, false, {"+Group", "Tcpip"}, "p.exe"})},
         {"VtlShell -install \"N\" -dep \"\" -power \"RUN.CMD\"",
-         {"N", {}, true, false, {}, "RUN.CMD"}},
+         Install({"N", {}, true, false, {}, "RUN.CMD"})},
         // The wrapper's path quoted or not, values unquoted, blanks and tabs in runs,
         // options in any case (as Windows programs read them).
         {"\"C:\\Program Files\\Vtl\\VtlShell.exe\" -install \"A\" -power \"r.cmd\"",
-         {"A", {}, true, false, {}, "r.cmd"}},
+         Install({"A", {}, true, false, {}, "r.cmd"})},
         {"VtlShell.exe -install A -demand prog.exe",
-         {"A", kServiceDemandStart, false, false, {}, "prog.exe"}},
+         Install({"A", kServiceDemandStart, false, false, {}, "prog.exe"})},
         {"VtlShell   -install   \"Two  Blanks\"\t-demand   \"p.exe\"  ",
-         {"Two  Blanks", kServiceDemandStart, false, false, {}, "p.exe"}},
+         Install({"Two  Blanks", kServiceDemandStart, false, false, {}, "p.exe"})},
         {"VtlShell -INSTALL \"A\" -Auto -POWER \"p.exe\"",
-         {"A", kServiceAutoStart, true, false, {}, "p.exe"}},
+         Install({"A", kServiceAutoStart, true, false, {}, "p.exe"})},
         {"VtlShell -install \"" + name256 + "\" -power \"p.exe\"",
-         {name256, {}, true, false, {}, "p.exe"}},
+         Install({name256, {}, true, false, {}, "p.exe"})},
+        {"VtlShell -remove \"Backup Agent\"", {CommandKind::Remove, "Backup Agent", {}}},
+        {"VtlShell.exe -run Svc", {CommandKind::Run, "Svc", {}}},
+        // The service manager starts the wrapper with its quoted path alone.
+        {"\"C:\\a b\\VtlShell.exe\"", {CommandKind::Service, "", {}}},
+        {"VtlShell /?", {CommandKind::Help, "", {}}},
     };
     for (const auto& [line, want] : cases) {
         const ParsedCommand parsed = ParseWrapperCommandLine(line);
         ASSERT_TRUE(parsed.command) << line << ": " << parsed.error;
-        EXPECT_EQ(parsed.command->kind, CommandKind::Install) << line;
-        EXPECT_EQ(parsed.command->install, want) << line;
-    }
-}
-
-TEST(WrapperArgs, RemoveRunHelpAndTheServiceItself) {
-    struct Case {
-        const char* line;
-        CommandKind kind;
-        const char* name;
-    };
-    for (const Case& c :
-         {Case{"VtlShell -remove \"Backup Agent\"", CommandKind::Remove, "Backup Agent"},
-          Case{"VtlShell.exe -run Svc", CommandKind::Run, "Svc"},
-          // The service manager starts the wrapper with its quoted path alone.
-          Case{"\"C:\\a b\\VtlShell.exe\"", CommandKind::Service, ""},
-          Case{"VtlShell /?", CommandKind::Help, ""}}) {
-        const ParsedCommand parsed = ParseWrapperCommandLine(c.line);
-        ASSERT_TRUE(parsed.command) << c.line << ": " << parsed.error;
-        EXPECT_EQ(parsed.command->kind, c.kind) << c.line;
-        EXPECT_EQ(parsed.command->serviceName, c.name) << c.line;
+        EXPECT_EQ(*parsed.command, want) << line;
     }
 }
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 namespace vtl::wrapper {
 namespace {
@@ -11,13 +13,7 @@ namespace {
 // A registry as a table of (key, value) -> data; it records what was asked.
 class TableSource final : public SettingsSource {
   public:
-    void Text(std::string key, std::string name, std::string text) {
-        values_[{std::move(key), std::move(name)}] = RegistryValue{kRegSz, std::move(text), 0};
-    }
-    void Number(std::string key, std::string name, std::uint32_t number) {
-        values_[{std::move(key), std::move(name)}] = RegistryValue{kRegDword, {}, number};
-    }
-    void Raw(std::string key, std::string name, RegistryValue value) {
+    void Set(std::string key, std::string name, RegistryValue value) {
         values_[{std::move(key), std::move(name)}] = std::move(value);
     }
     std::optional<RegistryValue> Read(std::string_view key, std::string_view name) const override {
@@ -32,13 +28,86 @@ class TableSource final : public SettingsSource {
     std::map<std::pair<std::string, std::string>, RegistryValue> values_;
 };
 
+RegistryValue Sz(std::string text) {
+    return {kRegSz, std::move(text), 0};
+}
+
+RegistryValue Dword(std::uint32_t number) {
+    return {kRegDword, {}, number};
+}
+
 constexpr const char* kParams = "SYSTEM\\CurrentControlSet\\Services\\My Svc\\parameters";
 constexpr const char* kVtlParams = "SYSTEM\\CurrentControlSet\\Services\\My Svc\\VTLParams";
 
+using Fields = std::tuple<std::string, std::string, OnExit, std::uint32_t, std::uint32_t,
+                          std::uint32_t, std::uint32_t, std::string, std::uint32_t>;
+
+Fields FieldsOf(const WrapperSettings& s) {
+    return {s.application,    s.params,        s.onExit,  s.restartDelayMs, s.restartDelayMaxMs,
+            s.restartResetMs, s.stopTimeoutMs, s.logFile, s.logMaxBytes};
+}
+
+// Each row: the values below the parameters key besides the program, and the
+// settings read (program, params, OnExit, RestartDelayMs, RestartDelayMaxMs,
+// RestartResetMs, StopTimeoutMs, LogFile, LogMaxBytes) with the warnings.
+TEST(WrapperSettings, EachValueIsReadOrFallsBackOrIsHeldWithinBoundsWithAWarning) {
+    struct Row {
+        const char* name;
+        std::vector<std::pair<std::string, RegistryValue>> values;
+        Fields want;
+        std::size_t warnings;
+    };
+    const std::string app = "C:\\Apps\\srv.exe";
+    const std::string log = "C:\\Apps\\srv.log";
+    const Row rows[] = {
+        {"only the program: the defaults",
+         {},
+         {app, "", OnExit::Stop, 1000, 60000, 60000, 5000, log, 1048576},
+         0},
+        {"every setting from its value (digits in a REG_SZ count too)",
+         {{"OnExit", Sz("Restart")},
+          {"RestartDelayMs", Dword(250)},
+          {"RestartDelayMaxMs", Dword(8000)},
+          {"RestartResetMs", Sz("30000")},
+          {"StopTimeoutMs", Dword(2000)},
+          {"LogFile", Sz("D:\\logs\\srv.txt")},
+          {"LogMaxBytes", Dword(0)}},
+         {app, "", OnExit::Restart, 250, 8000, 30000, 2000, "D:\\logs\\srv.txt", 0},
+         0},
+        {"bad values fall back or are held within bounds",
+         {{"OnExit", Sz("explode")},
+          {"StopTimeoutMs", Dword(999999)},
+          {"RestartDelayMs", Sz("soon")},
+          {"RestartResetMs", Sz("12abc")},
+          {"LogMaxBytes", Dword(10)},
+          {"RestartDelayMaxMs", RegistryValue{3, "\x01\x02", 0}},  // REG_BINARY
+          {"LogFile", Dword(5)}},
+         {app, "", OnExit::Stop, 1000, 60000, 60000, 60000, log, kLogMinBytes},
+         7},
+        {"the longest delay is never below the first; the least log size is no warning",
+         {{"RestartDelayMs", Dword(5000)},
+          {"RestartDelayMaxMs", Dword(100)},
+          {"LogMaxBytes", Dword(kLogMinBytes)}},
+         {app, "", OnExit::Stop, 5000, 5000, 60000, 5000, log, kLogMinBytes},
+         0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TableSource source;
+        source.Set(kParams, "Application", Sz(app));
+        for (const auto& [name, value] : row.values)
+            source.Set(kParams, name, value);
+        const auto result = ReadWrapperSettings(source, "My Svc");
+        ASSERT_TRUE(result.settings) << result.error;
+        EXPECT_EQ(FieldsOf(*result.settings), row.want);
+        EXPECT_EQ(result.warnings.size(), row.warnings);
+    }
+}
+
 TEST(WrapperSettings, ReadsTheSharedValuesFromTheServicesOwnKeys) {
     TableSource source;
-    source.Text(kParams, "Application", "C:\\Apps\\run.bat");
-    source.Text(kVtlParams, "Params", "-x 1");
+    source.Set(kParams, "Application", Sz("C:\\Apps\\run.bat"));
+    source.Set(kVtlParams, "Params", Sz("-x 1"));
     const auto result = ReadWrapperSettings(source, "My Svc");
     ASSERT_TRUE(result.settings) << result.error;
     EXPECT_EQ(result.settings->application, "C:\\Apps\\run.bat");
@@ -51,89 +120,15 @@ TEST(WrapperSettings, ReadsTheSharedValuesFromTheServicesOwnKeys) {
     }
 }
 
-TEST(WrapperSettings, DefaultsWhenOnlyTheProgramIsThere) {
-    TableSource source;
-    source.Text(kParams, "Application", "C:\\Apps\\srv.exe");
-    const auto result = ReadWrapperSettings(source, "My Svc");
-    ASSERT_TRUE(result.settings);
-    const auto& s = *result.settings;
-    EXPECT_EQ(s.params, "");
-    EXPECT_EQ(s.onExit, OnExit::Stop);
-    EXPECT_EQ(s.restartDelayMs, 1000u);
-    EXPECT_EQ(s.restartDelayMaxMs, 60000u);
-    EXPECT_EQ(s.restartResetMs, 60000u);
-    EXPECT_EQ(s.stopTimeoutMs, 5000u);
-    EXPECT_EQ(s.logFile, "C:\\Apps\\srv.log");
-    EXPECT_EQ(s.logMaxBytes, 1048576u);
-}
-
-TEST(WrapperSettings, EverySettingIsReadFromItsValue) {
-    TableSource source;
-    source.Text(kParams, "Application", "C:\\Apps\\srv.exe");
-    source.Text(kParams, "OnExit", "Restart");
-    source.Number(kParams, "RestartDelayMs", 250);
-    source.Number(kParams, "RestartDelayMaxMs", 8000);
-    source.Text(kParams, "RestartResetMs", "30000");  // digits in a REG_SZ count too
-    source.Number(kParams, "StopTimeoutMs", 2000);
-    source.Text(kParams, "LogFile", "D:\\logs\\srv.txt");
-    source.Number(kParams, "LogMaxBytes", 0);
-    const auto result = ReadWrapperSettings(source, "My Svc");
-    ASSERT_TRUE(result.settings);
-    const auto& s = *result.settings;
-    EXPECT_EQ(s.onExit, OnExit::Restart);
-    EXPECT_EQ(s.restartDelayMs, 250u);
-    EXPECT_EQ(s.restartDelayMaxMs, 8000u);
-    EXPECT_EQ(s.restartResetMs, 30000u);
-    EXPECT_EQ(s.stopTimeoutMs, 2000u);
-    EXPECT_EQ(s.logFile, "D:\\logs\\srv.txt");
-    EXPECT_EQ(s.logMaxBytes, 0u);
-    EXPECT_TRUE(result.warnings.empty());
-}
-
-TEST(WrapperSettings, BadValuesFallBackOrAreHeldWithinBoundsWithAWarning) {
-    TableSource source;
-    source.Text(kParams, "Application", "C:\\Apps\\srv.exe");
-    source.Text(kParams, "OnExit", "explode");
-    source.Number(kParams, "StopTimeoutMs", 999999);
-    source.Text(kParams, "RestartDelayMs", "soon");
-    source.Text(kParams, "RestartResetMs", "12abc");
-    source.Number(kParams, "LogMaxBytes", 10);
-    source.Raw(kParams, "RestartDelayMaxMs", RegistryValue{3, "\x01\x02", 0});  // REG_BINARY
-    source.Number(kParams, "LogFile", 5);
-    const auto result = ReadWrapperSettings(source, "My Svc");
-    ASSERT_TRUE(result.settings);
-    const auto& s = *result.settings;
-    EXPECT_EQ(s.onExit, OnExit::Stop);
-    EXPECT_EQ(s.stopTimeoutMs, 60000u);
-    EXPECT_EQ(s.restartDelayMs, 1000u);
-    EXPECT_EQ(s.restartResetMs, 60000u);
-    EXPECT_EQ(s.logMaxBytes, kLogMinBytes);
-    EXPECT_EQ(s.restartDelayMaxMs, 60000u);
-    EXPECT_EQ(s.logFile, "C:\\Apps\\srv.log");
-    EXPECT_EQ(result.warnings.size(), 7u);
-}
-
-TEST(WrapperSettings, TheLongestDelayIsNeverBelowTheFirst) {
-    TableSource source;
-    source.Text(kParams, "Application", "C:\\Apps\\srv.exe");
-    source.Number(kParams, "RestartDelayMs", 5000);
-    source.Number(kParams, "RestartDelayMaxMs", 100);
-    source.Number(kParams, "LogMaxBytes", kLogMinBytes);  // the least size is no warning
-    const auto result = ReadWrapperSettings(source, "My Svc");
-    ASSERT_TRUE(result.settings);
-    EXPECT_EQ(result.settings->restartDelayMaxMs, 5000u);
-    EXPECT_TRUE(result.warnings.empty());
-}
-
 TEST(WrapperSettings, WithoutAProgramThereIsNothingToRun) {
     TableSource source;
     auto result = ReadWrapperSettings(source, "My Svc");
     EXPECT_FALSE(result.settings);
     EXPECT_NE(result.error.find("\"Application\""), std::string::npos);
     EXPECT_NE(result.error.find(kParams), std::string::npos);
-    source.Text(kParams, "Application", "");
+    source.Set(kParams, "Application", Sz(""));
     EXPECT_FALSE(ReadWrapperSettings(source, "My Svc").settings);
-    source.Number(kParams, "Application", 7);
+    source.Set(kParams, "Application", Dword(7));
     result = ReadWrapperSettings(source, "My Svc");
     EXPECT_FALSE(result.settings);
     EXPECT_EQ(result.warnings.size(), 1u);

@@ -2,8 +2,12 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
+
+#include "core/win32/WinString.h"
 
 namespace vtl::testing {
 
@@ -32,69 +36,56 @@ std::wstring UniqueServiceName(const std::wstring& prefix) {
            std::to_wstring(++counter);
 }
 
-namespace {
-
-void DeleteTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteTree(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
+std::wstring Services(const std::wstring& name) {
+    return L"SYSTEM\\CurrentControlSet\\Services\\" + name;
 }
 
-}  // namespace
-
-TempFolder::TempFolder(const std::wstring& prefix) {
-    std::wstring temp(MAX_PATH + 1, L'\0');
-    temp.resize(GetTempPathW(static_cast<DWORD>(temp.size()), temp.data()));
-    if (!temp.empty() && temp.back() == L'\\') temp.pop_back();
-    static std::atomic<int> counter{0};
-    path_ = temp + L"\\" + prefix + L" " + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(++counter);
-    DeleteTree(path_);
-    CreateDirectoryW(path_.c_str(), nullptr);
+TempFolder::TempFolder(const std::wstring& prefix)
+    : path_((std::filesystem::temp_directory_path() / UniqueServiceName(prefix)).wstring()) {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+    std::filesystem::create_directory(path_, error);
 }
 
 TempFolder::~TempFolder() {
     // A program that was just killed may still hold a file for a moment.
-    for (int i = 0; i < 20; ++i) {
-        DeleteTree(path_);
-        if (GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    std::error_code error;
+    for (int i = 0; i < 20 && (std::filesystem::remove_all(path_, error), FileExists(path_)); ++i)
         Sleep(100);
-    }
 }
 
+namespace {
+
+// A service opened by name, with the manager it was opened through.
+struct OpenedService {
+    UniqueScHandle manager{OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT)};
+    UniqueScHandle service;
+};
+
+OpenedService Open(const std::wstring& name, DWORD access) {
+    OpenedService opened;
+    opened.service.reset(OpenServiceW(opened.manager.get(), name.c_str(), access));
+    return opened;
+}
+
+}  // namespace
+
 ServiceGuard::~ServiceGuard() {
-    UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager) return;
-    UniqueScHandle service(
-        OpenServiceW(manager.get(), name_.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
-    if (!service) return;
-    SERVICE_STATUS status{};
-    if (QueryServiceStatus(service.get(), &status) && status.dwCurrentState != SERVICE_STOPPED) {
-        ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
-        for (int i = 0; i < 400; ++i) {
-            if (!QueryServiceStatus(service.get(), &status) ||
-                status.dwCurrentState == SERVICE_STOPPED)
-                break;
-            Sleep(50);
-        }
+    if (StopService(name_) == 0) {
+        (void)WaitUntil(
+            [&] {
+                const DWORD state = QueryStatus(name_).dwCurrentState;
+                return state == 0 || state == SERVICE_STOPPED;
+            },
+            20000);
     }
-    DeleteService(service.get());
+    if (const auto opened = Open(name_, DELETE); opened.service)
+        DeleteService(opened.service.get());
 }
 
 RunResult RunProcess(const std::wstring& application, const std::wstring& commandLine,
-                     const std::wstring& folder, DWORD timeoutMs) {
+                     const std::wstring& folder, DWORD timeoutMs,
+                     const std::function<void(DWORD processId)>& whileRunning) {
     RunResult result;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE readRaw = nullptr;
@@ -109,11 +100,11 @@ RunResult RunProcess(const std::wstring& application, const std::wstring& comman
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = input.get();
-    startup.hStdOutput = write.get();
-    startup.hStdError = write.get();
+    startup.hStdOutput = startup.hStdError = write.get();
     std::wstring line = commandLine;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE,
+                        whileRunning ? CREATE_NO_WINDOW : 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
         result.output = "CreateProcess failed: " + std::to_string(GetLastError());
         return result;
@@ -130,6 +121,7 @@ RunResult RunProcess(const std::wstring& application, const std::wstring& comman
             got > 0)
             output.append(buffer.data(), got);
     });
+    if (whileRunning) whileRunning(info.dwProcessId);
     if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0)
         TerminateProcess(process.get(), 0xDEAD);
     WaitForSingleObject(process.get(), 5000);
@@ -140,22 +132,19 @@ RunResult RunProcess(const std::wstring& application, const std::wstring& comman
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file)
-        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
+    // Shared for deletion too: the wrapper renames a log that a test may be reading.
     UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return {};
     std::string bytes;
     std::vector<char> buffer(65536);
     DWORD got = 0;
-    while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
+    while (file &&
+           ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
            got > 0)
         bytes.append(buffer.data(), got);
     return bytes;
@@ -166,13 +155,21 @@ bool FileExists(const std::wstring& path) {
 }
 
 bool CopyInto(const std::wstring& file, const TempFolder& folder) {
-    const std::wstring name = file.substr(file.find_last_of(L'\\') + 1);
-    return CopyFileW(file.c_str(), (folder / name).c_str(), FALSE) != FALSE;
+    return CopyFileW(file.c_str(), (folder / file.substr(file.find_last_of(L'\\') + 1)).c_str(),
+                     FALSE) != FALSE;
 }
 
 ::testing::AssertionResult Holds(const std::string& text, std::string_view part) {
     if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+}
+
+::testing::AssertionResult Ran(const RunResult& run, DWORD exitCode, std::string_view part) {
+    if (run.exitCode != exitCode)
+        return ::testing::AssertionFailure()
+               << "exit code " << run.exitCode << ", not " << exitCode << ":\n"
+               << run.output;
+    return Holds(run.output, part);
 }
 
 ::testing::AssertionResult WaitForText(const std::wstring& path, std::string_view part,
@@ -192,49 +189,33 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
 
 SERVICE_STATUS QueryStatus(const std::wstring& name) {
     SERVICE_STATUS status{};
-    UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager) return status;
-    UniqueScHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
-    if (!service || !QueryServiceStatus(service.get(), &status)) return SERVICE_STATUS{};
+    const auto opened = Open(name, SERVICE_QUERY_STATUS);
+    if (!opened.service || !QueryServiceStatus(opened.service.get(), &status)) return {};
     return status;
 }
 
 ConfigSummary QueryConfig(const std::wstring& name) {
-    ConfigSummary summary;
-    UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager) return summary;
-    UniqueScHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_CONFIG));
-    if (!service) return summary;
+    const auto opened = Open(name, SERVICE_QUERY_CONFIG);
     DWORD needed = 0;
-    QueryServiceConfigW(service.get(), nullptr, 0, &needed);
+    QueryServiceConfigW(opened.service.get(), nullptr, 0, &needed);
     std::vector<BYTE> buffer(needed + 16);
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-    if (!QueryServiceConfigW(service.get(), config, static_cast<DWORD>(buffer.size()), &needed))
-        return summary;
-    summary.binaryPath = config->lpBinaryPathName ? config->lpBinaryPathName : L"";
-    summary.startType = config->dwStartType;
-    summary.serviceType = config->dwServiceType;
-    for (const wchar_t* dep = config->lpDependencies; dep != nullptr && *dep != L'\0';
-         dep += wcslen(dep) + 1)
-        summary.dependencies += std::wstring(dep) + L"/";
-    return summary;
+    if (!opened.service || !QueryServiceConfigW(opened.service.get(), config,
+                                                static_cast<DWORD>(buffer.size()), &needed))
+        return {};
+    return {config->lpBinaryPathName ? config->lpBinaryPathName : L"", config->dwStartType,
+            config->dwServiceType};
 }
 
 DWORD StopService(const std::wstring& name) {
-    UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager) return GetLastError();
-    UniqueScHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_STOP));
-    if (!service) return GetLastError();
+    const auto opened = Open(name, SERVICE_STOP);
+    if (!opened.service) return GetLastError();
     SERVICE_STATUS status{};
-    return ControlService(service.get(), SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError();
+    return ControlService(opened.service.get(), SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError();
 }
 
 std::string Ansi(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), size, nullptr, nullptr);
-    ansi.resize(ansi.size() - 1);
-    return ansi;
+    return vtl::win32::Narrow(text);
 }
 
 DWORD NumberAfter(const std::string& text, const std::string& prefix) {
@@ -258,37 +239,69 @@ DWORD CreateWrappedService(const std::wstring& name, const TempFolder& folder,
                                           SERVICE_ERROR_NORMAL, path.c_str(), nullptr, nullptr,
                                           nullptr, nullptr, nullptr));
     if (!service) return GetLastError();
-    WriteRegString(L"SYSTEM\\CurrentControlSet\\Services\\" + name + L"\\parameters",
-                   L"Application", folder / program);
+    WriteRegString(Services(name) + L"\\parameters", L"Application", folder / program);
     return 0;
 }
 
-std::wstring ReadRegString(const std::wstring& key, const std::wstring& value) {
+std::wstring ReadRegString(const std::wstring& key, const std::wstring& value, DWORD types) {
     std::vector<wchar_t> buffer(4096);
     DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str(), RRF_RT_REG_SZ, nullptr,
-                     buffer.data(), &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str(), types, nullptr, buffer.data(),
+                     &size) != ERROR_SUCCESS)
         return {};
-    return buffer.data();
+    const std::wstring whole(buffer.data(), size / sizeof(wchar_t));
+    return types == RRF_RT_REG_SZ ? whole.c_str() : whole;
 }
 
-void WriteRegDword(const std::wstring& key, const std::wstring& value, DWORD data) {
+namespace {
+
+void WriteRegValue(const std::wstring& key, const std::wstring& value, DWORD type, const void* data,
+                   std::size_t size) {
     UniqueRegKey handle;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        handle.put(), nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExW(handle.get(), value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                   sizeof data);
+                        handle.put(), nullptr) == ERROR_SUCCESS)
+        RegSetValueExW(handle.get(), value.c_str(), 0, type, static_cast<const BYTE*>(data),
+                       static_cast<DWORD>(size));
+}
+
+}  // namespace
+
+void WriteRegDword(const std::wstring& key, const std::wstring& value, DWORD data) {
+    WriteRegValue(key, value, REG_DWORD, &data, sizeof data);
 }
 
 void WriteRegString(const std::wstring& key, const std::wstring& value, const std::wstring& data) {
-    UniqueRegKey handle;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        handle.put(), nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExW(handle.get(), value.c_str(), 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    WriteRegValue(key, value, REG_SZ, data.c_str(), (data.size() + 1) * sizeof(wchar_t));
+}
+
+void WrappedServiceTest::SetUp() {
+    ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlShell.exe", folder_));
+    ASSERT_TRUE(CopyInto(BinFolder() + L"\\VtlChildProbe.exe", folder_));
+    library_.reset(LoadLibraryW(vtl::win32::kCompanionLibraryName));
+    ASSERT_TRUE(library_) << GetLastError();
+    start_ = reinterpret_cast<vtl::win32::VTLStartServiceFn>(
+        reinterpret_cast<void*>(GetProcAddress(library_.get(), vtl::win32::kStartServiceExport)));
+    ASSERT_NE(start_, nullptr);
+}
+
+DWORD WrappedServiceTest::Finish(HANDLE raw) {
+    UniqueKernelHandle thread(raw);
+    EXPECT_TRUE(thread);
+    DWORD code = STILL_ACTIVE;
+    EXPECT_TRUE(WaitUntil(
+        [&] { return GetExitCodeThread(thread.get(), &code) && code != STILL_ACTIVE; }, kWaitMs));
+    return code;
+}
+
+bool WrappedServiceTest::WaitForState(const std::wstring& name, DWORD state) {
+    return WaitUntil([&] { return QueryStatus(name).dwCurrentState == state; }, kWaitMs);
+}
+
+::testing::AssertionResult WrappedServiceTest::StopAndWait() const {
+    if (const DWORD error = StopService(name_); error != 0)
+        return ::testing::AssertionFailure() << "the stop request failed with " << error;
+    if (!WaitForState(SERVICE_STOPPED)) return ::testing::AssertionFailure() << "still " << State();
+    return ::testing::AssertionSuccess();
 }
 
 }  // namespace vtl::testing
