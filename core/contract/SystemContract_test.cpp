@@ -139,8 +139,7 @@ class StartThreads {
 };
 
 TEST_P(StartLibraryContract, TheThreadIsStillActiveWhileTheServiceStartsThenEndsWithZero) {
-    const std::string name = backend().UniqueName("VtlCtSlow");
-    const auto guard = Guard(name);
+    const std::string name = Name("VtlCtSlow");
     ServiceHandle service = Create(name, "--start-ms 1500");
     ASSERT_TRUE(service);
     {
@@ -168,8 +167,7 @@ TEST_P(StartLibraryContract, TheThreadIsStillActiveWhileTheServiceStartsThenEnds
 }
 
 TEST_P(StartLibraryContract, BothComputerFormsWorkAndTheParameterReachesTheService) {
-    const std::string name = backend().UniqueName("VtlCtParam");
-    const auto guard = Guard(name);
+    const std::string name = Name("VtlCtParam");
     const std::string marker = MarkerPath(name);
     ServiceHandle service = Create(name, MarkerOption(marker));
     ASSERT_TRUE(service);
@@ -179,25 +177,18 @@ TEST_P(StartLibraryContract, BothComputerFormsWorkAndTheParameterReachesTheServi
     EXPECT_EQ(
         threads.StartAndFinish(name, backend().LocalMachine(), std::string("-port 80 \xC3\xA9")),
         0u);
-    ServiceStatus status;
-    ASSERT_TRUE(WaitFor(service, {kServiceRunning}, status)) << status.currentState;
-    EXPECT_EQ(ReadMarker(marker, 2), "RUNNING\r\n-port 80 \xC3\xA9\r\n");
-    ASSERT_EQ(platform().ControlService(service, kServiceControlStop, status), kErrorSuccess);
-    ASSERT_TRUE(WaitFor(service, {kServiceStopped}, status)) << status.currentState;
+    ASSERT_TRUE(Reach(service, kServiceRunning));
+    EXPECT_TRUE(MarkerIs(marker, "RUNNING\r\n-port 80 \xC3\xA9\r\n"));
+    ASSERT_TRUE(Stop(service));
 
     // "\\NAME" with an empty parameter: the service gets no argument.
     EXPECT_EQ(threads.StartAndFinish(name, UncLocal(), std::string()), 0u);
-    ASSERT_TRUE(WaitFor(service, {kServiceRunning}, status)) << status.currentState;
-    std::string content;
-    const std::uint64_t end = platform().TickCount() + kWaitMs;
-    while ((content = ReadMarker(marker, 1)) != "RUNNING\r\n" && platform().TickCount() < end)
-        platform().Sleep(20);
-    EXPECT_EQ(content, "RUNNING\r\n");
+    ASSERT_TRUE(Reach(service, kServiceRunning));
+    EXPECT_TRUE(MarkerIs(marker, "RUNNING\r\n"));
 }
 
 TEST_P(StartLibraryContract, FailuresEndTheThreadWithTheServiceManagersCode) {
-    const std::string disabled = backend().UniqueName("VtlCtOff");
-    const auto guard = Guard(disabled);
+    const std::string disabled = Name("VtlCtOff");
     ServiceHandle service = Create(disabled, "", kServiceDisabled);
     ASSERT_TRUE(service);
     StartThreads threads(platform());
