@@ -145,12 +145,7 @@ TEST_P(BeyondWineContract, AHostThatDoesNotAnswerGives1722) {
     // The start library's thread ends with the same code.
     auto [thread, error] = platform().VTLStartService("Spooler", "\\\\VTLNOSUCHHOST", std::nullopt);
     ASSERT_TRUE(thread) << error;
-    std::uint32_t code = kStillActive;
-    const std::uint64_t end = platform().TickCount() + 60000;
-    while ((code = platform().GetExitCodeThread(thread).code) == kStillActive &&
-           platform().TickCount() < end)
-        platform().Sleep(50);
-    EXPECT_EQ(code, kRpcServerUnavailable);
+    EXPECT_EQ(ExitCodeOf(thread, 60000), kRpcServerUnavailable);
 }
 
 TEST_P(BeyondWineContract, AServiceMarkedForDeleteDoesNotStart) {

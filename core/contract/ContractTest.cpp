@@ -93,6 +93,24 @@ bool ContractTest::WaitFor(const ServiceHandle& service,
     return ::testing::AssertionFailure() << "state " << status.currentState << ", not " << state;
 }
 
+std::uint32_t ContractTest::ExitCodeOf(const ThreadHandle& thread, std::uint32_t timeoutMs) {
+    const std::uint64_t end = platform().TickCount() + timeoutMs;
+    for (;;) {
+        const auto exit = platform().GetExitCodeThread(thread);
+        EXPECT_EQ(exit.error, kErrorSuccess);
+        if (exit.code != kStillActive || platform().TickCount() >= end) return exit.code;
+        platform().Sleep(20);
+    }
+}
+
+std::uint32_t ContractTest::StartThread(const std::string& service, const std::string& computer,
+                                        const std::optional<std::string>& parameter) {
+    auto [thread, error] = platform().VTLStartService(service, computer, parameter);
+    EXPECT_EQ(error, kErrorSuccess);
+    EXPECT_TRUE(thread);
+    return thread ? ExitCodeOf(thread) : error;
+}
+
 ::testing::AssertionResult ContractTest::MarkerIs(const std::string& path,
                                                   const std::string& text) {
     const std::uint64_t end = platform().TickCount() + kWaitMs;

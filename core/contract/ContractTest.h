@@ -8,6 +8,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,12 @@ class ContractTest : public ::testing::TestWithParam<BackendParam> {
     // Follows the service to the state.
     [[nodiscard]] ::testing::AssertionResult Reach(const ServiceHandle& service,
                                                    std::uint32_t state);
+    // Polls a start thread until it has ended: its exit code, or 259 after the wait.
+    [[nodiscard]] std::uint32_t ExitCodeOf(const ThreadHandle& thread,
+                                           std::uint32_t timeoutMs = kWaitMs);
+    // Starts the service through the companion library and waits for the thread's code.
+    [[nodiscard]] std::uint32_t StartThread(const std::string& service, const std::string& computer,
+                                            const std::optional<std::string>& parameter = {});
     // Waits until the marker file the test service writes when it runs holds
     // the text (a new run writes it anew).
     [[nodiscard]] ::testing::AssertionResult MarkerIs(const std::string& path,
