@@ -139,27 +139,25 @@ TEST_F(ServiceCallsTest, RegistryReaderFormatsDwordsAndCutsStrings) {
     EXPECT_CALL(platform, RegOpenKeyEx(_, "K", kKeyQueryValue)).WillRepeatedly([](auto&&...) {
         return Opened<RegKey>{{nullptr, 0x99}, 0};
     });
-    EXPECT_CALL(platform, RegQueryValueEx(_, "D", kRegValueMaxBytes))
-        .WillOnce(Return(RegistryApi::ValueResult{0, kRegDword, 4, {0x34, 0x12, 0, 0}}));
-    std::string value;
-    EXPECT_TRUE(GetRegValue(platform, LocalMachineKey(), "K", "D", value));
-    EXPECT_EQ(value, "00001234");
-
-    EXPECT_CALL(platform, RegQueryValueEx(_, "S", kRegValueMaxBytes))
-        .WillOnce(Return(RegistryApi::ValueResult{0, kRegSz, 6, {'a', 'b', 0, 'c', 'd', 0}}));
-    EXPECT_TRUE(GetRegValue(platform, LocalMachineKey(), "K", "S", value));
-    EXPECT_EQ(value, "ab");
-
-    value = "kept";
-    EXPECT_CALL(platform, RegQueryValueEx(_, "B", kRegValueMaxBytes))
-        .WillOnce(Return(RegistryApi::ValueResult{0, kRegBinary, 2, {1, 2}}));
-    EXPECT_TRUE(GetRegValue(platform, LocalMachineKey(), "K", "B", value));
-    EXPECT_EQ(value, "kept");
-
-    EXPECT_CALL(platform, RegQueryValueEx(_, "Big", kRegValueMaxBytes))
-        .WillOnce(Return(RegistryApi::ValueResult{kErrorMoreData, kRegSz, 2000, {}}));
-    EXPECT_FALSE(GetRegValue(platform, LocalMachineKey(), "K", "Big", value));
-    EXPECT_EQ(value, "");
+    const struct {
+        const char* name;
+        RegistryApi::ValueResult result;
+        const char* before;
+        bool read;
+        const char* after;
+    } rows[] = {
+        {"D", {0, kRegDword, 4, {0x34, 0x12, 0, 0}}, "", true, "00001234"},
+        {"S", {0, kRegSz, 6, {'a', 'b', 0, 'c', 'd', 0}}, "stale", true, "ab"},
+        {"B", {0, kRegBinary, 2, {1, 2}}, "kept", true, "kept"},
+        {"Big", {kErrorMoreData, kRegSz, 2000, {}}, "stale", false, ""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_CALL(platform, RegQueryValueEx(_, row.name, kRegValueMaxBytes))
+            .WillOnce(Return(row.result));
+        std::string value = row.before;
+        EXPECT_EQ(GetRegValue(platform, LocalMachineKey(), "K", row.name, value), row.read);
+        EXPECT_EQ(value, row.after) << row.name;
+    }
 }
 
 }  // namespace

@@ -8,76 +8,45 @@
 // with the reason (ContractBackend.h). The simulation runs them all.
 
 #include <algorithm>
-#include <functional>
 
 #include "core/RegistryNames.h"
 #include "core/ServiceCalls.h"
 #include "core/contract/ContractTest.h"
 
 namespace vtl::contract {
-namespace {
 
-// Three test services in a chain and one beside it: Top needs Middle needs
-// Base; Side needs Base. Removed at the end with the dependents first.
-class Chain {
-  public:
-    using MakeGuard =
-        std::function<std::unique_ptr<vtl::testing::ServiceGuard>(const std::string&)>;
-
-    Chain(Platform& platform, const ScManagerHandle& manager, Backend& backend,
-          const MakeGuard& makeGuard)
-        : platform_(platform),
-          manager_(manager),
-          base(backend.UniqueName("VtlCtBase")),
-          middle(backend.UniqueName("VtlCtMiddle")),
-          top(backend.UniqueName("VtlCtTop")),
-          side(backend.UniqueName("VtlCtSide")) {
-        const std::string folder = backend.TestServiceFolder();
-        Add(makeGuard, folder, base, "--start-ms 100", {});
-        Add(makeGuard, folder, middle, "--start-ms 50", {base});
-        Add(makeGuard, folder, top, "", {middle});
-        Add(makeGuard, folder, side, "", {base});
-    }
-    ~Chain() {
-        while (!guards_.empty())
-            guards_.pop_back();
-    }
-    Chain(const Chain&) = delete;
-    Chain& operator=(const Chain&) = delete;
-
-    ServiceHandle Open(const std::string& name) {
-        auto [handle, error] = platform_.OpenService(manager_, name, kServiceAllAccess);
-        EXPECT_EQ(error, kErrorSuccess) << name;
-        return std::move(handle);
-    }
-
-  private:
-    Platform& platform_;
-    const ScManagerHandle& manager_;
-    std::vector<std::unique_ptr<vtl::testing::ServiceGuard>> guards_;
-
-  public:
-    const std::string base, middle, top, side;
-
-  private:
-    void Add(const MakeGuard& makeGuard, const std::string& folder, const std::string& name,
-             const std::string& options, std::vector<std::string> dependencies) {
-        guards_.push_back(makeGuard(name));
+BeyondWineContract::Chain BeyondWineContract::MakeChain() {
+    // The fixture removes them in the reverse order: the dependents first.
+    auto make = [this](std::string_view stem, const std::string& options,
+                       std::vector<std::string> dependencies) {
         ServiceManagerApi::CreateArgs args;
-        args.serviceName = name;
-        args.displayName = "Vantrel Contract " + name;
-        args.binaryPathName = vtl::testing::TestServiceCommand(folder, options);
+        args.serviceName = Name(stem);
+        args.displayName = "Vantrel Contract " + args.serviceName;
+        args.binaryPathName = Command(options);
         args.dependencies = std::move(dependencies);
-        auto created = platform_.CreateService(manager_, args);
-        EXPECT_EQ(created.error, kErrorSuccess) << name;
-    }
-};
+        EXPECT_EQ(platform().CreateService(manager(), args).error, kErrorSuccess) << stem;
+        return args.serviceName;
+    };
+    Chain chain;
+    chain.base = make("VtlCtBase", "--start-ms 100", {});
+    chain.middle = make("VtlCtMiddle", "--start-ms 50", {chain.base});
+    chain.top = make("VtlCtTop", "", {chain.middle});
+    chain.side = make("VtlCtSide", "", {chain.base});
+    return chain;
+}
+
+ServiceHandle BeyondWineContract::Open(const std::string& name) {
+    auto [handle, error] = platform().OpenService(manager(), name, kServiceAllAccess);
+    EXPECT_EQ(error, kErrorSuccess) << name;
+    return std::move(handle);
+}
+
+namespace {
 
 TEST_P(BeyondWineContract, DependenciesAreStoredAndReadBack) {
     VTL_REQUIRE_BEHAVIOUR(Behaviour::DependenciesStored);
-    Chain chain(platform(), manager(), backend(),
-                [this](const std::string& n) { return Guard(n); });
-    ServiceHandle top = chain.Open(chain.top);
+    const Chain chain = MakeChain();
+    ServiceHandle top = Open(chain.top);
     const auto read = GetServiceConfig(platform(), top);
     ASSERT_TRUE(read.ok());
     EXPECT_EQ(read.config->dependencies, std::vector<std::string>{chain.middle});
@@ -94,9 +63,8 @@ TEST_P(BeyondWineContract, DependenciesAreStoredAndReadBack) {
 
 TEST_P(BeyondWineContract, DependentsAreListedInTheReverseOfTheStartOrder) {
     VTL_REQUIRE_BEHAVIOUR(Behaviour::DependentsListed);
-    Chain chain(platform(), manager(), backend(),
-                [this](const std::string& n) { return Guard(n); });
-    ServiceHandle base = chain.Open(chain.base);
+    const Chain chain = MakeChain();
+    ServiceHandle base = Open(chain.base);
     const auto read = EnumerateDependents(platform(), base, kServiceStateAll);
     EXPECT_EQ(read.firstError, kErrorMoreData);
     ASSERT_TRUE(read.ok());
@@ -116,7 +84,7 @@ TEST_P(BeyondWineContract, DependentsAreListedInTheReverseOfTheStartOrder) {
     EXPECT_EQ(active.firstError, kErrorSuccess);
     EXPECT_TRUE(active.entries.empty());
     // A service nothing depends on.
-    ServiceHandle top = chain.Open(chain.top);
+    ServiceHandle top = Open(chain.top);
     const auto none = EnumerateDependents(platform(), top, kServiceStateAll);
     EXPECT_EQ(none.firstError, kErrorSuccess);
     EXPECT_TRUE(none.entries.empty());
@@ -124,30 +92,27 @@ TEST_P(BeyondWineContract, DependentsAreListedInTheReverseOfTheStartOrder) {
 
 TEST_P(BeyondWineContract, AStartStartsStoppedDependenciesFirst) {
     VTL_REQUIRE_BEHAVIOUR(Behaviour::DependenciesStartFirst);
-    Chain chain(platform(), manager(), backend(),
-                [this](const std::string& n) { return Guard(n); });
-    ServiceHandle top = chain.Open(chain.top);
-    ServiceHandle middle = chain.Open(chain.middle);
-    ServiceHandle base = chain.Open(chain.base);
-    ServiceHandle side = chain.Open(chain.side);
+    const Chain chain = MakeChain();
+    ServiceHandle top = Open(chain.top);
+    ServiceHandle middle = Open(chain.middle);
+    ServiceHandle base = Open(chain.base);
+    ServiceHandle side = Open(chain.side);
     ASSERT_EQ(platform().StartService(top, {}), kErrorSuccess);
     // The call returns once the dependencies run.
     EXPECT_EQ(StateOf(base), kServiceRunning);
     EXPECT_EQ(StateOf(middle), kServiceRunning);
-    ServiceStatus status;
-    ASSERT_TRUE(WaitFor(top, {kServiceRunning}, status)) << status.currentState;
+    ASSERT_TRUE(Reach(top, kServiceRunning));
     EXPECT_EQ(StateOf(side), kServiceStopped);
 }
 
 TEST_P(BeyondWineContract, ADisabledDependencyFailsTheStartWith1068) {
     VTL_REQUIRE_BEHAVIOUR(Behaviour::DependenciesStartFirst);
-    Chain chain(platform(), manager(), backend(),
-                [this](const std::string& n) { return Guard(n); });
-    ServiceHandle base = chain.Open(chain.base);
+    const Chain chain = MakeChain();
+    ServiceHandle base = Open(chain.base);
     ServiceManagerApi::ConfigChange change;
     change.startType = kServiceDisabled;
     ASSERT_EQ(platform().ChangeServiceConfig(base, change), kErrorSuccess);
-    ServiceHandle top = chain.Open(chain.top);
+    ServiceHandle top = Open(chain.top);
     EXPECT_EQ(platform().StartService(top, {}), kErrorServiceDependencyFail);
     EXPECT_EQ(StateOf(top), kServiceStopped);
     EXPECT_EQ(StateOf(base), kServiceStopped);
@@ -155,23 +120,19 @@ TEST_P(BeyondWineContract, ADisabledDependencyFailsTheStartWith1068) {
 
 TEST_P(BeyondWineContract, AStopWithRunningDependentsGives1051) {
     VTL_REQUIRE_BEHAVIOUR(Behaviour::DependentsBlockStop);
-    Chain chain(platform(), manager(), backend(),
-                [this](const std::string& n) { return Guard(n); });
-    ServiceHandle base = chain.Open(chain.base);
-    ServiceHandle side = chain.Open(chain.side);
-    ASSERT_EQ(platform().StartService(side, {}), kErrorSuccess);
-    ServiceStatus status;
-    ASSERT_TRUE(WaitFor(side, {kServiceRunning}, status)) << status.currentState;
+    const Chain chain = MakeChain();
+    ServiceHandle base = Open(chain.base);
+    ServiceHandle side = Open(chain.side);
+    ASSERT_TRUE(Start(side));
     ASSERT_EQ(StateOf(base), kServiceRunning);
+    ServiceStatus status;
 
     EXPECT_EQ(platform().ControlService(base, kServiceControlStop, status),
               kErrorDependentServicesRunning);
     EXPECT_EQ(StateOf(base), kServiceRunning);
     // Once the dependent is stopped the service stops.
-    ASSERT_EQ(platform().ControlService(side, kServiceControlStop, status), kErrorSuccess);
-    ASSERT_TRUE(WaitFor(side, {kServiceStopped}, status)) << status.currentState;
-    EXPECT_EQ(platform().ControlService(base, kServiceControlStop, status), kErrorSuccess);
-    ASSERT_TRUE(WaitFor(base, {kServiceStopped}, status)) << status.currentState;
+    ASSERT_TRUE(Stop(side));
+    EXPECT_TRUE(Stop(base));
 }
 
 TEST_P(BeyondWineContract, AHostThatDoesNotAnswerGives1722) {
@@ -184,18 +145,12 @@ TEST_P(BeyondWineContract, AHostThatDoesNotAnswerGives1722) {
     // The start library's thread ends with the same code.
     auto [thread, error] = platform().VTLStartService("Spooler", "\\\\VTLNOSUCHHOST", std::nullopt);
     ASSERT_TRUE(thread) << error;
-    std::uint32_t code = kStillActive;
-    const std::uint64_t end = platform().TickCount() + 60000;
-    while ((code = platform().GetExitCodeThread(thread).code) == kStillActive &&
-           platform().TickCount() < end)
-        platform().Sleep(50);
-    EXPECT_EQ(code, kRpcServerUnavailable);
+    EXPECT_EQ(ExitCodeOf(thread, 60000), kRpcServerUnavailable);
 }
 
 TEST_P(BeyondWineContract, AServiceMarkedForDeleteDoesNotStart) {
     VTL_REQUIRE_BEHAVIOUR(Behaviour::MarkedServiceRefusesStart);
-    const std::string name = backend().UniqueName("VtlCtMarkedStart");
-    const auto guard = Guard(name);
+    const std::string name = Name("VtlCtMarkedStart");
     ServiceHandle service = Create(name, "");
     ASSERT_TRUE(service);
     ASSERT_EQ(platform().DeleteService(service), kErrorSuccess);
@@ -234,14 +189,10 @@ TEST_P(BeyondWineContract, ServicesAreListedByNameWithoutRegardToCase) {
     VTL_REQUIRE_BEHAVIOUR(Behaviour::EnumerationSortedByName);
     // Created out of order, with names that sort differently with and without
     // regard to case.
-    const std::vector<std::string> names = {backend().UniqueName("VTLCTSORTc"),
-                                            backend().UniqueName("vtlctsorta"),
-                                            backend().UniqueName("VtlCtSortB")};
-    std::vector<std::unique_ptr<vtl::testing::ServiceGuard>> guards;
-    for (const auto& name : names) {
-        guards.push_back(Guard(name));
+    const std::vector<std::string> names = {Name("VTLCTSORTc"), Name("vtlctsorta"),
+                                            Name("VtlCtSortB")};
+    for (const auto& name : names)
         ASSERT_TRUE(Create(name, ""));
-    }
     const auto read = EnumerateServices(platform(), manager(), kServiceWin32, kServiceStateAll);
     ASSERT_TRUE(read.ok());
     std::vector<std::string> listed;
@@ -264,8 +215,7 @@ TEST_P(BeyondWineContract, ServicesAreListedByNameWithoutRegardToCase) {
 
 TEST_P(BeyondWineContract, OpeningAServiceMarkedForDeleteGives1072) {
     VTL_REQUIRE_BEHAVIOUR(Behaviour::MarkedServiceRefusesOpen);
-    const std::string name = backend().UniqueName("VtlCtMarkedOpen");
-    const auto guard = Guard(name);
+    const std::string name = Name("VtlCtMarkedOpen");
     ServiceHandle service = Create(name, "");
     ASSERT_TRUE(service);
     ASSERT_EQ(platform().DeleteService(service), kErrorSuccess);
@@ -278,21 +228,19 @@ TEST_P(BeyondWineContract, OpeningAServiceMarkedForDeleteGives1072) {
 
 TEST_P(BeyondWineContract, AControlSentToAStartingServiceGives1061) {
     VTL_REQUIRE_BEHAVIOUR(Behaviour::StartPendingRefusesControls);
-    const std::string name = backend().UniqueName("VtlCtStarting");
-    const auto guard = Guard(name);
+    const std::string name = Name("VtlCtStarting");
     ServiceHandle service = Create(name, "--start-ms 400");
     ASSERT_TRUE(service);
     ASSERT_EQ(platform().StartService(service, {}), kErrorSuccess);
     ServiceStatus status;
     EXPECT_EQ(platform().ControlService(service, kServiceControlStop, status),
               kErrorServiceCannotAcceptCtrl);
-    ASSERT_TRUE(WaitFor(service, {kServiceRunning}, status)) << status.currentState;
+    EXPECT_TRUE(Reach(service, kServiceRunning));
 }
 
 TEST_P(BeyondWineContract, AServicesImagePathIsAnExpandableString) {
     VTL_REQUIRE_BEHAVIOUR(Behaviour::ImagePathExpandable);
-    const std::string name = backend().UniqueName("VtlCtImagePath");
-    const auto guard = Guard(name);
+    const std::string name = Name("VtlCtImagePath");
     ASSERT_TRUE(Create(name, ""));
     auto [key, error] = platform().RegOpenKeyEx(LocalMachineKey(), ServiceKeyPath(name), kKeyRead);
     ASSERT_TRUE(key) << error;
@@ -304,10 +252,8 @@ TEST_P(BeyondWineContract, AServicesImagePathIsAnExpandableString) {
 TEST_P(BeyondWineContract, ADisplayNameThatIsAnotherServicesNameGives1078) {
     // Display names and service names share one name space.
     VTL_REQUIRE_BEHAVIOUR(Behaviour::DisplayNameNotAServiceName);
-    const std::string name = backend().UniqueName("VtlCtNamed");
-    const std::string other = backend().UniqueName("VtlCtTaken");
-    const auto guard = Guard(name);
-    const auto otherGuard = Guard(other);
+    const std::string name = Name("VtlCtNamed");
+    const std::string other = Name("VtlCtTaken");
     ServiceHandle service = Create(name, "");
     ASSERT_TRUE(service);
     ASSERT_TRUE(Create(other, ""));

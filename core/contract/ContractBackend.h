@@ -37,53 +37,27 @@ enum class Behaviour {
     DisplayNameNotAServiceName,   // a display name that is another service's name: 1078
 };
 
-// Why Wine 8 lacks a behaviour: its measured line of WINE.md.
+// What Wine 8 does instead: its line of WINE.md, or what this suite measured.
 struct WineLimitationEntry {
     Behaviour behaviour;
     std::string_view text;
 };
 inline constexpr WineLimitationEntry kWineLimitations[] = {
-    {Behaviour::DependentsBlockStop,
-     "WINE.md: \"Stop with running dependents | stops, no 1051 | 1051 | no\""},
-    {Behaviour::DependenciesStored,
-     "WINE.md: \"Dependencies (CreateService or ChangeServiceConfig) | not stored; "
-     "QueryServiceConfig returns \"\" | stored | no\""},
-    {Behaviour::DependentsListed,
-     "WINE.md: \"EnumDependentServices | always TRUE with 0 entries | lists dependents | no\""},
-    {Behaviour::DependenciesStartFirst,
-     "WINE.md: \"Start a service whose dependency is stopped | starts it alone | starts the "
-     "dependency first | no\""},
-    {Behaviour::UnknownHostRefused,
-     "WINE.md: \"OpenSCManager with an unknown \\\\host | handle to the local manager, error 0 "
-     "| NULL, 1722 | no\""},
-    {Behaviour::MarkedServiceRefusesStart,
-     "WINE.md: \"Start a service marked for delete | starts | 1072 | no\""},
-    {Behaviour::ComputerDeniesAccess,
-     "WINE.md: \"OpenSCManager with an unknown \\\\host | handle to the local manager\": Wine "
-     "knows no other computer, so none can refuse"},
-    {Behaviour::WindowsMessageWording,
-     "WINE.md: \"FormatMessage texts | short Wine wordings (\"Access denied.\\r\\n\"), not "
-     "Windows'\""},
-    {Behaviour::WindowsAccounts,
-     "WINE.md: \"LookupAccountName | SYSTEM and the Unix user resolve (fake SIDs); "
-     "Administrator, Guest, LocalSystem, unknown: 1332 | no\""},
-    {Behaviour::AdministrativeShares,
-     "WINE.md: \"NetShareEnum | 50 (not supported) at every level | no\""},
-    {Behaviour::EnumerationSortedByName,
-     "measured by the contract suite: Wine 8 lists the services it loaded at start-up by name, "
-     "then those created since (its device hosts among them) in the order of creation"},
-    {Behaviour::MarkedServiceRefusesOpen,
-     "measured by the contract suite: Wine 8 opens a service marked for delete (handle, error "
-     "0) where Windows answers 1072"},
-    {Behaviour::StartPendingRefusesControls,
-     "measured by the contract suite: Wine 8 answers a stop sent to a service in START_PENDING "
-     "that accepts no control with 1052, where Windows answers 1061"},
-    {Behaviour::ImagePathExpandable,
-     "measured by the contract suite: Wine 8 stores a service's ImagePath as REG_SZ, Windows as "
-     "REG_EXPAND_SZ"},
-    {Behaviour::DisplayNameNotAServiceName,
-     "measured by the contract suite: Wine 8 accepts a display name that is another service's "
-     "name, where Windows answers 1078"},
+    {Behaviour::DependentsBlockStop, "WINE.md: stops with running dependents, no 1051"},
+    {Behaviour::DependenciesStored, "WINE.md: dependencies not stored, read back as \"\""},
+    {Behaviour::DependentsListed, "WINE.md: EnumDependentServices is TRUE with 0 entries"},
+    {Behaviour::DependenciesStartFirst, "WINE.md: starts a service alone, not its dependencies"},
+    {Behaviour::UnknownHostRefused, "WINE.md: an unknown \\\\host gives the local manager"},
+    {Behaviour::MarkedServiceRefusesStart, "WINE.md: starts a service marked for delete"},
+    {Behaviour::ComputerDeniesAccess, "WINE.md: Wine knows no other computer that could refuse"},
+    {Behaviour::WindowsMessageWording, "WINE.md: short Wine wordings (\"Access denied.\")"},
+    {Behaviour::WindowsAccounts, "WINE.md: fake SIDs; Administrator, LocalSystem give 1332"},
+    {Behaviour::AdministrativeShares, "WINE.md: NetShareEnum gives 50 at every level"},
+    {Behaviour::EnumerationSortedByName, "measured: services created since start-up listed last"},
+    {Behaviour::MarkedServiceRefusesOpen, "measured: opens a service marked for delete"},
+    {Behaviour::StartPendingRefusesControls, "measured: a stop in START_PENDING gives 1052"},
+    {Behaviour::ImagePathExpandable, "measured: ImagePath is stored as REG_SZ"},
+    {Behaviour::DisplayNameNotAServiceName, "measured: takes another service's name as display"},
 };
 
 [[nodiscard]] constexpr std::string_view WineLimitation(Behaviour behaviour) {

@@ -1,7 +1,5 @@
 #include "core/contract/ContractTest.h"
 
-#include <algorithm>
-
 #include "core/ServiceRow.h"
 
 namespace vtl::contract {
@@ -16,7 +14,10 @@ void ContractTest::SetUp() {
 }
 
 void ContractTest::TearDown() {
-    // The test's own handles and guards are gone by now; ours go last.
+    // The test's own handles and guards are gone by now; ours go last, the
+    // services made last first.
+    while (!guards_.empty())
+        guards_.pop_back();
     manager_.reset();
     if (backend_) {
         if (const auto open = backend_->OpenHandleCount()) {
@@ -34,6 +35,12 @@ std::unique_ptr<vtl::testing::ServiceGuard> ContractTest::Guard(const std::strin
     Backend* owner = backend_.get();
     return std::make_unique<vtl::testing::ServiceGuard>(
         platform(), "", name, [owner](const std::string& service) { owner->ForceStop(service); });
+}
+
+std::string ContractTest::Name(std::string_view stem) {
+    std::string name = backend().UniqueName(stem);
+    guards_.push_back(Guard(name));
+    return name;
 }
 
 std::string ContractTest::Command(const std::string& options) {
@@ -65,14 +72,54 @@ bool ContractTest::WaitFor(const ServiceHandle& service,
     return vtl::testing::WaitForState(platform(), service, states, timeoutMs, status, 20);
 }
 
-std::string ContractTest::ReadMarker(const std::string& path, std::size_t lines) {
-    std::string content;
+::testing::AssertionResult ContractTest::Start(const ServiceHandle& service,
+                                               const std::vector<std::string>& arguments) {
+    if (const ErrorCode error = platform().StartService(service, arguments); error != kErrorSuccess)
+        return ::testing::AssertionFailure() << "StartService: " << error;
+    return Reach(service, kServiceRunning);
+}
+
+::testing::AssertionResult ContractTest::Stop(const ServiceHandle& service) {
+    ServiceStatus status;
+    if (const ErrorCode error = platform().ControlService(service, kServiceControlStop, status);
+        error != kErrorSuccess)
+        return ::testing::AssertionFailure() << "stop: " << error;
+    return Reach(service, kServiceStopped);
+}
+
+::testing::AssertionResult ContractTest::Reach(const ServiceHandle& service, std::uint32_t state) {
+    ServiceStatus status;
+    if (WaitFor(service, {state}, status)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "state " << status.currentState << ", not " << state;
+}
+
+std::uint32_t ContractTest::ExitCodeOf(const ThreadHandle& thread, std::uint32_t timeoutMs) {
+    const std::uint64_t end = platform().TickCount() + timeoutMs;
+    for (;;) {
+        const auto exit = platform().GetExitCodeThread(thread);
+        EXPECT_EQ(exit.error, kErrorSuccess);
+        if (exit.code != kStillActive || platform().TickCount() >= end) return exit.code;
+        platform().Sleep(20);
+    }
+}
+
+std::uint32_t ContractTest::StartThread(const std::string& service, const std::string& computer,
+                                        const std::optional<std::string>& parameter) {
+    auto [thread, error] = platform().VTLStartService(service, computer, parameter);
+    EXPECT_EQ(error, kErrorSuccess);
+    EXPECT_TRUE(thread);
+    return thread ? ExitCodeOf(thread) : error;
+}
+
+::testing::AssertionResult ContractTest::MarkerIs(const std::string& path,
+                                                  const std::string& text) {
     const std::uint64_t end = platform().TickCount() + kWaitMs;
     for (;;) {
-        content = backend().ReadFile(path).value_or("");
-        const auto count =
-            static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n'));
-        if (count >= lines || platform().TickCount() >= end) return content;
+        const auto content = backend().ReadFile(path);
+        if (content == text) return ::testing::AssertionSuccess();
+        if (platform().TickCount() >= end)
+            return ::testing::AssertionFailure()
+                   << "marker " << ::testing::PrintToString(content.value_or("<none>"));
         platform().Sleep(20);
     }
 }

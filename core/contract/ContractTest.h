@@ -8,6 +8,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ class ContractTest : public ::testing::TestWithParam<BackendParam> {
     // A guard for a service of this test, made before the service so that
     // nothing stays behind whatever the test does.
     [[nodiscard]] std::unique_ptr<vtl::testing::ServiceGuard> Guard(const std::string& name);
+    // A unique name from the stem for a service of this test, with a guard the
+    // fixture holds until the test ends.
+    [[nodiscard]] std::string Name(std::string_view stem);
     // The test service's command path with options.
     [[nodiscard]] std::string Command(const std::string& options);
     // Creates a test service (all access); fails the test when it cannot.
@@ -45,9 +49,24 @@ class ContractTest : public ::testing::TestWithParam<BackendParam> {
     [[nodiscard]] bool WaitFor(const ServiceHandle& service,
                                std::initializer_list<std::uint32_t> states, ServiceStatus& status,
                                std::uint32_t timeoutMs = kWaitMs);
-    // Reads the marker file the test service writes when it runs: waits until it
-    // is complete (at least `lines` lines).
-    [[nodiscard]] std::string ReadMarker(const std::string& path, std::size_t lines);
+    // Starts the service and follows it to RUNNING.
+    [[nodiscard]] ::testing::AssertionResult Start(const ServiceHandle& service,
+                                                   const std::vector<std::string>& arguments = {});
+    // Asks the service to stop and follows it to STOPPED.
+    [[nodiscard]] ::testing::AssertionResult Stop(const ServiceHandle& service);
+    // Follows the service to the state.
+    [[nodiscard]] ::testing::AssertionResult Reach(const ServiceHandle& service,
+                                                   std::uint32_t state);
+    // Polls a start thread until it has ended: its exit code, or 259 after the wait.
+    [[nodiscard]] std::uint32_t ExitCodeOf(const ThreadHandle& thread,
+                                           std::uint32_t timeoutMs = kWaitMs);
+    // Starts the service through the companion library and waits for the thread's code.
+    [[nodiscard]] std::uint32_t StartThread(const std::string& service, const std::string& computer,
+                                            const std::optional<std::string>& parameter = {});
+    // Waits until the marker file the test service writes when it runs holds
+    // the text (a new run writes it anew).
+    [[nodiscard]] ::testing::AssertionResult MarkerIs(const std::string& path,
+                                                      const std::string& text);
     // A marker path in the scratch folder and the option that names it.
     [[nodiscard]] std::string MarkerPath(const std::string& serviceName);
     [[nodiscard]] static std::string MarkerOption(const std::string& path);
@@ -55,6 +74,7 @@ class ContractTest : public ::testing::TestWithParam<BackendParam> {
   private:
     std::unique_ptr<Backend> backend_;
     ScManagerHandle manager_;
+    std::vector<std::unique_ptr<vtl::testing::ServiceGuard>> guards_;
 };
 
 // Suites of the contract, one per area; every backend instantiates all of them.
@@ -65,7 +85,16 @@ class SystemContract : public ContractTest {};
 class StartLibraryContract : public ContractTest {};
 // Behaviours of Windows that Wine 8 does not reproduce; each test names the
 // behaviour it needs and skips, with the reason, where it is missing.
-class BeyondWineContract : public ContractTest {};
+class BeyondWineContract : public ContractTest {
+  protected:
+    // Three test services in a chain and one beside it: top needs middle needs
+    // base; side needs base.
+    struct Chain {
+        std::string base, middle, top, side;
+    };
+    [[nodiscard]] Chain MakeChain();
+    [[nodiscard]] ServiceHandle Open(const std::string& name);
+};
 
 // Skips the running test when the backend lacks the behaviour, saying why.
 #define VTL_REQUIRE_BEHAVIOUR(behaviour)                                                   \

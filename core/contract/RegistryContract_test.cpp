@@ -113,64 +113,49 @@ TEST_P(RegistryContract, GetRegValueAndSetRegStringReadAndWriteSingleValues) {
     EXPECT_EQ(value, "");
 
     ASSERT_TRUE(SetRegString(platform(), root, path, "Params", "-port 80 \xC3\xA9t\xC3\xA9"));
-    EXPECT_TRUE(GetRegValue(platform(), root, path, "Params", value));
-    EXPECT_EQ(value, "-port 80 \xC3\xA9t\xC3\xA9");
-    // The terminating zero is stored.
+    ASSERT_TRUE(SetRegString(platform(), root, path, "Empty", ""));
+    ASSERT_TRUE(SetRegString(platform(), root, path, "Fits", std::string(1023, 'x')));
+    ASSERT_TRUE(SetRegString(platform(), root, path, "TooLong", std::string(1024, 'x')));
     auto [key, openError] = platform().RegOpenKeyEx(root, path, kKeyAllAccess);
-    ASSERT_TRUE(key);
+    ASSERT_TRUE(key) << openError;
+    // The terminating zero is stored.
     const auto stored = platform().RegQueryValueEx(key, "Params", 1024);
     ASSERT_EQ(stored.error, kErrorSuccess);
-    ASSERT_FALSE(stored.data.empty());
-    EXPECT_EQ(stored.data.back(), 0);
+    EXPECT_EQ(stored.data, Bytes("-port 80 \xC3\xA9t\xC3\xA9" + std::string(1, '\0')));
 
-    value = "stale";
-    EXPECT_FALSE(GetRegValue(platform(), root, path, "Missing", value));
-    EXPECT_EQ(value, "");
-
-    ASSERT_TRUE(SetRegString(platform(), root, path, "Empty", ""));
-    value = "stale";
-    EXPECT_TRUE(GetRegValue(platform(), root, path, "Empty", value));
-    EXPECT_EQ(value, "");
-
-    ASSERT_EQ(platform().RegSetValueEx(key, "Zero", kRegDword, {0, 0, 0, 0}), kErrorSuccess);
-    value.clear();
-    EXPECT_TRUE(GetRegValue(platform(), root, path, "Zero", value));
-    EXPECT_EQ(value, "00000000");
-    ASSERT_EQ(platform().RegSetValueEx(key, "Hex", kRegDword, {0x34, 0x12, 0, 0}), kErrorSuccess);
-    value.clear();
-    EXPECT_TRUE(GetRegValue(platform(), root, path, "Hex", value));
-    EXPECT_EQ(value, "00001234");
-    ASSERT_EQ(platform().RegSetValueEx(key, "Letters", kRegDword, {0xEF, 0xBE, 0xAD, 0xDE}),
-              kErrorSuccess);
-    value.clear();
-    EXPECT_TRUE(GetRegValue(platform(), root, path, "Letters", value));
-    EXPECT_EQ(value, "DEADBEEF");
-
-    // A REG_SZ stored without its zero (as the wizard writes "Application").
-    ASSERT_EQ(platform().RegSetValueEx(key, "Application", kRegSz, Bytes("C:\\apps\\tool.exe")),
-              kErrorSuccess);
-    EXPECT_TRUE(GetRegValue(platform(), root, path, "Application", value));
-    EXPECT_EQ(value, "C:\\apps\\tool.exe");
-
-    // Other types read successfully and leave the text alone.
-    ASSERT_EQ(platform().RegSetValueEx(key, "Bin", kRegBinary, {1, 2, 3}), kErrorSuccess);
-    value = "kept";
-    EXPECT_TRUE(GetRegValue(platform(), root, path, "Bin", value));
-    EXPECT_EQ(value, "kept");
-
-    // At most 1024 bytes are read: 1023 characters and the zero fit, one more does not.
-    ASSERT_TRUE(SetRegString(platform(), root, path, "Fits", std::string(1023, 'x')));
-    EXPECT_TRUE(GetRegValue(platform(), root, path, "Fits", value));
-    EXPECT_EQ(value, std::string(1023, 'x'));
-    ASSERT_TRUE(SetRegString(platform(), root, path, "TooLong", std::string(1024, 'x')));
-    value = "stale";
-    EXPECT_FALSE(GetRegValue(platform(), root, path, "TooLong", value));
-    EXPECT_EQ(value, "");
-    // A REG_SZ with a zero inside reads up to the zero.
-    ASSERT_EQ(platform().RegSetValueEx(key, "Cut", kRegSz, Bytes(std::string("ab\0cd\0", 6))),
-              kErrorSuccess);
-    EXPECT_TRUE(GetRegValue(platform(), root, path, "Cut", value));
-    EXPECT_EQ(value, "ab");
+    struct Row {
+        const char* name;
+        std::uint32_t type;  // 0: written by SetRegString above
+        std::vector<std::uint8_t> data;
+        bool read;
+        std::string value;  // what the text holds after the read
+    };
+    const std::vector<Row> rows = {
+        {"Params", 0, {}, true, "-port 80 \xC3\xA9t\xC3\xA9"},
+        {"Missing", 0, {}, false, ""},
+        {"Empty", 0, {}, true, ""},
+        {"Zero", kRegDword, {0, 0, 0, 0}, true, "00000000"},
+        {"Hex", kRegDword, {0x34, 0x12, 0, 0}, true, "00001234"},
+        {"Letters", kRegDword, {0xEF, 0xBE, 0xAD, 0xDE}, true, "DEADBEEF"},
+        // A REG_SZ stored without its zero (as the wizard writes "Application").
+        {"Application", kRegSz, Bytes("C:\\apps\\tool.exe"), true, "C:\\apps\\tool.exe"},
+        // Other types read successfully and leave the text alone.
+        {"Bin", kRegBinary, {1, 2, 3}, true, "stale"},
+        // At most 1024 bytes are read: 1023 characters and the zero fit, one more does not.
+        {"Fits", 0, {}, true, std::string(1023, 'x')},
+        {"TooLong", 0, {}, false, ""},
+        // A REG_SZ with a zero inside reads up to the zero.
+        {"Cut", kRegSz, Bytes(std::string("ab\0cd\0", 6)), true, "ab"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.type != 0) {
+            ASSERT_EQ(platform().RegSetValueEx(key, row.name, row.type, row.data), kErrorSuccess);
+        }
+        value = row.type == kRegDword ? "" : "stale";  // a DWORD's digits are appended
+        EXPECT_EQ(GetRegValue(platform(), root, path, row.name, value), row.read);
+        EXPECT_EQ(value, row.value);
+    }
 }
 
 TEST_P(RegistryContract, TheOwnComputerIsConnectedByItsName) {
@@ -197,44 +182,39 @@ TEST_P(RegistryContract, TheOwnComputerIsConnectedByItsName) {
 }
 
 TEST_P(RegistryContract, ServiceKeysFollowTheServiceManager) {
-    const std::string name = backend().UniqueName("VtlCtKey");
-    const auto guard = Guard(name);
+    const std::string name = Name("VtlCtKey");
     const std::string path = ServiceKeyPath(name);
+    const std::string zero(1, '\0');
+    auto text = [&](const char* value) {
+        std::string read;
+        EXPECT_TRUE(GetRegValue(platform(), LocalMachineKey(), path, value, read)) << value;
+        return read;
+    };
     {
         ServiceHandle service = Create(name, "--stop-ms 5");
         ASSERT_TRUE(service);
         auto [key, keyError] = platform().RegOpenKeyEx(LocalMachineKey(), path, kKeyRead);
         ASSERT_TRUE(key) << keyError;
-        const auto image = platform().RegQueryValueEx(key, "ImagePath", 4096);
-        ASSERT_EQ(image.error, kErrorSuccess);
+        auto raw = [&](const char* value) {
+            const auto read = platform().RegQueryValueEx(key, value, 4096);
+            EXPECT_EQ(read.error, kErrorSuccess) << value;
+            return std::pair(read.type, read.data);
+        };
+        const auto image = raw("ImagePath");
         // A string either way (the type differs: see BeyondWineContract).
-        EXPECT_TRUE(image.type == kRegExpandSz || image.type == kRegSz) << image.type;
-        EXPECT_EQ(image.data, Bytes(Command("--stop-ms 5") + std::string(1, '\0')));
-        const auto display = platform().RegQueryValueEx(key, "DisplayName", 4096);
-        ASSERT_EQ(display.error, kErrorSuccess);
-        EXPECT_EQ(display.type, kRegSz);
-        EXPECT_EQ(display.data, Bytes("Vantrel Contract " + name + std::string(1, '\0')));
-        const auto account = platform().RegQueryValueEx(key, "ObjectName", 4096);
-        ASSERT_EQ(account.error, kErrorSuccess);
-        EXPECT_EQ(account.data, Bytes(std::string("LocalSystem") + std::string(1, '\0')));
-        std::string value;
-        EXPECT_TRUE(GetRegValue(platform(), LocalMachineKey(), path, "Start", value));
-        EXPECT_EQ(value, "00000003");
-        value.clear();
-        EXPECT_TRUE(GetRegValue(platform(), LocalMachineKey(), path, "Type", value));
-        EXPECT_EQ(value, "00000010");
-        value.clear();
-        EXPECT_TRUE(GetRegValue(platform(), LocalMachineKey(), path, "DisplayName", value));
-        EXPECT_EQ(value, "Vantrel Contract " + name);
+        EXPECT_TRUE(image.first == kRegExpandSz || image.first == kRegSz) << image.first;
+        EXPECT_EQ(image.second, Bytes(Command("--stop-ms 5") + zero));
+        EXPECT_EQ(raw("DisplayName"), std::pair(kRegSz, Bytes("Vantrel Contract " + name + zero)));
+        EXPECT_EQ(raw("ObjectName").second, Bytes("LocalSystem" + zero));
+        EXPECT_EQ(text("Start"), "00000003");
+        EXPECT_EQ(text("Type"), "00000010");
+        EXPECT_EQ(text("DisplayName"), "Vantrel Contract " + name);
 
         // A change through the service manager reaches the key.
         ServiceManagerApi::ConfigChange change;
         change.startType = kServiceDisabled;
         ASSERT_EQ(platform().ChangeServiceConfig(service, change), kErrorSuccess);
-        value.clear();
-        EXPECT_TRUE(GetRegValue(platform(), LocalMachineKey(), path, "Start", value));
-        EXPECT_EQ(value, "00000004");
-
+        EXPECT_EQ(text("Start"), "00000004");
         ASSERT_EQ(platform().DeleteService(service), kErrorSuccess);
     }
     // The key goes with the service.
@@ -242,8 +222,7 @@ TEST_P(RegistryContract, ServiceKeysFollowTheServiceManager) {
 }
 
 TEST_P(RegistryContract, AServicesDependenciesAreADoubleZeroTerminatedListInItsKey) {
-    const std::string name = backend().UniqueName("VtlCtDepends");
-    const auto guard = Guard(name);
+    const std::string name = Name("VtlCtDepends");
     ServiceManagerApi::CreateArgs args;
     args.serviceName = name;
     args.displayName = name;

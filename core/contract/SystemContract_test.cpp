@@ -113,34 +113,8 @@ TEST_P(SystemContract, TextsAreEncodedWithoutGuessingCharactersThePageLacks) {
 // --- The companion library
 // -----------------------------------------------------
 
-class StartThreads {
-  public:
-    explicit StartThreads(Platform& platform) : platform_(platform) {}
-    // Polls the thread until it has ended; its exit code, or 259 after kWaitMs.
-    std::uint32_t Finish(const ThreadHandle& thread) {
-        const std::uint64_t end = platform_.TickCount() + kWaitMs;
-        for (;;) {
-            const auto exit = platform_.GetExitCodeThread(thread);
-            EXPECT_EQ(exit.error, kErrorSuccess);
-            if (exit.code != kStillActive || platform_.TickCount() >= end) return exit.code;
-            platform_.Sleep(20);
-        }
-    }
-    std::uint32_t StartAndFinish(const std::string& service, const std::string& computer,
-                                 const std::optional<std::string>& parameter) {
-        auto [thread, error] = platform_.VTLStartService(service, computer, parameter);
-        EXPECT_EQ(error, kErrorSuccess);
-        EXPECT_TRUE(thread);
-        return thread ? Finish(thread) : error;
-    }
-
-  private:
-    Platform& platform_;
-};
-
 TEST_P(StartLibraryContract, TheThreadIsStillActiveWhileTheServiceStartsThenEndsWithZero) {
-    const std::string name = backend().UniqueName("VtlCtSlow");
-    const auto guard = Guard(name);
+    const std::string name = Name("VtlCtSlow");
     ServiceHandle service = Create(name, "--start-ms 1500");
     ASSERT_TRUE(service);
     {
@@ -154,57 +128,43 @@ TEST_P(StartLibraryContract, TheThreadIsStillActiveWhileTheServiceStartsThenEnds
         exit = platform().GetExitCodeThread(thread);
         EXPECT_EQ(exit.code, kStillActive);
         EXPECT_EQ(StateOf(service), kServiceStartPending);
-        EXPECT_EQ(StartThreads(platform()).Finish(thread), 0u);
+        EXPECT_EQ(ExitCodeOf(thread), 0u);
         EXPECT_EQ(StateOf(service), kServiceRunning);
         // The ended thread keeps its code.
         EXPECT_EQ(platform().GetExitCodeThread(thread).code, 0u);
     }  // the handle is closed here
 
     // A running service: the thread ends with the service manager's 1056.
-    EXPECT_EQ(StartThreads(platform()).StartAndFinish(name, UncLocal(), std::nullopt),
-              kErrorServiceAlreadyRunning);
+    EXPECT_EQ(StartThread(name, UncLocal()), kErrorServiceAlreadyRunning);
     // No handle at all.
     EXPECT_EQ(platform().GetExitCodeThread(ThreadHandle()).error, kErrorInvalidHandle);
 }
 
 TEST_P(StartLibraryContract, BothComputerFormsWorkAndTheParameterReachesTheService) {
-    const std::string name = backend().UniqueName("VtlCtParam");
-    const auto guard = Guard(name);
+    const std::string name = Name("VtlCtParam");
     const std::string marker = MarkerPath(name);
     ServiceHandle service = Create(name, MarkerOption(marker));
     ASSERT_TRUE(service);
-    StartThreads threads(platform());
 
     // The plain name, as after the wizard's creation, with a parameter.
-    EXPECT_EQ(
-        threads.StartAndFinish(name, backend().LocalMachine(), std::string("-port 80 \xC3\xA9")),
-        0u);
-    ServiceStatus status;
-    ASSERT_TRUE(WaitFor(service, {kServiceRunning}, status)) << status.currentState;
-    EXPECT_EQ(ReadMarker(marker, 2), "RUNNING\r\n-port 80 \xC3\xA9\r\n");
-    ASSERT_EQ(platform().ControlService(service, kServiceControlStop, status), kErrorSuccess);
-    ASSERT_TRUE(WaitFor(service, {kServiceStopped}, status)) << status.currentState;
+    EXPECT_EQ(StartThread(name, backend().LocalMachine(), std::string("-port 80 \xC3\xA9")), 0u);
+    ASSERT_TRUE(Reach(service, kServiceRunning));
+    EXPECT_TRUE(MarkerIs(marker, "RUNNING\r\n-port 80 \xC3\xA9\r\n"));
+    ASSERT_TRUE(Stop(service));
 
     // "\\NAME" with an empty parameter: the service gets no argument.
-    EXPECT_EQ(threads.StartAndFinish(name, UncLocal(), std::string()), 0u);
-    ASSERT_TRUE(WaitFor(service, {kServiceRunning}, status)) << status.currentState;
-    std::string content;
-    const std::uint64_t end = platform().TickCount() + kWaitMs;
-    while ((content = ReadMarker(marker, 1)) != "RUNNING\r\n" && platform().TickCount() < end)
-        platform().Sleep(20);
-    EXPECT_EQ(content, "RUNNING\r\n");
+    EXPECT_EQ(StartThread(name, UncLocal(), std::string()), 0u);
+    ASSERT_TRUE(Reach(service, kServiceRunning));
+    EXPECT_TRUE(MarkerIs(marker, "RUNNING\r\n"));
 }
 
 TEST_P(StartLibraryContract, FailuresEndTheThreadWithTheServiceManagersCode) {
-    const std::string disabled = backend().UniqueName("VtlCtOff");
-    const auto guard = Guard(disabled);
+    const std::string disabled = Name("VtlCtOff");
     ServiceHandle service = Create(disabled, "", kServiceDisabled);
     ASSERT_TRUE(service);
-    StartThreads threads(platform());
-    EXPECT_EQ(threads.StartAndFinish(disabled, UncLocal(), std::nullopt), kErrorServiceDisabled);
-    EXPECT_EQ(threads.StartAndFinish(disabled, backend().LocalMachine(), std::nullopt),
-              kErrorServiceDisabled);
-    EXPECT_EQ(threads.StartAndFinish(backend().UniqueName("VtlCtNoSuch"), UncLocal(), std::nullopt),
+    EXPECT_EQ(StartThread(disabled, UncLocal()), kErrorServiceDisabled);
+    EXPECT_EQ(StartThread(disabled, backend().LocalMachine()), kErrorServiceDisabled);
+    EXPECT_EQ(StartThread(backend().UniqueName("VtlCtNoSuch"), UncLocal()),
               kErrorServiceDoesNotExist);
     EXPECT_EQ(StateOf(service), kServiceStopped);
 }

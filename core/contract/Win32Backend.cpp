@@ -1,10 +1,14 @@
 #include "core/contract/Win32Backend.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <system_error>
 
 #include "core/win32/Win32Platform.h"
 #include "core/win32/Win32TestSupport.h"
-#include "core/win32/WinHandle.h"
 #include "core/win32/WinString.h"
 #include "core/win32/Windows.h"
 
@@ -12,63 +16,40 @@ namespace vtl::contract {
 
 namespace {
 
+namespace fs = std::filesystem;
 using vtl::win32::Narrow;
-using vtl::win32::UniqueKernelHandle;
-using vtl::win32::Widen;
 
 // One folder per test process, "%TEMP%\Vantrel Contract <pid>", with a copy of
 // the test service; removed when the process ends (what a service still holds
 // stays behind).
 class ScratchFolder {
   public:
-    ScratchFolder() {
-        std::wstring temp(MAX_PATH + 1, L'\0');
-        const DWORD length = GetTempPathW(static_cast<DWORD>(temp.size()), temp.data());
-        temp.resize(length);
-        if (!temp.empty() && temp.back() == L'\\') temp.pop_back();
-        folder_ = temp + L"\\Vantrel Contract " + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(folder_.c_str(), nullptr);
+    ScratchFolder()
+        : folder_(fs::temp_directory_path(error_) /
+                  ("Vantrel Contract " + std::to_string(GetCurrentProcessId()))) {
+        fs::create_directories(folder_, error_);
         std::wstring self(MAX_PATH + 1, L'\0');
         self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-        const std::wstring bin = self.substr(0, self.find_last_of(L"\\/"));
-        copied_ = CopyFileW((bin + L"\\VtlTestSvc.exe").c_str(),
-                            (folder_ + L"\\VtlTestSvc.exe").c_str(), FALSE) != FALSE;
+        copied_ =
+            fs::copy_file(fs::path(self).parent_path() / "VtlTestSvc.exe",
+                          folder_ / "VtlTestSvc.exe", fs::copy_options::overwrite_existing, error_);
     }
-    ~ScratchFolder() {
-        WIN32_FIND_DATAW found{};
-        const HANDLE search = FindFirstFileW((folder_ + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = found.cFileName;
-                if (name != L"." && name != L"..") DeleteFileW((folder_ + L"\\" + name).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(folder_.c_str());
-    }
+    ~ScratchFolder() { fs::remove_all(folder_, error_); }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    [[nodiscard]] std::string Path() const { return Narrow(folder_); }
+    [[nodiscard]] std::string Path() const { return Narrow(folder_.wstring()); }
     [[nodiscard]] bool HasTestService() const { return copied_; }
 
   private:
-    std::wstring folder_;
+    std::error_code error_;
+    fs::path folder_;
     bool copied_ = false;
 };
 
 ScratchFolder& Scratch() {
     static ScratchFolder folder;
     return folder;
-}
-
-std::string EnvironmentComputerName() {
-    std::wstring value(256, L'\0');
-    const DWORD length =
-        GetEnvironmentVariableW(L"COMPUTERNAME", value.data(), static_cast<DWORD>(value.size()));
-    if (length == 0 || length >= value.size()) return {};
-    value.resize(length);
-    return Narrow(value);
 }
 
 std::string RegistryComputerName() {
@@ -90,15 +71,15 @@ class Win32Backend final : public Backend {
 
     Platform& platform() override { return platform_; }
     std::string LocalMachine() override {
-        const std::string name = EnvironmentComputerName();
-        return name.empty() ? RegistryComputerName() : name;
+        const char* name = std::getenv("COMPUTERNAME");
+        return name != nullptr && *name != '\0' ? std::string(name) : RegistryComputerName();
     }
     std::string TestServiceFolder() override {
         return Scratch().HasTestService() ? Scratch().Path() : platform_.ApplicationFolder();
     }
     std::string ScratchFolder() override { return Scratch().Path(); }
     std::string UniqueName(std::string_view stem) override {
-        return std::string(stem) + "_" + std::to_string(GetCurrentProcessId());
+        return vtl::win32::testing::UniqueName(std::string(stem));
     }
     void ForceStop(const std::string& serviceName) override {
         vtl::win32::testing::TerminateServiceProcess(serviceName);
@@ -113,19 +94,9 @@ class Win32Backend final : public Backend {
         return "no real computer can be made to refuse access from a test";
     }
     std::optional<std::string> ReadFile(const std::string& path) override {
-        UniqueKernelHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                            nullptr));
+        std::ifstream file(fs::path(vtl::win32::Widen(path)), std::ios::binary);
         if (!file) return std::nullopt;
-        std::string content;
-        std::string chunk(4096, '\0');
-        DWORD read = 0;
-        while (::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read,
-                          nullptr) &&
-               read > 0)
-            content.append(chunk.data(), read);
-        return content;
+        return std::string(std::istreambuf_iterator<char>(file), {});
     }
     std::optional<std::string> ComputerDenyingAccess() override { return std::nullopt; }
     std::optional<std::size_t> OpenHandleCount() const override { return std::nullopt; }

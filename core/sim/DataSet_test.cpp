@@ -49,7 +49,6 @@ TEST_F(DataSetTest, TheLocalComputerIsTheWorkstationAndTheOldServerDoesNotAnswer
     EXPECT_EQ(OpenFailureText(platform, error),
               "The RPC server is unavailable.\r\n\rThis may be due to network problems. Please "
               "verify network connectivity.  1722");
-    std::string version;
     auto read = platform.RegQueryValueEx(
         platform.RegOpenKeyEx(LocalMachineKey(), "SOFTWARE\\Orvane\\Vantrel", kKeyRead).handle,
         "Version", 260);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
+#include <tuple>
 
 #include "core/Registry.h"
 #include "core/ServiceCalls.h"
@@ -216,21 +218,21 @@ TEST(SimFaultsTest, TheCallLogRecordsWhatWasAskedAndAnswered) {
         EXPECT_FALSE(env.platform.OpenService(manager, "Nope", 1).handle);
     }
     const auto& log = env.network.CallLog();
-    ASSERT_EQ(log.size(), 6u);
-    EXPECT_EQ(log[0].operation, "OpenSCManager");
-    EXPECT_EQ(log[0].argument, "\\\\PC1");
-    EXPECT_EQ(log[0].computer, "PC1");
-    EXPECT_EQ(log[0].access, kScManagerAllAccess);
-    EXPECT_EQ(log[0].time, 25u);
-    EXPECT_EQ(log[1].operation, "OpenService");
-    EXPECT_EQ(log[1].access, 0x2Cu);
-    EXPECT_EQ(log[2].operation, "ControlService");
-    EXPECT_EQ(log[2].control, kServiceControlStop);
-    EXPECT_EQ(log[2].error, kErrorServiceNotActive);
-    EXPECT_EQ(log[3].error, kErrorServiceDoesNotExist);
-    EXPECT_EQ(log[4].operation, "CloseServiceHandle");  // the service first
-    EXPECT_EQ(log[4].argument, "Svc");
-    EXPECT_EQ(log[5].operation, "CloseServiceHandle");
+    using Call = std::tuple<std::string, std::string, std::optional<std::uint32_t>, ErrorCode>;
+    std::vector<Call> calls;
+    for (const auto& record : log)
+        calls.emplace_back(record.operation, record.argument,
+                           record.control ? record.control : record.access, record.error);
+    const std::vector<Call> expected = {
+        {"OpenSCManager", "\\\\PC1", kScManagerAllAccess, kErrorSuccess},
+        {"OpenService", "Svc", 0x2Cu, kErrorSuccess},
+        {"ControlService", "Svc", kServiceControlStop, kErrorServiceNotActive},
+        {"OpenService", "Nope", 1u, kErrorServiceDoesNotExist},
+        {"CloseServiceHandle", "Svc", std::nullopt, kErrorSuccess},  // the service first
+        {"CloseServiceHandle", "PC1", std::nullopt, kErrorSuccess}};
+    EXPECT_EQ(calls, expected);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(std::tie(log[0].computer, log[0].time), std::make_tuple("PC1", 25u));
     EXPECT_EQ(env.network.CountCalls("OpenService"), 2u);
     EXPECT_EQ(env.network.CountCalls("OpenService", "svc"), 1u);
 
@@ -248,15 +250,12 @@ TEST(SimFaultsTest, OpenHandlesAreCountedByKind) {
     auto key = env.platform.RegOpenKeyEx(LocalMachineKey(), "SYSTEM", kKeyRead).handle;
     auto library = env.platform.LoadLibrary("kernel32").handle;
     EXPECT_EQ(env.network.OpenHandleCount(), 4u);
-    EXPECT_EQ(env.network.OpenHandleCount(HandleKind::ServiceManager), 1u);
-    EXPECT_EQ(env.network.OpenHandleCount(HandleKind::Service), 1u);
-    EXPECT_EQ(env.network.OpenHandleCount(HandleKind::RegistryKey), 1u);
-    EXPECT_EQ(env.network.OpenHandleCount(HandleKind::Library), 1u);
+    for (const HandleKind kind : {HandleKind::ServiceManager, HandleKind::Service,
+                                  HandleKind::RegistryKey, HandleKind::Library})
+        EXPECT_EQ(env.network.OpenHandleCount(kind), 1u) << static_cast<int>(kind);
     EXPECT_EQ(env.pc1.OpenHandleCount("Svc"), 1);
     // Values are unique and increase.
-    EXPECT_LT(manager.get(), svc.get());
-    EXPECT_LT(svc.get(), key.get());
-    EXPECT_LT(key.get(), library.get());
+    EXPECT_TRUE(manager.get() < svc.get() && svc.get() < key.get() && key.get() < library.get());
     // A handle of one kind is no handle of another.
     ServiceStatus status;
     ServiceHandle wrongKind(&env.platform, manager.get());

@@ -21,12 +21,11 @@ TEST(TestServiceOptions, ReadsEveryOptionFromAQuotedCommandPath) {
 }
 
 TEST(TestServiceOptions, OtherProgramsAndBadOptionsAreNotTestServices) {
-    EXPECT_FALSE(ParseTestServiceCommandLine("C:\\Windows\\system32\\svchost.exe -k netsvcs"));
-    EXPECT_FALSE(ParseTestServiceCommandLine("C:\\x\\VtlTestSvc.exe --start-ms"));
-    EXPECT_FALSE(ParseTestServiceCommandLine("C:\\x\\VtlTestSvc.exe --start-ms -5"));
-    EXPECT_FALSE(ParseTestServiceCommandLine("C:\\x\\VtlTestSvc.exe --frobnicate"));
-    EXPECT_FALSE(ParseTestServiceCommandLine("\"C:\\x\\VtlTestSvc.exe --pause"));
-    EXPECT_FALSE(ParseTestServiceCommandLine(""));
+    for (const char* line :
+         {"C:\\Windows\\system32\\svchost.exe -k netsvcs", "C:\\x\\VtlTestSvc.exe --start-ms",
+          "C:\\x\\VtlTestSvc.exe --start-ms -5", "C:\\x\\VtlTestSvc.exe --frobnicate",
+          "\"C:\\x\\VtlTestSvc.exe --pause", ""})
+        EXPECT_FALSE(ParseTestServiceCommandLine(line)) << line;
     const auto plain = ParseTestServiceCommandLine("c:\\X\\vtltestsvc.EXE");
     ASSERT_TRUE(plain.has_value());
     EXPECT_TRUE(plain->acceptStop);
@@ -35,11 +34,7 @@ TEST(TestServiceOptions, OtherProgramsAndBadOptionsAreNotTestServices) {
 
 TEST(TestServiceOptions, SplitsLikeTheCRuntime) {
     const auto words = SplitCommandLine(R"(prog a\\"b c" "d\"e" f\g)");
-    ASSERT_TRUE(words.has_value());
-    ASSERT_EQ(words->size(), 3u);
-    EXPECT_EQ((*words)[0], "a\\b c");
-    EXPECT_EQ((*words)[1], "d\"e");
-    EXPECT_EQ((*words)[2], "f\\g");
+    EXPECT_EQ(words, (std::vector<std::string>{"a\\b c", "d\"e", "f\\g"}));
 }
 
 }  // namespace

@@ -4,15 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 
 #include "core/ServiceCalls.h"
 #include "core/ServiceRow.h"
-#include "core/testing/PlatformChecks.h"
 #include "core/win32/Win32Platform.h"
 #include "core/win32/Win32TestSupport.h"
-#include "core/win32/WinHandle.h"
 #include "core/win32/WinString.h"
 #include "core/win32/Windows.h"
 
@@ -20,18 +21,10 @@ namespace vtl::win32 {
 namespace {
 
 using vtl::win32::testing::IsWine;
-using vtl::win32::testing::UniqueName;
 
 std::string ReadWholeFile(const std::string& path) {
-    UniqueKernelHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return "<cannot open>";
-    std::string content;
-    char chunk[512];
-    DWORD read = 0;
-    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
-        content.append(chunk, read);
-    return content;
+    std::ifstream file(std::filesystem::path(Widen(path)), std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<cannot open>";
 }
 
 // The service manager reads a dependency list up to its second zero: one zero
