@@ -4,7 +4,6 @@
 // The SDK headers below need Windows.h first.
 #include <commctrl.h>
 
-#include <array>
 #include <cstring>
 #include <cwctype>
 #include <fstream>
@@ -603,19 +602,13 @@ void UseUnmanagedWindows(std::wstring_view program) {
 // --- Pictures ---
 
 namespace {
-std::uint32_t Crc(const std::uint8_t* data, std::size_t n, std::uint32_t crc = 0xFFFFFFFFu) {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    for (std::size_t i = 0; i < n; ++i)
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+std::uint32_t Crc(const std::uint8_t* data, std::size_t n) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
     return crc;
 }
 
