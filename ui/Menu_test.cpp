@@ -41,15 +41,14 @@ class MenuTest : public ::testing::Test {
     }
 };
 
-TEST_F(MenuTest, TreeIsBuiltInDeclarationOrder) {
+TEST_F(MenuTest, TreeIsBuiltInDeclarationOrderAndClicksRunOnlyReachableItems) {
     EXPECT_EQ(form.Menus(), (std::vector<MenuItem*>{&mnuView, &mnuService, &mnuMainPopup}));
     EXPECT_EQ(mnuService.Items(), (std::vector<MenuItem*>{&mnuStart, &mnuSep1}));
     EXPECT_EQ(mnuStart.ParentItem(), &mnuService);
     EXPECT_TRUE(mnuSep1.IsSeparator());
     EXPECT_EQ(mnuViewRefresh.GetShortcut(), Shortcut::F(5));
-}
 
-TEST_F(MenuTest, ClickRunsOnlyReachableItems) {
+    // A click runs only reachable items.
     EXPECT_TRUE(mnuStart.Click());
     mnuStart.SetEnabled(false);
     EXPECT_FALSE(mnuStart.Click());

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
+#include <set>
 #include <utility>
 
 #include "ui/Form.h"
@@ -10,37 +12,27 @@
 namespace vtl::ui::testing {
 
 namespace {
-struct KindName {
-    QuestionKind kind;
-    std::string_view name;
-};
-constexpr std::array<KindName, 6> kKindNames = {{
-    {QuestionKind::MsgBox, "message box"},
-    {QuestionKind::Computer, "computer browser"},
-    {QuestionKind::Folder, "folder browser"},
-    {QuestionKind::OpenFile, "open-file dialog"},
-    {QuestionKind::SaveFile, "save-file dialog"},
-    {QuestionKind::Help, "help"},
-}};
+// In the order of QuestionKind.
+constexpr std::array<std::string_view, 6> kKindNames = {"message box",      "computer browser",
+                                                        "folder browser",   "open-file dialog",
+                                                        "save-file dialog", "help"};
+
+std::string_view QuestionKindName(QuestionKind kind) noexcept {
+    const auto i = static_cast<std::size_t>(kind);
+    return i < kKindNames.size() ? kKindNames[i] : "?";
+}
 
 bool Offers(MsgButtons buttons, MsgResult answer) {
-    switch (buttons) {
-        case MsgButtons::OK:
-            return answer == MsgResult::OK;
-        case MsgButtons::OKCancel:
-            return answer == MsgResult::OK || answer == MsgResult::Cancel;
-        case MsgButtons::AbortRetryIgnore:
-            return answer == MsgResult::Abort || answer == MsgResult::Retry ||
-                   answer == MsgResult::Ignore;
-        case MsgButtons::YesNoCancel:
-            return answer == MsgResult::Yes || answer == MsgResult::No ||
-                   answer == MsgResult::Cancel;
-        case MsgButtons::YesNo:
-            return answer == MsgResult::Yes || answer == MsgResult::No;
-        case MsgButtons::RetryCancel:
-            return answer == MsgResult::Retry || answer == MsgResult::Cancel;
-    }
-    return false;
+    using R = MsgResult;
+    const std::map<MsgButtons, std::set<MsgResult>> offered = {
+        {MsgButtons::OK, {R::OK}},
+        {MsgButtons::OKCancel, {R::OK, R::Cancel}},
+        {MsgButtons::AbortRetryIgnore, {R::Abort, R::Retry, R::Ignore}},
+        {MsgButtons::YesNoCancel, {R::Yes, R::No, R::Cancel}},
+        {MsgButtons::YesNo, {R::Yes, R::No}},
+        {MsgButtons::RetryCancel, {R::Retry, R::Cancel}}};
+    const auto it = offered.find(buttons);
+    return it != offered.end() && it->second.contains(answer);
 }
 
 // What closing the box without a choice gives.
@@ -68,13 +60,6 @@ std::string Describe(const Question& q) {
 }
 }  // namespace
 
-std::string_view QuestionKindName(QuestionKind kind) noexcept {
-    for (const auto& k : kKindNames) {
-        if (k.kind == kind) return k.name;
-    }
-    return "?";
-}
-
 ScriptedPrompter::ScriptedPrompter(std::string appTitle) : appTitle_(std::move(appTitle)) {}
 
 ScriptedPrompter::~ScriptedPrompter() {
@@ -85,28 +70,8 @@ ScriptedPrompter::~ScriptedPrompter() {
     }
 }
 
-ScriptedPrompter& ScriptedPrompter::AnswerMsgBox(MsgResult answer) {
-    answers_.push_back(Answer{QuestionKind::MsgBox, answer, std::nullopt, true});
-    return *this;
-}
-ScriptedPrompter& ScriptedPrompter::AnswerComputer(std::optional<std::string> name) {
-    answers_.push_back(Answer{QuestionKind::Computer, MsgResult::OK, std::move(name), true});
-    return *this;
-}
-ScriptedPrompter& ScriptedPrompter::AnswerFolder(std::optional<std::string> path) {
-    answers_.push_back(Answer{QuestionKind::Folder, MsgResult::OK, std::move(path), true});
-    return *this;
-}
-ScriptedPrompter& ScriptedPrompter::AnswerOpenFile(std::optional<std::string> path) {
-    answers_.push_back(Answer{QuestionKind::OpenFile, MsgResult::OK, std::move(path), true});
-    return *this;
-}
-ScriptedPrompter& ScriptedPrompter::AnswerSaveFile(std::optional<std::string> path) {
-    answers_.push_back(Answer{QuestionKind::SaveFile, MsgResult::OK, std::move(path), true});
-    return *this;
-}
-ScriptedPrompter& ScriptedPrompter::AnswerHelp(bool shown) {
-    answers_.push_back(Answer{QuestionKind::Help, MsgResult::OK, std::nullopt, shown});
+ScriptedPrompter& ScriptedPrompter::Add(Answer answer) {
+    answers_.push_back(std::move(answer));
     return *this;
 }
 

@@ -41,12 +41,24 @@ class ScriptedPrompter : public Prompter {
     ScriptedPrompter& operator=(const ScriptedPrompter&) = delete;
 
     // The next message box is answered with answer (which must be one of its buttons).
-    ScriptedPrompter& AnswerMsgBox(MsgResult answer);
-    ScriptedPrompter& AnswerComputer(std::optional<std::string> name);
-    ScriptedPrompter& AnswerFolder(std::optional<std::string> path);
-    ScriptedPrompter& AnswerOpenFile(std::optional<std::string> path);
-    ScriptedPrompter& AnswerSaveFile(std::optional<std::string> path);
-    ScriptedPrompter& AnswerHelp(bool shown = true);
+    ScriptedPrompter& AnswerMsgBox(MsgResult answer) {
+        return Add({QuestionKind::MsgBox, answer, std::nullopt, true});
+    }
+    ScriptedPrompter& AnswerComputer(std::optional<std::string> name) {
+        return Add({QuestionKind::Computer, MsgResult::OK, std::move(name), true});
+    }
+    ScriptedPrompter& AnswerFolder(std::optional<std::string> path) {
+        return Add({QuestionKind::Folder, MsgResult::OK, std::move(path), true});
+    }
+    ScriptedPrompter& AnswerOpenFile(std::optional<std::string> path) {
+        return Add({QuestionKind::OpenFile, MsgResult::OK, std::move(path), true});
+    }
+    ScriptedPrompter& AnswerSaveFile(std::optional<std::string> path) {
+        return Add({QuestionKind::SaveFile, MsgResult::OK, std::move(path), true});
+    }
+    ScriptedPrompter& AnswerHelp(bool shown = true) {
+        return Add({QuestionKind::Help, MsgResult::OK, std::nullopt, shown});
+    }
     // Message boxes with an OK button alone need no script: they are answered OK.
     void SetAutoOk(bool autoOk) noexcept { autoOk_ = autoOk; }
 
@@ -74,6 +86,7 @@ class ScriptedPrompter : public Prompter {
         std::optional<std::string> text;
         bool shown = true;
     };
+    ScriptedPrompter& Add(Answer answer);
     std::optional<Answer> Take(const Question& question);
     // A chooser's question: the scripted text, or nothing.
     std::optional<std::string> TextAnswer(Question question, const Form* owner);
@@ -83,7 +96,5 @@ class ScriptedPrompter : public Prompter {
     std::deque<Answer> answers_;
     std::vector<Question> questions_;
 };
-
-[[nodiscard]] std::string_view QuestionKindName(QuestionKind kind) noexcept;
 
 }  // namespace vtl::ui::testing

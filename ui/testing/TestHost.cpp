@@ -37,11 +37,8 @@ std::uint64_t TestHost::Now() const {
 // --- Timers ---
 
 void TestHost::Arm(TimerEntry& entry) {
-    if (entry.timer->Running()) {
-        entry.due = Now() + entry.timer->Interval();
-    } else {
-        entry.due.reset();
-    }
+    entry.due =
+        entry.timer->Running() ? std::optional(Now() + entry.timer->Interval()) : std::nullopt;
 }
 
 void TestHost::OnChanged(UiObject& object, const Change& change) {
@@ -56,16 +53,16 @@ void TestHost::OnChanged(UiObject& object, const Change& change) {
 }
 
 std::optional<std::uint64_t> TestHost::DueTime(const Timer& timer) const {
-    for (const TimerEntry& e : timers_) {
+    for (const TimerEntry& e : timers_)
         if (e.timer == &timer) return e.due;
-    }
     return std::nullopt;
 }
 
-TestHost::TimerEntry* TestHost::NextDue(std::uint64_t limit) {
+TestHost::TimerEntry* TestHost::NextDue(std::uint64_t limit, const std::vector<Timer*>& skip) {
     TimerEntry* best = nullptr;
     for (TimerEntry& e : timers_) {
         if (!e.due || *e.due > limit) continue;
+        if (std::find(skip.begin(), skip.end(), e.timer) != skip.end()) continue;
         if (best == nullptr || *e.due < *best->due ||
             (*e.due == *best->due && e.order < best->order))
             best = &e;
@@ -79,14 +76,7 @@ int TestHost::FireDueTimers() {
     std::vector<Timer*> fired;
     int ticks = 0;
     while (!ended_) {
-        TimerEntry* next = nullptr;
-        for (TimerEntry& e : timers_) {
-            if (!e.due || *e.due > now) continue;
-            if (std::find(fired.begin(), fired.end(), e.timer) != fired.end()) continue;
-            if (next == nullptr || *e.due < *next->due ||
-                (*e.due == *next->due && e.order < next->order))
-                next = &e;
-        }
+        TimerEntry* next = NextDue(now, fired);
         if (next == nullptr) break;
         Timer* timer = next->timer;
         fired.push_back(timer);
@@ -188,14 +178,10 @@ void TestHost::HideForm(Form& form) {
 void TestHost::FormUnloaded(Form& form) {
     log_.push_back("Unload " + form.Name());
     open_.erase(std::remove(open_.begin(), open_.end(), &form), open_.end());
-    for (auto it = timers_.begin(); it != timers_.end();) {
-        if (it->form == &form) {
-            it->timer->SetObserver(nullptr);
-            it = timers_.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    std::erase_if(timers_, [&](const TimerEntry& e) {
+        if (e.form == &form) e.timer->SetObserver(nullptr);
+        return e.form == &form;
+    });
     if (active_ == &form) ActivateTopmost();
 }
 
@@ -232,8 +218,7 @@ std::optional<std::string> TestHost::GetSetting(std::string_view app, std::strin
                                                 std::string_view key) const {
     const auto it =
         settings_.find(SettingKey{std::string(app), std::string(section), std::string(key)});
-    if (it == settings_.end()) return std::nullopt;
-    return it->second;
+    return it != settings_.end() ? std::optional(it->second) : std::nullopt;
 }
 
 }  // namespace vtl::ui::testing

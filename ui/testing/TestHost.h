@@ -109,7 +109,8 @@ class TestHost : public UiHost, private ChangeObserver {
     };
     void OnChanged(UiObject& object, const Change& change) override;
     void Arm(TimerEntry& entry);
-    TimerEntry* NextDue(std::uint64_t limit);
+    // The running timer due first by limit (ties: the first registered), but none of skip.
+    TimerEntry* NextDue(std::uint64_t limit, const std::vector<Timer*>& skip = {});
     void Activate(Form* form);
     void ActivateTopmost();
 

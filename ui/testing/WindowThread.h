@@ -29,34 +29,18 @@ class PostedQueue {
     // Runs posted tasks on this thread until done(); false after a minute without.
     bool PumpUntil(const std::function<bool()>& done) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!done()) {
-            std::function<void()> task;
-            {
-                std::unique_lock lock(mutex_);
-                if (!wake_.wait_until(lock, deadline, [&] { return !tasks_.empty(); }))
-                    return false;
-                task = std::move(tasks_.front());
-                tasks_.pop_front();
-            }
-            task();
-        }
+        while (!done())
+            if (!WaitForTask(deadline) || !RunOne()) return false;
         return true;
     }
     // Waits until a task is posted, without running it; false after a minute.
-    bool WaitForTask() {
+    bool WaitForTask(std::chrono::steady_clock::time_point deadline =
+                         std::chrono::steady_clock::now() + std::chrono::seconds(60)) {
         std::unique_lock lock(mutex_);
-        return wake_.wait_for(lock, std::chrono::seconds(60), [&] { return !tasks_.empty(); });
+        return wake_.wait_until(lock, deadline, [&] { return !tasks_.empty(); });
     }
     void RunAll() {
-        for (;;) {
-            std::function<void()> task;
-            {
-                const std::lock_guard lock(mutex_);
-                if (tasks_.empty()) return;
-                task = std::move(tasks_.front());
-                tasks_.pop_front();
-            }
-            task();
+        while (RunOne()) {
         }
     }
 
@@ -64,6 +48,19 @@ class PostedQueue {
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::function<void()>> tasks_;
+
+    // Runs the oldest task; false if none is posted.
+    bool RunOne() {
+        std::function<void()> task;
+        {
+            const std::lock_guard lock(mutex_);
+            if (tasks_.empty()) return false;
+            task = std::move(tasks_.front());
+            tasks_.pop_front();
+        }
+        task();
+        return true;
+    }
 };
 
 // A gate the work waits at until the test opens it.

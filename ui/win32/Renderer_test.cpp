@@ -32,16 +32,15 @@ namespace vtl::ui::win32 {
 namespace {
 
 using vtl::win32::Narrow;
+using namespace vtl::guitest;
 
 bool HaveDisplay() {
     const char* d = std::getenv("DISPLAY");
     return d != nullptr && *d != '\0';
 }
 
-using vtl::guitest::FindChild;
-
 std::string ItemText(HWND lv, int item, int sub = 0) {
-    return Narrow(vtl::guitest::ReadListView(lv).at(item).at(sub));
+    return Narrow(ReadListView(lv).at(item).at(sub));
 }
 
 class frmTest : public Form {
@@ -73,6 +72,11 @@ class frmTest : public Form {
         lv.onItemClick = [this](ListRowId) { clicks.push_back("item"); };
         lv.onColumnClick = [this](int c) { clicks.push_back("column " + std::to_string(c)); };
         mnuRefresh.onClick = [this] { clicks.push_back("refresh"); };
+        tabs.Move(120, 3700, 3000, 1200);
+        tabs.AddTab({"One", "&One", "First"});
+        tabs.AddTab({"Two", "&Two", "Second"});
+        tabs.SetSelectedIndex(0);
+        tabs.onClick = [this] { clicks.push_back(tabs.SelectedTab()->key); };
     }
     ImageList iml{*this, "iml"};
     ComboBox cbo{*this, "cbo", ComboStyle::DropDownList};
@@ -83,6 +87,7 @@ class frmTest : public Form {
     Timer tmr{*this, "tmr", 0, false};
     MenuItem mnuView{*this, "mnuView", "View"};
     MenuItem mnuRefresh{mnuView, "mnuRefresh", "&Refresh", Shortcut::F(5)};
+    TabStrip tabs{*this, "tabs"};
     std::vector<std::string> clicks;
 };
 
@@ -114,20 +119,16 @@ TEST_F(RendererTest, ListViewFollowsTheModelInPlace) {
     const ListRowId b = m.AddRowCells({"beta", "Stopped"}, 2);
     const ListRowId a = m.AddRowCells({"Alpha", "Running"}, 1);
     m.AddRowCells({"gamma", "Running"}, 1);
-    ASSERT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 3);
-    EXPECT_EQ(ItemText(lv, 0), "Alpha");
-    EXPECT_EQ(ItemText(lv, 1, 1), "Stopped");
-    m.SetSortKey(1);  // Running, Running, Stopped
-    EXPECT_EQ(ItemText(lv, 2), "beta");
-    EXPECT_EQ(ItemText(lv, 0), m.Text(m.RowAt(0)));
+    EXPECT_EQ(ReadListView(lv),
+              (Rows{{L"Alpha", L"Running"}, {L"beta", L"Stopped"}, {L"gamma", L"Running"}}));
+    m.SetSortKey(1);
+    EXPECT_EQ(ReadListView(lv),
+              (Rows{{L"Alpha", L"Running"}, {L"gamma", L"Running"}, {L"beta", L"Stopped"}}));
     m.SetSubItem(a, 1, "Starting");
-    EXPECT_EQ(ItemText(lv, m.PositionOf(a), 1), "Starting");
     m.SetFocusedRow(b);
     m.RemoveRow(b);
-    EXPECT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(ReadListView(lv), (Rows{{L"Alpha", L"Starting"}, {L"gamma", L"Running"}}));
     EXPECT_EQ(SendMessageW(lv, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
-    for (int p = 0; p < m.RowCount(); ++p)
-        EXPECT_EQ(ItemText(lv, p), m.Text(m.RowAt(p)));
 
     // The header's arrow follows the sort; a filter leaves the matching items, and
     // a hidden row's changes never reach another item.
@@ -144,12 +145,11 @@ TEST_F(RendererTest, ListViewFollowsTheModelInPlace) {
     EXPECT_EQ(arrow(1), HDF_SORTDOWN);
     EXPECT_EQ(arrow(0), 0);
     m.SetFilter("GAM", {0});
-    ASSERT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 1);
     m.SetSubItem(a, 1, "Hidden");
     m.SetSmallIcon(a, 2);
-    EXPECT_EQ(ItemText(lv, 0) + ItemText(lv, 0, 1), "gammaRunning");
+    EXPECT_EQ(ReadListView(lv), (Rows{{L"gamma", L"Running"}}));
     m.SetFilter("", {0});
-    ASSERT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 2);
+    ASSERT_EQ(ListViewCount(lv), 2);
     EXPECT_EQ(ItemText(lv, m.PositionOf(a), 1), "Hidden");
 
     // Selection both ways: the model's into the control, the control's into the model.
@@ -172,9 +172,9 @@ TEST_F(RendererTest, ListViewFollowsTheModelInPlace) {
     for (int i = 0; i < 200; ++i)
         m.AddRow("row" + std::to_string(i), 2);
     m.EndUpdate();
-    EXPECT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 202);
+    EXPECT_EQ(ListViewCount(lv), 202);
     m.Clear();
-    EXPECT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(ListViewCount(lv), 0);
     EXPECT_EQ(m.SelectedCount(), 0);
 }
 
@@ -191,13 +191,10 @@ TEST_F(RendererTest, ControlsReportUserInputToTheModels) {
 
     // Typing into a multi-line box: CR LF comes back as CR.
     const HWND edit = FindChild(hwnd, L"Edit");
-    ASSERT_NE(edit, nullptr);
-    // (A multi-line edit reports no change for WM_SETTEXT: type by replacing.)
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"one\r\ntwo"));
+    ASSERT_TRUE(TypeIntoEdit(edit, L"one\r\ntwo"));
     EXPECT_EQ(form->txt.Text(), "one\rtwo");
     form->txt.SetText("a\rb");
-    EXPECT_EQ(Narrow(vtl::guitest::Text(edit)), "a\r\nb");
+    EXPECT_EQ(Text(edit), L"a\r\nb");
     EXPECT_EQ(form->clicks, (std::vector<std::string>{"cbo HOST2", "txt"}));
 
     // Column header clicks.
@@ -214,9 +211,7 @@ TEST_F(RendererTest, ControlsReportUserInputToTheModels) {
     const HWND sb = FindChild(hwnd, STATUSCLASSNAMEW);
     form->sb.SetPanelText(1, "Running");
     form->sb.SetPanelImage(1, 1);
-    std::wstring text(64, L'\0');
-    SendMessageW(sb, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(text.data()));
-    EXPECT_EQ(Narrow(text.c_str()), "Running");
+    EXPECT_EQ(ReadStatusBar(sb), (std::vector<std::wstring>{L"Status", L"Running"}));
     EXPECT_NE(SendMessageW(sb, SB_GETICON, 1, 0), 0);
     PostMessageW(lv, WM_KEYDOWN, VK_F5, 1);
     host->DoEvents();
@@ -226,6 +221,21 @@ TEST_F(RendererTest, ControlsReportUserInputToTheModels) {
     PostMessageW(lv, WM_KEYDOWN, VK_F5, 1);
     host->DoEvents();
     EXPECT_TRUE(form->clicks.empty());
+}
+
+// A tab strip takes Alt and the access key of a tab's caption.
+TEST_F(RendererTest, TabsAnswerTheirAccessKeys) {
+    const HWND tab = FindChild(hwnd, WC_TABCONTROLW);
+    ASSERT_NE(tab, nullptr);
+    PostMessageW(tab, WM_SYSCHAR, L't', 1 << 29);
+    host->DoEvents();
+    EXPECT_EQ(form->tabs.SelectedIndex(), 1);
+    EXPECT_EQ(SendMessageW(tab, TCM_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(form->clicks, (std::vector<std::string>{"Two"}));
+    form->tabs.SetEnabled(false);
+    PostMessageW(tab, WM_SYSCHAR, L'o', 1 << 29);
+    host->DoEvents();
+    EXPECT_EQ(form->tabs.SelectedIndex(), 1) << "a disabled strip takes no keys";
 }
 
 TEST_F(RendererTest, ListMouseEventsCarryTheRowUnderThePointer) {
@@ -243,13 +253,9 @@ TEST_F(RendererTest, ListMouseEventsCarryTheRowUnderThePointer) {
         seen.push_back(std::string("up ") + (e.row == first ? "first" : e.row ? "other" : "none"));
     };
     m.onDblClick = [&] { seen.push_back("dblclick"); };
-    RECT item{};
-    item.left = LVIR_BOUNDS;
-    SendMessageW(lv, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    const RECT item = ListViewItemRect(lv, 0);
     const LPARAM onFirst = MAKELPARAM(item.left + 30, (item.top + item.bottom) / 2);
-    RECT client{};
-    GetClientRect(lv, &client);
-    const LPARAM below = MAKELPARAM(30, client.bottom - 5);
+    const LPARAM below = MAKELPARAM(30, ClientRect(lv).bottom - 5);
     // The list waits in its own loop for the release after a press: it is queued first,
     // as a real click's would be.
     PostMessageW(lv, WM_LBUTTONUP, 0, onFirst);
@@ -272,12 +278,9 @@ TEST_F(RendererTest, ListMouseEventsCarryTheRowUnderThePointer) {
 TEST_F(RendererTest, FrameSizesComeBackInTwips) {
     form->Move(300, 300, 7200, 4800);
     const int dpi = WindowDpi(hwnd);
-    RECT client{};
-    GetClientRect(hwnd, &client);
+    const RECT client = ClientRect(hwnd), outer = WindowRect(hwnd);
     EXPECT_EQ(form->ScaleWidth(), PixelsToTwips(client.right, dpi));
     EXPECT_EQ(form->ScaleHeight(), PixelsToTwips(client.bottom, dpi));
-    RECT outer{};
-    GetWindowRect(hwnd, &outer);
     EXPECT_EQ(form->Width(), PixelsToTwips(outer.right - outer.left, dpi));
 }
 
@@ -290,10 +293,9 @@ struct DpiLayout {
 
 DpiLayout ReadLayout(HWND form, HWND list) {
     DpiLayout l{};
-    RECT r{};
-    GetWindowRect(form, &r);
+    RECT r = WindowRect(form);
     l.frame = {r.left, r.top, r.right, r.bottom};
-    GetWindowRect(list, &r);
+    r = WindowRect(list);
     MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
     l.list = {r.left, r.top, r.right, r.bottom};
     l.column0 = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
@@ -308,7 +310,7 @@ DpiLayout ReadLayout(HWND form, HWND list) {
     l.listIcon = cx;
     l.toolbarButtonHeight =
         HIWORD(SendMessageW(FindChild(form, TOOLBARCLASSNAMEW), TB_GETBUTTONSIZE, 0, 0));
-    GetWindowRect(FindChild(form, STATUSCLASSNAMEW), &r);
+    r = WindowRect(FindChild(form, STATUSCLASSNAMEW));
     l.statusHeight = r.bottom - r.top;
     return l;
 }
@@ -347,15 +349,14 @@ TEST_F(RendererTest, ADpiChangeLaysEveryControlOutAgain) {
               before.toolbarButtonHeight + after.listIcon - before.listIcon);
     EXPECT_GT(after.statusHeight, before.statusHeight);
     EXPECT_NEAR(form->Width(), formWidth, PixelsToTwips(1, to));  // the model's twips stay
-    for (HWND child : vtl::guitest::Descendants(hwnd)) {
+    for (HWND child : Descendants(hwnd)) {
         const auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
         LOGFONTW lf{};
         if (font != nullptr && GetObjectW(font, sizeof(lf), &lf) != 0) {
-            EXPECT_EQ(lf.lfHeight, after.fontHeight) << Narrow(vtl::guitest::ClassName(child));
+            EXPECT_EQ(lf.lfHeight, after.fontHeight) << Narrow(ClassName(child));
         }
     }
-    vtl::guitest::SaveScreenshot(std::filesystem::path(VTL_ARTIFACT_DIR) / "ui-dpi-changed.png",
-                                 hwnd);
+    SaveScreenshot(std::filesystem::path(VTL_ARTIFACT_DIR) / "ui-dpi-changed.png", hwnd);
 
     moveTo(dpi, before.frame);
     EXPECT_EQ(ReadLayout(hwnd, lv), before);
@@ -366,12 +367,11 @@ TEST_F(RendererTest, TimersTickAndModalFormsReturnWhenClosed) {
     form->tmr.onTick = [&] { ++ticks; };
     form->tmr.SetInterval(30);
     form->tmr.SetEnabled(true);
-    const ULONGLONG end = GetTickCount64() + 5000;
-    while (ticks < 3 && GetTickCount64() < end) {
+    const auto ticked = [&] {
         host->DoEvents();
-        Sleep(5);
-    }
-    EXPECT_GE(ticks, 3);
+        return ticks >= 3;
+    };
+    EXPECT_TRUE(WaitFor(ticked, 5000, 5)) << ticks;
     form->tmr.SetEnabled(false);
 
     // A modal form: the owner is disabled until it goes, then enabled again.
@@ -394,22 +394,18 @@ TEST_F(RendererTest, ComputerBrowserTakesATypedName) {
     // Under Wine the network shows no computers: the name is typed into the box.
     std::atomic<bool> answered{false};
     std::thread user([&] {
-        HWND dialog = nullptr;
-        for (int i = 0; i < 200 && dialog == nullptr; ++i) {
-            Sleep(50);
-            dialog = FindWindowW(L"#32770", nullptr);
-            if (dialog != nullptr && GetWindow(dialog, GW_OWNER) != hwnd) dialog = nullptr;
-        }
-        if (dialog == nullptr) return;
-        HWND edit = nullptr;
-        for (int i = 0; i < 100 && (edit = FindChild(dialog, L"Edit")) == nullptr; ++i)
-            Sleep(50);
-
-        if (edit != nullptr)
-            SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\\\\FILESRV7"));
+        HWND dialog = nullptr, edit = nullptr;
+        const bool found = WaitFor(
+            [&] {
+                dialog = FindWindowW(L"#32770", nullptr);
+                return dialog != nullptr && GetWindow(dialog, GW_OWNER) == hwnd &&
+                       (edit = FindChild(dialog, L"Edit")) != nullptr;
+            },
+            15000, 50);
+        if (!found) return;
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\\\\FILESRV7"));
         Sleep(300);
-        vtl::guitest::SaveScreenshot(std::filesystem::path(VTL_ARTIFACT_DIR) /
-                                     "ui-browse-computer.png");
+        SaveScreenshot(std::filesystem::path(VTL_ARTIFACT_DIR) / "ui-browse-computer.png");
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         answered = true;
     });
@@ -423,7 +419,7 @@ TEST_F(RendererTest, ComputerBrowserTakesATypedName) {
 // Before this program's first window: no waiting for a window manager (see
 // UseUnmanagedWindows).
 const bool kUnmanaged = [] {
-    vtl::guitest::UseUnmanagedWindows();
+    UseUnmanagedWindows();
     return true;
 }();
 
@@ -459,10 +455,9 @@ TEST(RendererPictures, SplashBitmapToolTipsAndHourglass) {
     }
     const HWND hwnd = FindWindowW(L"VtlForm", L"Splash test");
     ASSERT_NE(hwnd, nullptr);
-    RECT r{};
-    GetWindowRect(hwnd, &r);
+    const RECT r = WindowRect(hwnd);
     EXPECT_EQ(r.right - r.left, TwipsToPixels(4950, WindowDpi(hwnd)));
-    vtl::guitest::SaveScreenshot(std::filesystem::path(VTL_ARTIFACT_DIR) / "ui-splash.png", hwnd);
+    SaveScreenshot(std::filesystem::path(VTL_ARTIFACT_DIR) / "ui-splash.png", hwnd);
     // The artwork's colours where the pictures has them: the green line under the
     // name and the blue background.
     HDC screen = GetDC(nullptr);
@@ -494,41 +489,6 @@ TEST(RendererPictures, SplashBitmapToolTipsAndHourglass) {
     splash.SetMousePointer(MousePointer::Default);
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
     splash.Unload();
-}
-
-// A tab strip takes Alt and the access key of a tab's caption.
-class frmTabs : public Form {
-  public:
-    explicit frmTabs(UiHost& host) : Form(host, "frmTabs") {
-        SetCaption("Tabs test");
-        Move(0, 0, 4800, 2400);
-        tabs.Move(120, 120, 3000, 1200);
-        tabs.AddTab({"One", "&One", "First"});
-        tabs.AddTab({"Two", "&Two", "Second"});
-        tabs.SetSelectedIndex(0);
-        tabs.onClick = [this] { clicks.push_back(tabs.SelectedTab()->key); };
-    }
-    TabStrip tabs{*this, "tabs"};
-    std::vector<std::string> clicks;
-};
-
-TEST(RendererTabs, TabsAnswerTheirAccessKeys) {
-    if (!HaveDisplay()) GTEST_SKIP() << "no display";
-    Win32Host host("Vantrel");
-    frmTabs form(host);
-    form.Show();
-    const HWND tab = FindChild(FindWindowW(L"VtlForm", L"Tabs test"), WC_TABCONTROLW);
-    ASSERT_NE(tab, nullptr);
-    PostMessageW(tab, WM_SYSCHAR, L't', 1 << 29);
-    host.DoEvents();
-    EXPECT_EQ(form.tabs.SelectedIndex(), 1);
-    EXPECT_EQ(SendMessageW(tab, TCM_GETCURSEL, 0, 0), 1);
-    EXPECT_EQ(form.clicks, (std::vector<std::string>{"Two"}));
-    form.tabs.SetEnabled(false);
-    PostMessageW(tab, WM_SYSCHAR, L'o', 1 << 29);
-    host.DoEvents();
-    EXPECT_EQ(form.tabs.SelectedIndex(), 1) << "a disabled strip takes no keys";
-    form.Unload();
 }
 
 TEST(Win32HostSettings, AreKeptUnderTheApplicationsKey) {

@@ -27,10 +27,8 @@ class GuiDemoTest : public ::testing::Test {
         ASSERT_TRUE(demo.has_value());
         form = WaitForTopWindow(demo->Id(), L"VtlForm", L"Vantrel UI Demo", kTimeout);
         ASSERT_NE(form, nullptr) << "the demo window did not appear";
-        list = FindChild(form, L"SysListView32");
-        status = FindChild(form, L"msctls_statusbar32");
-        ASSERT_NE(list, nullptr);
-        ASSERT_NE(status, nullptr);
+        ASSERT_NE(list = FindChild(form, L"SysListView32"), nullptr);
+        ASSERT_NE(status = FindChild(form, L"msctls_statusbar32"), nullptr);
     }
     void TearDown() override {
         if (demo) demo->Terminate();
@@ -122,31 +120,24 @@ TEST_F(GuiDemoTest, ShowsTheModelsAndTakesInputFromOutside) {
     ASSERT_TRUE(AnswerMessageBox(box, IDOK));
     EXPECT_TRUE(WaitFor([&] { return FindMessageBox(demo->Id()) == nullptr; }, kTimeout));
 
-    // Resizing the window resizes the list (the form's resize handler).
+    // Resizing the window resizes the list (the form's resize handler): 8 pixels in from
+    // each side, down to 420 twips above the inner bottom.
     ASSERT_TRUE(MoveWindowTo(form, 40, 30, 760, 520));
+    RECT lv{};
+    POINT bottom{};
     EXPECT_TRUE(WaitFor(
         [&] {
-            const RECT client = ClientRect(form);
-            const RECT lv = WindowRect(list);
-            return (lv.right - lv.left) == client.right - 2 * 8;
-        },
-        kTimeout))
-        << "list width " << WindowRect(list).right - WindowRect(list).left << ", client "
-        << ClientRect(form).right;
-    // ... and its height: the list reaches down to 420 twips above the inner bottom.
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            RECT lv = WindowRect(list);
-            POINT bottom{0, ClientRect(form).bottom};
+            lv = WindowRect(list);
+            bottom = {0, ClientRect(form).bottom};
             ClientToScreen(form, &bottom);
-            return bottom.y - lv.bottom == MulDiv(420, 96, 1440);
+            return lv.right - lv.left == ClientRect(form).right - 2 * 8 &&
+                   bottom.y - lv.bottom == MulDiv(420, 96, 1440);
         },
         kTimeout))
-        << "list bottom " << WindowRect(list).bottom;
+        << "list " << lv.left << "-" << lv.right << " above " << bottom.y - lv.bottom << " px";
     const RECT bar = WindowRect(status);
-    const RECT lvRect = WindowRect(list);
     EXPECT_EQ(bar.right - bar.left, ClientRect(form).right) << "status bar spans the window";
-    EXPECT_LE(lvRect.bottom, bar.top);
+    EXPECT_LE(lv.bottom, bar.top);
     Sleep(300);
     EXPECT_TRUE(SaveScreenshot(kArtifacts / "ui-demo-main.png"));
 

@@ -4,7 +4,6 @@
 // The SDK headers below need Windows.h first.
 #include <commctrl.h>
 
-#include <array>
 #include <cstring>
 #include <cwctype>
 #include <fstream>
@@ -54,6 +53,15 @@ class RemoteMemory {
         text.resize(wcsnlen(text.c_str(), maxChars));
         return text;
     }
+    // Sends msg with a pointer to offset at and reads the text the control wrote at
+    // textAt (empty if it wrote none).
+    std::wstring SendForText(HWND to, UINT msg, WPARAM wp, std::size_t at, std::size_t textAt,
+                             std::size_t maxChars) const {
+        const wchar_t nul = L'\0';
+        Write(textAt, &nul, sizeof(nul));
+        SendMessageW(to, msg, wp, reinterpret_cast<LPARAM>(At(at)));
+        return ReadText(textAt, maxChars);
+    }
 
   private:
     UniqueKernelHandle process_;
@@ -68,8 +76,7 @@ std::wstring StripMenuText(std::wstring_view caption) {
     for (std::size_t i = 0; i < caption.size(); ++i) {
         if (caption[i] == L'\t') break;
         if (caption[i] == L'&') {
-            if (i + 1 < caption.size() && caption[i + 1] == L'&') out += L'&';
-            if (i + 1 < caption.size() && caption[i + 1] == L'&') ++i;
+            if (i + 1 < caption.size() && caption[i + 1] == L'&') out += caption[++i];
             continue;
         }
         out += caption[i];
@@ -110,6 +117,73 @@ std::optional<RECT> AskForRect(HWND window, UINT msg, WPARAM wp, const RECT& in 
         !mem.Read(0, &r, sizeof(r)))
         return std::nullopt;
     return r;
+}
+
+// A point in a row's first column, in the list's client area (0 if none).
+LPARAM RowPoint(HWND listView, int row) {
+    const std::optional<RECT> r =
+        AskForRect(listView, LVM_GETITEMRECT, static_cast<WPARAM>(row), RECT{LVIR_LABEL, 0, 0, 0});
+    return r ? MAKELPARAM(r->left + 8, (r->top + r->bottom) / 2) : 0;
+}
+
+HWND ListHeader(HWND listView) {
+    return reinterpret_cast<HWND>(SendMessageW(listView, LVM_GETHEADER, 0, 0));
+}
+
+int HeaderCount(HWND header) {
+    return header != nullptr ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+// The access key of each caption of a path ("&View|&Refresh" -> v, r).
+std::optional<std::wstring> AccessKeys(std::wstring_view path) {
+    std::wstring keys;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t bar = path.find(L'|', start);
+        const std::wstring_view name =
+            path.substr(start, bar == std::wstring_view::npos ? bar : bar - start);
+        wchar_t key = 0;
+        for (std::size_t i = 0; i + 1 < name.size(); ++i) {
+            if (name[i] == L'&' && name[i + 1] != L'&') {
+                key = static_cast<wchar_t>(towlower(name[i + 1]));
+                break;
+            }
+            if (name[i] == L'&') ++i;
+        }
+        if (key == 0) return std::nullopt;
+        keys += key;
+        if (bar == std::wstring_view::npos) return keys;
+        start = bar + 1;
+    }
+}
+
+// Item texts: the system copies these messages' strings across processes itself.
+std::vector<std::wstring> ReadItems(HWND control, UINT countMsg, UINT lengthMsg, UINT textMsg) {
+    std::vector<std::wstring> items;
+    const int n = static_cast<int>(SendMessageW(control, countMsg, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        const auto length = SendMessageW(control, lengthMsg, static_cast<WPARAM>(i), 0);
+        if (length < 0) break;
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        const auto copied = SendMessageW(control, textMsg, static_cast<WPARAM>(i),
+                                         reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+        items.push_back(std::move(text));
+    }
+    return items;
+}
+
+// A left press and release at a point of window's client area (0: none, false).
+bool PressAndRelease(HWND window, LPARAM at) {
+    return at != 0 && PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+           PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+// This program's full path.
+std::wstring ThisProgram() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path;
 }
 
 }  // namespace
@@ -163,8 +237,7 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs, DWORD poll
 }
 
 std::wstring BesideThisProgram(std::wstring_view fileName) {
-    std::wstring path(32768, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    const std::wstring path = ThisProgram();
     const std::size_t slash = path.find_last_of(L"\\/");
     return path.substr(0, slash + 1) + std::wstring(fileName);
 }
@@ -247,37 +320,25 @@ int ListViewCount(HWND listView) {
 
 std::vector<std::wstring> ReadListViewColumns(HWND listView) {
     std::vector<std::wstring> columns;
-    const HWND header = reinterpret_cast<HWND>(SendMessageW(listView, LVM_GETHEADER, 0, 0));
-    if (header == nullptr) return columns;
-    const int n = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    const HWND header = ListHeader(listView);
     RemoteMemory mem(listView, sizeof(HDITEMW) + kTextChars * sizeof(wchar_t));
-    if (!mem) return columns;
-    for (int c = 0; c < n; ++c) {
+    for (int c = 0, n = HeaderCount(header); mem && c < n; ++c) {
         HDITEMW item{};
         item.mask = HDI_TEXT;
         item.pszText = reinterpret_cast<wchar_t*>(mem.At(sizeof(HDITEMW)));
         item.cchTextMax = static_cast<int>(kTextChars);
-        const wchar_t nul = L'\0';
-        mem.Write(sizeof(HDITEMW), &nul, sizeof(nul));
         mem.Write(0, &item, sizeof(item));
-        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(c),
-                     reinterpret_cast<LPARAM>(mem.At(0)));
-        columns.push_back(mem.ReadText(sizeof(HDITEMW), kTextChars));
+        columns.push_back(mem.SendForText(header, HDM_GETITEMW, static_cast<WPARAM>(c), 0,
+                                          sizeof(HDITEMW), kTextChars));
     }
     return columns;
 }
 
 Rows ReadListView(HWND listView) {
     Rows rows;
-    const int count = ListViewCount(listView);
-    const HWND header = reinterpret_cast<HWND>(SendMessageW(listView, LVM_GETHEADER, 0, 0));
-    const int columns =
-        header != nullptr
-            ? std::max(static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)), 1)
-            : 1;
+    const int columns = std::max(HeaderCount(ListHeader(listView)), 1);
     RemoteMemory mem(listView, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
-    if (!mem) return rows;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0, count = ListViewCount(listView); mem && i < count; ++i) {
         std::vector<std::wstring> row;
         for (int c = 0; c < columns; ++c) {
             LVITEMW item{};
@@ -329,15 +390,11 @@ std::vector<std::wstring> ReadStatusBar(HWND statusBar) {
     std::vector<std::wstring> texts;
     const int parts = static_cast<int>(SendMessageW(statusBar, SB_GETPARTS, 0, 0));
     RemoteMemory mem(statusBar, kTextChars * sizeof(wchar_t));
-    if (!mem) return texts;
-    for (int i = 0; i < parts; ++i) {
+    for (int i = 0; mem && i < parts; ++i) {
         const auto length = static_cast<std::size_t>(
             LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(i), 0)));
-        const wchar_t nul = L'\0';
-        mem.Write(0, &nul, sizeof(nul));
-        SendMessageW(statusBar, SB_GETTEXTW, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(mem.At(0)));
-        texts.push_back(mem.ReadText(0, std::min(length + 1, kTextChars)));
+        texts.push_back(mem.SendForText(statusBar, SB_GETTEXTW, static_cast<WPARAM>(i), 0, 0,
+                                        std::min(length + 1, kTextChars)));
     }
     return texts;
 }
@@ -346,8 +403,7 @@ std::vector<ToolbarButtonInfo> ReadToolbar(HWND toolbar) {
     std::vector<ToolbarButtonInfo> buttons;
     const int n = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
     RemoteMemory mem(toolbar, sizeof(TBBUTTON) + kTextChars * sizeof(wchar_t));
-    if (!mem) return buttons;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; mem && i < n; ++i) {
         if (!SendMessageW(toolbar, TB_GETBUTTON, static_cast<WPARAM>(i),
                           reinterpret_cast<LPARAM>(mem.At(0))))
             continue;
@@ -357,33 +413,12 @@ std::vector<ToolbarButtonInfo> ReadToolbar(HWND toolbar) {
         info.command = tb.idCommand;
         info.enabled = (SendMessageW(toolbar, TB_GETSTATE, static_cast<WPARAM>(tb.idCommand), 0) &
                         TBSTATE_ENABLED) != 0;
-        const wchar_t nul = L'\0';
-        mem.Write(sizeof(TBBUTTON), &nul, sizeof(nul));
-        SendMessageW(toolbar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(tb.idCommand),
-                     reinterpret_cast<LPARAM>(mem.At(sizeof(TBBUTTON))));
-        info.text = mem.ReadText(sizeof(TBBUTTON), kTextChars);
+        info.text = mem.SendForText(toolbar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(tb.idCommand),
+                                    sizeof(TBBUTTON), sizeof(TBBUTTON), kTextChars);
         buttons.push_back(std::move(info));
     }
     return buttons;
 }
-
-namespace {
-// Item texts: the system copies these messages' strings across processes itself.
-std::vector<std::wstring> ReadItems(HWND control, UINT countMsg, UINT lengthMsg, UINT textMsg) {
-    std::vector<std::wstring> items;
-    const int n = static_cast<int>(SendMessageW(control, countMsg, 0, 0));
-    for (int i = 0; i < n; ++i) {
-        const auto length = SendMessageW(control, lengthMsg, static_cast<WPARAM>(i), 0);
-        if (length < 0) break;
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        const auto copied = SendMessageW(control, textMsg, static_cast<WPARAM>(i),
-                                         reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
-        items.push_back(std::move(text));
-    }
-    return items;
-}
-}  // namespace
 
 std::vector<std::wstring> ReadComboBox(HWND combo, int* selected) {
     if (selected != nullptr) *selected = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
@@ -405,10 +440,8 @@ bool ClickTab(HWND tabControl, int index) {
     const std::optional<RECT> rect =
         AskForRect(tabControl, TCM_GETITEMRECT, static_cast<WPARAM>(index));
     if (!rect) return false;
-    const RECT& r = *rect;
-    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    return PostMessageW(tabControl, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
-           PostMessageW(tabControl, WM_LBUTTONUP, 0, at);
+    return PressAndRelease(
+        tabControl, MAKELPARAM((rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2));
 }
 
 bool TypeIntoEdit(HWND edit, std::wstring_view text) {
@@ -448,25 +481,8 @@ bool PressKey(HWND window, UINT virtualKey) {
            PostMessageW(target, WM_KEYUP, virtualKey, up);
 }
 
-namespace {
-// A point in a row's first column, in the list's client area (0 if none).
-LPARAM RowPoint(HWND listView, int row) {
-    RemoteMemory mem(listView, sizeof(RECT));
-    RECT r{};
-    r.left = LVIR_LABEL;
-    if (!mem || !mem.Write(0, &r, sizeof(r)) ||
-        !SendMessageW(listView, LVM_GETITEMRECT, static_cast<WPARAM>(row),
-                      reinterpret_cast<LPARAM>(mem.At(0))) ||
-        !mem.Read(0, &r, sizeof(r)))
-        return 0;
-    return MAKELPARAM(r.left + 8, (r.top + r.bottom) / 2);
-}
-}  // namespace
-
 bool ClickListViewRow(HWND listView, int row) {
-    const LPARAM at = RowPoint(listView, row);
-    return at != 0 && PostMessageW(listView, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
-           PostMessageW(listView, WM_LBUTTONUP, 0, at);
+    return PressAndRelease(listView, RowPoint(listView, row));
 }
 
 bool DoubleClickListViewRow(HWND listView, int row) {
@@ -497,31 +513,6 @@ bool PressKeyChord(HWND window, std::initializer_list<WORD> modifiers, WORD key)
            inputs.size();
 }
 
-namespace {
-// The access key of each caption of a path ("&View|&Refresh" -> v, r).
-std::optional<std::wstring> AccessKeys(std::wstring_view path) {
-    std::wstring keys;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t bar = path.find(L'|', start);
-        const std::wstring_view name =
-            path.substr(start, bar == std::wstring_view::npos ? bar : bar - start);
-        wchar_t key = 0;
-        for (std::size_t i = 0; i + 1 < name.size(); ++i) {
-            if (name[i] == L'&' && name[i + 1] != L'&') {
-                key = static_cast<wchar_t>(towlower(name[i + 1]));
-                break;
-            }
-            if (name[i] == L'&') ++i;
-        }
-        if (key == 0) return std::nullopt;
-        keys += key;
-        if (bar == std::wstring_view::npos) return keys;
-        start = bar + 1;
-    }
-}
-}  // namespace
-
 bool ChooseMenuItem(HWND window, std::wstring_view path) {
     HMENU menu = GetMenu(window);
     if (menu != nullptr && GetMenuItemCount(menu) > 0) {
@@ -532,19 +523,15 @@ bool ChooseMenuItem(HWND window, std::wstring_view path) {
             const std::wstring_view name = rest.substr(0, bar);
             const int n = GetMenuItemCount(menu);
             int found = -1;
-            for (int i = 0; i < n; ++i) {
+            for (int i = 0; i < n && found < 0; ++i) {
                 std::wstring caption(512, L'\0');
                 caption.resize(static_cast<std::size_t>(std::max(
                     GetMenuStringW(menu, static_cast<UINT>(i), caption.data(), 512, MF_BYPOSITION),
                     0)));
-                if (StripMenuText(caption) == StripMenuText(name)) {
-                    found = i;
-                    break;
-                }
+                if (StripMenuText(caption) == StripMenuText(name)) found = i;
             }
-            if (found < 0) return false;
-            if ((GetMenuState(menu, static_cast<UINT>(found), MF_BYPOSITION) &
-                 (MF_GRAYED | MF_DISABLED)) != 0)
+            if (found < 0 || (GetMenuState(menu, static_cast<UINT>(found), MF_BYPOSITION) &
+                              (MF_GRAYED | MF_DISABLED)) != 0)
                 return false;
             if (bar == std::wstring_view::npos) {
                 const UINT id = GetMenuItemID(menu, found);
@@ -601,11 +588,7 @@ bool CloseTopWindow(HWND window) {
 
 void UseUnmanagedWindows(std::wstring_view program) {
     std::wstring name(program);
-    if (name.empty()) {
-        std::wstring path(32768, L'\0');
-        path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-        name = path.substr(path.find_last_of(L"\\/") + 1);
-    }
+    if (name.empty()) name = ThisProgram().substr(ThisProgram().find_last_of(L"\\/") + 1);
     const std::wstring key = L"Software\\Wine\\AppDefaults\\" + name + L"\\X11 Driver";
     HKEY handle = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
@@ -619,19 +602,13 @@ void UseUnmanagedWindows(std::wstring_view program) {
 // --- Pictures ---
 
 namespace {
-std::uint32_t Crc(const std::uint8_t* data, std::size_t n, std::uint32_t crc = 0xFFFFFFFFu) {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    for (std::size_t i = 0; i < n; ++i)
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+std::uint32_t Crc(const std::uint8_t* data, std::size_t n) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
     return crc;
 }
 
