@@ -6,7 +6,9 @@
 
 #include <algorithm>
 
+#include "core/testing/MockPlatform.h"
 #include "operations/OperationsTestSupport.h"
+#include "operations/StopSequence.h"
 
 namespace vtl::testing {
 namespace {
@@ -228,6 +230,38 @@ TEST_F(StopTest, RestartOfAServiceThatNeverStopsIsBoundedThenStarted) {
     EXPECT_EQ(Entries(), (std::vector<std::string>{Entry("Hung", StopBoundText(kStopBoundMs))}));
     RunUntilWatchEnds();
     EXPECT_EQ(Entries().size(), 2u) << "the start met a service still stopping";
+}
+
+// A platform whose clock stands still: the stop-pending wait is still bounded
+// by its passes, and a refused stop control's record (garbage) is never waited on.
+TEST(StopWait, AStandingClockStillEndsTheWaitAndARefusedStopIsNotWaitedOn) {
+    for (const ErrorCode control : {kErrorSuccess, kErrorInvalidServiceControl}) {
+        SCOPED_TRACE(control);
+        ::testing::NiceMock<MockPlatform> platform;
+        ON_CALL(platform, TickCount()).WillByDefault(::testing::Return(7u));
+        ON_CALL(platform, ControlService)
+            .WillByDefault([control](const ServiceHandle&, std::uint32_t, ServiceStatus& record) {
+                record.currentState = kServiceStopPending;
+                return control;
+            });
+        std::uint32_t queries = 0;
+        ON_CALL(platform, QueryServiceStatus)
+            .WillByDefault([&queries](const ServiceHandle&, ServiceStatus& record) {
+                // Stopped after one pass too many, so that a runaway wait ends.
+                ++queries;
+                record.currentState =
+                    queries > kStopBoundMs / kStopPollMs ? kServiceStopped : kServiceStopPending;
+                return kErrorSuccess;
+            });
+        ServiceStatus status;
+        const StopResult result =
+            StopWithDependents(platform, ScManagerHandle{nullptr, 0x10},
+                               ServiceHandle{nullptr, 0x20}, "Hung", status, StopSequence{});
+        const bool sent = control == kErrorSuccess;
+        EXPECT_EQ(queries, sent ? kStopBoundMs / kStopPollMs : 0u);
+        EXPECT_EQ(result.boundReached, sent);
+        EXPECT_EQ(result.error, control);
+    }
 }
 
 }  // namespace
