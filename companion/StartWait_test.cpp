@@ -27,16 +27,6 @@ TEST(StartWait, EndsWithSuccessOnceTheServiceHasLeftStartPending) {
     EXPECT_EQ(late.Next(InState(kServiceRunning), 500000), (StartWaitStep{true, 0, 0}));
 }
 
-TEST(StartWait, PollsAtATenthOfTheWaitHintWithinBounds) {
-    StartWait wait;
-    EXPECT_EQ(wait.Next(Pending(1, 30000), 0).sleepMs, 3000u);
-    StartWait small;
-    EXPECT_EQ(small.Next(Pending(1, 0), 0).sleepMs, kStartPollMinMs);
-    EXPECT_EQ(small.Next(Pending(2, 1000), 100).sleepMs, kStartPollMinMs);
-    StartWait large;
-    EXPECT_EQ(large.Next(Pending(1, 600000), 0).sleepMs, kStartPollMaxMs);
-}
-
 TEST(StartWait, AServiceStalledPastItsHintIsPolledEverySecondAndNotGivenUp) {
     StartWait wait;
     EXPECT_EQ(wait.Next(Pending(1, 5000), 0).sleepMs, 500u);

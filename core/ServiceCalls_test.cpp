@@ -22,16 +22,6 @@ class ServiceCallsTest : public ::testing::Test {
     ServiceHandle service{nullptr, 0x20};
 };
 
-TEST_F(ServiceCallsTest, ErrorTextAddsTheNetworkHintOnlyFor1722) {
-    EXPECT_CALL(platform, FormatMessage(1722u))
-        .WillOnce(Return("The RPC server is unavailable.\r\n"));
-    EXPECT_CALL(platform, FormatMessage(5u)).WillOnce(Return("Access is denied.\r\n"));
-    EXPECT_EQ(GetErrorText(platform, 1722),
-              "The RPC server is unavailable.\r\n\rThis may be due to network problems. Please "
-              "verify network connectivity.");
-    EXPECT_EQ(GetErrorText(platform, 5), "Access is denied.\r\n");
-}
-
 TEST_F(ServiceCallsTest, ACommandsAccessDeniedAloneGetsTheAdministratorLine) {
     EXPECT_CALL(platform, FormatMessage(5u)).WillOnce(Return("Access is denied.\r\n"));
     const std::string line =
@@ -54,21 +44,6 @@ TEST_F(ServiceCallsTest, ErrorTextIsEmptyWithoutAMessageAndHeldTo256Characters) 
     EXPECT_EQ(OpenFailureText(platform, 1722),
               "\rThis may be due to network problems. Please verify network connectivity.  1722");
     EXPECT_EQ(MoreDataNotReturnedText(0), "ERROR_MORE_DATA not returned; error 0");
-}
-
-TEST_F(ServiceCallsTest, QueryServiceConfig2ProbeReleasesTheLibraryAndNeverFails) {
-    LibraryHandle::Value lib = 0x77;
-    EXPECT_CALL(platform, LoadLibrary("Advapi32.dll")).WillOnce([&](const std::string&) {
-        return Opened<LibraryHandle>{{&platform, lib}, 0};
-    });
-    EXPECT_CALL(platform, HasProcAddress(_, "QueryServiceConfig2A")).WillOnce(Return(true));
-    EXPECT_CALL(platform, FreeLibrary(lib)).Times(1);
-    EXPECT_TRUE(HasQueryServiceConfig2(platform, "Advapi32.dll"));
-
-    EXPECT_CALL(platform, LoadLibrary("NoSuch.dll")).WillOnce([](const std::string&) {
-        return Opened<LibraryHandle>{{}, kErrorFileNotFound};
-    });
-    EXPECT_FALSE(HasQueryServiceConfig2(platform, "NoSuch.dll"));
 }
 
 TEST_F(ServiceCallsTest, ConfigReadAsksForNeededPlusOneBytes) {
@@ -133,31 +108,6 @@ TEST_F(ServiceCallsTest, EnumerationWhoseFirstCallSucceedsIsReportedAndNotRepeat
     EXPECT_TRUE(read.firstAskedForMore());
     EXPECT_EQ(read.error, kErrorAccessDenied);
     EXPECT_TRUE(read.entries.empty());
-}
-
-TEST_F(ServiceCallsTest, RegistryReaderFormatsDwordsAndCutsStrings) {
-    EXPECT_CALL(platform, RegOpenKeyEx(_, "K", kKeyQueryValue)).WillRepeatedly([](auto&&...) {
-        return Opened<RegKey>{{nullptr, 0x99}, 0};
-    });
-    const struct {
-        const char* name;
-        RegistryApi::ValueResult result;
-        const char* before;
-        bool read;
-        const char* after;
-    } rows[] = {
-        {"D", {0, kRegDword, 4, {0x34, 0x12, 0, 0}}, "", true, "00001234"},
-        {"S", {0, kRegSz, 6, {'a', 'b', 0, 'c', 'd', 0}}, "stale", true, "ab"},
-        {"B", {0, kRegBinary, 2, {1, 2}}, "kept", true, "kept"},
-        {"Big", {kErrorMoreData, kRegSz, 2000, {}}, "stale", false, ""},
-    };
-    for (const auto& row : rows) {
-        EXPECT_CALL(platform, RegQueryValueEx(_, row.name, kRegValueMaxBytes))
-            .WillOnce(Return(row.result));
-        std::string value = row.before;
-        EXPECT_EQ(GetRegValue(platform, LocalMachineKey(), "K", row.name, value), row.read);
-        EXPECT_EQ(value, row.after) << row.name;
-    }
 }
 
 }  // namespace

@@ -7,24 +7,6 @@
 namespace vtl {
 namespace {
 
-TEST(ServiceTexts, StatusTextsCoverTheSevenStatesAndNothingElse) {
-    const char* const texts[] = {"",        "Stopped",          "Start Pending", "Stop Pending",
-                                 "Running", "Continue Pending", "Pause Pending", "Paused",
-                                 ""};
-    for (std::uint32_t code = 0; code <= 8; ++code)
-        EXPECT_EQ(ServiceStatusText(code), texts[code]) << code;
-    EXPECT_EQ(ServiceStatusText(0xFFFFFFFF), "");
-}
-
-TEST(ServiceTexts, StatusCodeFromTextIsTheExactInverse) {
-    for (std::uint32_t code = 1; code <= 7; ++code)
-        EXPECT_EQ(StatusCodeFromText(ServiceStatusText(code)), code);
-    const std::string_view others[] = {"running", "Running ", kStatusStarting,
-                                       kStatusMarkedForDeletion, ""};
-    for (const std::string_view other : others)
-        EXPECT_EQ(StatusCodeFromText(other), 0u) << other;
-}
-
 TEST(ServiceTexts, BootSystemAndAutoStartAllReadAutomaticAndOnlyTheThreeTextsReadBack) {
     const char* const texts[] = {"Automatic", "Automatic", "Automatic", "Manual", "Disabled", ""};
     for (std::uint32_t type = 0; type <= 5; ++type)
@@ -56,13 +38,6 @@ TEST(StateIconRule, FirstMatchingStepWins) {
     // A row marked for deletion has no state code.
     EXPECT_EQ(StateIcon(0, kServiceDemandStart, kStatusMarkedForDeletion),
               StateIconIndex::Disabled);
-}
-
-TEST(StateIconRule, KeysFollowTheImageIndices) {
-    EXPECT_EQ(StateIconKey(StateIconIndex::Active), "Active");
-    EXPECT_EQ(StateIconKey(StateIconIndex::Inactive), "Inactive");
-    EXPECT_EQ(StateIconKey(StateIconIndex::Disabled), "Disabled");
-    EXPECT_EQ(StateIconKey(StateIconIndex::Busy), "Busy");
 }
 
 TEST(ComputerNames, UncAndNulTrimming) {

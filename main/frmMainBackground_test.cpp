@@ -39,10 +39,6 @@ class BackgroundTest : public MainWindowTest {
         ASSERT_TRUE(form->PassRunning());
         ASSERT_TRUE(stepped.RunWork());
     }
-    void PickComputer(const std::string& name) {
-        if (!form->IsComputerListed(name)) form->cboSystems.AddItem(name);
-        form->cboSystems.SelectItem(form->cboSystems.FindItem(name));
-    }
     // Opens the window with a reading of PC1 under way: "loading", "pass queued",
     // "pass, read" (it has read Beta gone: last in a loop), or "loading" or "refresh"
     // and ", read" once its reading is done.
@@ -69,32 +65,6 @@ class BackgroundTest : public MainWindowTest {
         EXPECT_EQ(Count(), "Total Services : " + std::to_string(form->lvServices.RowCount()));
     }
 };
-
-TEST_F(BackgroundTest, ListingLeavesTheWindowFreeAndFinishesLoadingWhenTheRowsAreIn) {
-    network.ClearCallLog();
-    Open(true);
-    // Loading asked the platform for the computer's name only.
-    EXPECT_EQ(network.CallLog().size(), 1u);
-    EXPECT_EQ(Progress(), "Searching for all registered services on PC1");
-    EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Hourglass);
-    EXPECT_EQ(form->lvServices.RowCount(), 0);
-    EXPECT_TRUE(form->ReadingList());
-    // Ticks meanwhile start no pass: the list is being read whole.
-    host.RunFor(4000);
-    EXPECT_EQ(stepped.Queued(), 1u);
-
-    ASSERT_TRUE(stepped.RunWork());
-    const std::size_t read = network.CallLog().size();
-    EXPECT_EQ(stepped.Deliver(), 1);
-    EXPECT_EQ(network.CallLog().size(), read) << "the rows were added without a platform call";
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
-    // Loading's last steps ran then: sorted by name, the first row clicked.
-    EXPECT_EQ(form->lvServices.SortKey(), kColServiceName);
-    EXPECT_TRUE(form->lvServices.Sorted());
-    EXPECT_TRUE(form->mnuStop.Enabled());  // Alpha runs
-    EXPECT_FALSE(form->mnuStart.Enabled());
-    ExpectIdleAndDone();
-}
 
 TEST_F(BackgroundTest, APassNeverOverlapsTheNextNorAReadingOfTheWholeList) {
     OpenListed();
@@ -199,75 +169,6 @@ TEST_F(BackgroundTest, APassOfAListFilledAgainOrOfAnotherComputerIsDropped) {
     }
 }
 
-TEST_F(BackgroundTest, APassWhoseReadingsAllFailChangesNothingAndTheNextOneWorks) {
-    OpenListed();
-    ASSERT_EQ(pc1().ForceState("Gamma", kServiceStopped), kErrorSuccess);
-    for (ErrorCode code : {kErrorAccessDenied, kErrorInvalidHandle, kRpcServerUnavailable}) {
-        SCOPED_TRACE(code);
-        network.ClearFaults();
-        network.FailAlways("OpenService", code);
-        network.FailAlways("QueryServiceStatus", code);
-        host.RunFor(2000);
-        stepped.RunAll();
-        EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
-        EXPECT_EQ(Cell("Gamma", kColStatus), "Running");
-        EXPECT_FALSE(form->PassRunning());
-    }
-    network.ClearFaults();
-    host.RunFor(2000);
-    stepped.RunAll();
-    EXPECT_EQ(Cell("Gamma", kColStatus), "Stopped");
-}
-
-TEST_F(BackgroundTest, RefreshPressedTwiceReadsOnceMoreAndListsEachServiceOnce) {
-    OpenListed();
-    Add(pc1(), Svc("Delta", kServiceDemandStart, kServiceRunning));
-    for (bool firstHasRead : {false, true}) {
-        SCOPED_TRACE(firstHasRead ? "the first has read" : "the first waits");
-        network.ClearCallLog();
-        form->mnuViewRefresh.Click();
-        if (firstHasRead) stepped.RunWork();
-        form->mnuViewRefresh.Click();
-        EXPECT_EQ(stepped.RunAll(), 1);  // one result is applied: the second's
-        EXPECT_EQ(network.CountCalls("EnumServicesStatus"), firstHasRead ? 4u : 2u);
-        EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Delta", "Gamma"}));
-        ExpectIdleAndDone();
-    }
-}
-
-TEST_F(BackgroundTest, RefreshPressedWhileTheListIsLoadingFinishesTheLoading) {
-    Open(true);
-    form->mnuViewRefresh.Click();
-    stepped.RunAll();
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
-    EXPECT_TRUE(form->lvServices.Sorted());
-    EXPECT_TRUE(form->mnuStop.Enabled());  // row 1 was clicked
-    ExpectIdleAndDone();
-}
-
-TEST_F(BackgroundTest, AnotherComputerPickedWhileAReadingRunsNeverMixesTwoComputersRows) {
-    for (const std::string how :
-         {"loading", "loading, read", "refresh", "refresh, read", "pass, read"}) {
-        SCOPED_TRACE(how);
-        StartReading(how);
-        PickComputer("PC2");
-        EXPECT_EQ(Progress(), "Searching for all registered services on PC2");
-        stepped.RunAll();
-        EXPECT_EQ(Names(), (std::vector<std::string>{"Remote1", "Remote2"}));
-        ExpectIdleAndDone();
-        form.reset();
-    }
-}
-
-TEST_F(BackgroundTest, AListingByAPublicProcedureSupersedesTheOneUnderWay) {
-    Open(true);
-    form->lvServices.Clear();
-    EXPECT_EQ(form->EnumSystemServices(3, "PC1", form->lvServices), 3);
-    stepped.RunAll();
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
-    ExpectIdleAndDone();
-}
-
 TEST_F(BackgroundTest, ClosingTheWindowWhileAReadingRunsEndsIt) {
     for (const std::string how : {"loading", "pass queued", "refresh, read", "pass, read"}) {
         SCOPED_TRACE(how);
@@ -307,28 +208,6 @@ class WorkerThreadTest : public BackgroundTest {
     std::unique_ptr<ui::ThreadExecutor> work = std::make_unique<ui::ThreadExecutor>(
         [this](std::function<void()> task) { window.Post(std::move(task)); });
 };
-
-TEST_F(WorkerThreadTest, ListingAndPassesRunOnTheWorkerWhileTheWindowActs) {
-    OpenOnThread();
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
-    EXPECT_EQ(Progress(), "Done");
-    ASSERT_EQ(pc1().ForceState("Beta", kServiceRunning), kErrorSuccess);
-    ASSERT_EQ(pc1().RemoveService("Alpha"), kErrorSuccess);  // running: only marked
-    form->tmrRefresh.Tick();
-    // The window goes on with its rows while the pass reads.
-    form->lvServices.ClickRow(Row("Beta"));
-    form->lvServices.ClickColumn(kColStatus);
-    form->lvServices.SetText(Row("Gamma"), kColLogonAs, "changed meanwhile");
-    ASSERT_TRUE(window.PumpUntil([&] { return !form->PassRunning(); }));
-    EXPECT_EQ(Cell("Beta", kColStatus), "Running");
-    EXPECT_TRUE(form->mnuStop.Enabled());
-    EXPECT_EQ(Cell("Alpha", kColStatus), "Marked for Deletion");
-    form->mnuViewRefresh.Click();
-    ASSERT_TRUE(window.PumpUntil([&] { return !form->ReadingList(); }));
-    EXPECT_EQ(Cell("Gamma", kColLogonAs), "LocalSystem");
-    form.reset();
-    work.reset();
-}
 
 TEST_F(WorkerThreadTest, ClosingTheWindowWhileAPassWaitsOnTheServiceManagerEndsTheWorker) {
     OpenOnThread();

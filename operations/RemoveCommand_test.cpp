@@ -21,65 +21,6 @@ class RemoveTest : public OperationsTest {
     int Rows() const { return form->lvServices.RowCount(); }
 };
 
-TEST_F(RemoveTest, AStoppedServiceIsRemovedWithItsRowAndTheCountDrops) {
-    OpenWithOperations();
-    Select({"X"});
-    const int rows = Rows();
-    network.ClearCallLog();
-    std::vector<std::string> progress;
-    prompts.onMsgBox = [&](std::string_view) { progress.push_back(Progress()); };
-    AnswerBoth();
-    form->mnuDelete.Click();
-
-    const auto ask = [](std::string_view text) {
-        return Box(text, ui::MsgButtons::YesNo, ui::MsgIcon::Question);
-    };
-    EXPECT_EQ(Boxes(prompts),
-              (std::vector<std::string>{
-                  ask("Note that you must have administrator privileges to remove a service.\rDo "
-                      "you want to continue?"),
-                  ask("Are you sure you want to remove the service 'X' on PC1?")}));
-    // No progress text while the questions are up.
-    EXPECT_EQ(progress, (std::vector<std::string>{"Done", "Done"}));
-
-    EXPECT_FALSE(pc1().HasService("X"));
-    EXPECT_FALSE(form->lvServices.FindRow("X"));
-    EXPECT_EQ(Rows(), rows - 1);
-    EXPECT_EQ(Count(), "Total Services : " + std::to_string(rows - 1));
-    EXPECT_EQ(Progress(), "Done");
-    EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
-    // The manager with all access, the service with DELETE and SERVICE_STOP.
-    EXPECT_EQ(ManagerAccesses(), (std::vector<std::uint32_t>{0xF003Fu}));
-    EXPECT_EQ(ServiceAccesses("X"), (std::vector<std::uint32_t>{0x10020u}));
-    EXPECT_EQ(ProgramCalls("ControlService").size(), 1u) << "the stop is asked for anyway";
-    EXPECT_EQ(ProgramCalls("DeleteService").size(), 1u);
-}
-
-TEST_F(RemoveTest, NoToEitherQuestionChangesNothing) {
-    OpenWithOperations();
-    Select({"X"});
-    const int rows = Rows();
-    const std::string count = Count();
-    for (int declined = 0; declined < 2; ++declined) {
-        prompts.ClearQuestions();
-        if (declined == 1) prompts.AnswerMsgBox(ui::MsgResult::Yes);
-        prompts.AnswerMsgBox(ui::MsgResult::No);
-        network.ClearCallLog();
-        form->mnuDelete.Click();
-        EXPECT_EQ(prompts.Questions().size(), static_cast<std::size_t>(declined + 1));
-        EXPECT_TRUE(network.CallLog().empty());
-        EXPECT_TRUE(pc1().HasService("X"));
-        EXPECT_EQ(Rows(), rows);
-        EXPECT_EQ(Count(), count);
-        EXPECT_EQ(Progress(), "Done");
-    }
-    // Nothing selected: nothing asked.
-    prompts.ClearQuestions();
-    form->lvServices.ClearSelection();
-    form->mnuDelete.Click();
-    EXPECT_TRUE(prompts.Questions().empty());
-}
-
 TEST_F(RemoveTest, AServiceThatCannotBeDeletedEndsMarkedAfterThreeAttemptsWithoutAMessage) {
     OpenWithOperations();
     Select({"Held"});
@@ -120,63 +61,6 @@ TEST_F(RemoveTest, AServiceDeletedElsewhereLosesItsRowUnlessItIsStillHeldOpen) {
             EXPECT_EQ(Cell("Held", kColStatus), "Marked for Deletion");
         }
     }
-}
-
-// The service refused DELETE, then the manager refused: the row stays as it was.
-TEST_F(RemoveTest, NoRightsLeaveTheRowUnchanged) {
-    OpenWithOperations();
-    Select({"X"});
-    EXPECT_TRUE(pc1().DenyServiceAccess("X", kDelete));
-    for (int run = 0; run < 2; ++run) {
-        if (run == 1) pc1().DenyManagerAccess();
-        prompts.ClearQuestions();
-        AnswerBoth();
-        form->mnuDelete.Click();
-        ASSERT_EQ(prompts.Questions().size(), 3u);
-        EXPECT_EQ(Boxes(prompts)[2], Box(DeniedText()));
-        EXPECT_EQ(Cell("X", kColStatus), "Stopped");
-        EXPECT_TRUE(pc1().HasService("X"));
-    }
-}
-
-TEST_F(RemoveTest, ExactlyTheSelectedItemIsRemovedAndNamed) {
-    OpenWithOperations();
-    // Three rows selected; the focused one is the list's selected item.
-    form->lvServices.ClearSelection();
-    form->lvServices.SetSelected(Row("Busy"), true);
-    form->lvServices.SetSelected(Row("X"), true);
-    form->lvServices.SetSelected(Row("Held"), true);
-    form->lvServices.SetFocusedRow(Row("X"));
-    ASSERT_EQ(form->lvServices.SelectedItem(), Row("X"));
-    AnswerBoth();
-    form->mnuDelete.Click();
-    EXPECT_EQ(prompts.Questions()[1].text,
-              "Are you sure you want to remove the service 'X' on PC1?");
-    EXPECT_FALSE(pc1().HasService("X"));
-    for (const char* kept : {"Busy", "Held"})
-        EXPECT_TRUE(pc1().HasService(kept) && form->lvServices.FindRow(kept)) << kept;
-
-    // Focus on a row that is not selected: the topmost selected row.
-    prompts.ClearQuestions();
-    form->lvServices.SetFocusedRow(Row("Slow"));
-    AnswerBoth();
-    form->mnuDelete.Click();
-    EXPECT_EQ(prompts.Questions()[1].text,
-              "Are you sure you want to remove the service 'Busy' on PC1?");
-    EXPECT_FALSE(pc1().HasService("Busy"));
-    EXPECT_TRUE(pc1().HasService("Held"));
-}
-
-TEST_F(RemoveTest, AWatchedRowThatIsRemovedGivesUpItsHandleAtOnce) {
-    OpenWithOperations();
-    Select({"Slow"});
-    form->mnuStart.Click();
-    ASSERT_EQ(ops.WatchedCount(), 1u);
-    AnswerBoth();
-    form->mnuDelete.Click();
-    EXPECT_FALSE(form->lvServices.FindRow("Slow"));
-    EXPECT_EQ(ops.WatchedCount(), 0u);
-    EXPECT_EQ(network.OpenHandleCount(sim::HandleKind::StartThread), 0u);
 }
 
 }  // namespace

@@ -153,38 +153,6 @@ TEST_F(StopTest, AServiceAlreadyStoppingIsWaitedForAndNotReported) {
     EXPECT_EQ(Cell("Slow", kColStatus), "Stopped") << "the focused row is read again";
 }
 
-TEST_F(StopTest, WithNoRowSelectedStopRefreshesOnlyTheFocusedRowAndRestartDoesNothing) {
-    OpenWithOperations();
-    form->lvServices.ClearSelection();
-    form->lvServices.SetFocusedRow(Row("Lone"));
-    network.ClearCallLog();
-    form->mnuStop.Click();
-    form->mnuRestart.Click();
-    EXPECT_EQ(Progress(), "Done");
-    EXPECT_TRUE(ProgramCalls("ControlService").empty());
-    EXPECT_TRUE(ProgramCalls("VTLStartService").empty());
-    const auto opens = ProgramCalls("OpenService");
-    ASSERT_EQ(opens.size(), 1u);
-    EXPECT_EQ(opens[0].argument, "Lone");
-    EXPECT_EQ(*opens[0].access, 5u) << "the refresh of one row";
-    EXPECT_TRUE(prompts.Questions().empty());
-    EXPECT_FALSE(form->tmrService.Running());
-    EXPECT_FALSE(ErrorListShown());
-}
-
-TEST_F(StopTest, AManagerThatCannotBeOpenedIsShownByTheEndCheck) {
-    OpenWithOperations();
-    Select({"Lone"});
-    pc1().DenyManagerAccess();
-    form->mnuStop.Click();
-    EXPECT_EQ(Boxes(prompts), std::vector<std::string>{Box(DeniedText())});
-    EXPECT_TRUE(Entries().empty());
-    EXPECT_FALSE(ErrorListShown());
-    EXPECT_EQ(State("Lone"), kServiceRunning);
-    EXPECT_EQ(Progress(), "Done");
-    EXPECT_EQ(form->GetMousePointer(), ui::MousePointer::Default);
-}
-
 // --- Restart -------------------------------------------------------------------------
 
 TEST_F(StopTest, RestartStopsDependentsWithoutAskingAndLeavesThemStopped) {
@@ -221,15 +189,6 @@ TEST_F(StopTest, RestartStopsDependentsWithoutAskingAndLeavesThemStopped) {
     // Denied could not be stopped, so its start met a running service.
     EXPECT_EQ(Entries(), (std::vector<std::string>{Entry("Denied", DeniedText()),
                                                    Entry("Denied", kErrorServiceAlreadyRunning)}));
-}
-
-TEST_F(StopTest, RestartOfAServiceThatNeverStopsIsBoundedThenStarted) {
-    OpenWithOperations();
-    Select({"Hung"});
-    form->mnuRestart.Click();
-    EXPECT_EQ(Entries(), (std::vector<std::string>{Entry("Hung", StopBoundText(kStopBoundMs))}));
-    RunUntilWatchEnds();
-    EXPECT_EQ(Entries().size(), 2u) << "the start met a service still stopping";
 }
 
 // A platform whose clock stands still: the stop-pending wait is still bounded

@@ -17,14 +17,6 @@ class ErrorListTest : public ::testing::Test {
   protected:
     ErrorListTest() { prompts.SetAutoOk(true); }
 
-    // A release of a mouse button over a row (none: the empty part of the list).
-    void Release(ui::MouseButton button, ui::ListRowId row) {
-        ui::ListMouseEvent e;
-        e.button = button;
-        e.row = row;
-        e.x = e.y = 200;
-        frm.lvErrors.MouseUp(e);
-    }
     std::vector<std::string> Column(int column) {
         std::vector<std::string> out;
         for (ui::ListRowId row : frm.lvErrors.Rows())
@@ -36,91 +28,6 @@ class ErrorListTest : public ::testing::Test {
     ui::testing::TestHost host{prompts};
     frmErrorMsg frm{host};
 };
-
-TEST_F(ErrorListTest, EntriesStandInTheOrderOfTheCallsAndClearingEmptiesThem) {
-    EXPECT_EQ(frm.AddToErrorList("Alpha", "first\r\n"), 0);
-    EXPECT_EQ(frm.AddToErrorList("Beta", "second"), 0);
-    EXPECT_EQ(frm.AddToErrorList("Alpha", "third"), 0);  // the same service twice
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"Alpha", "Beta", "Alpha"}));
-    EXPECT_EQ(Column(1), (std::vector<std::string>{"first\r\n", "second", "third"}));
-    // Adding does not show the window; clearing neither shows nor hides it.
-    EXPECT_FALSE(frm.Visible());
-    frm.ClearErrorList();
-    EXPECT_EQ(frm.EntryCount(), 0);
-    EXPECT_FALSE(frm.Visible());
-    // Shown modeless; showing it again brings it to the front.
-    frm.Show(nullptr);
-    EXPECT_FALSE(frm.Modal());
-    EXPECT_EQ(host.Log().back(), "Show frmErrorMsg");
-    frm.Show(nullptr);
-    EXPECT_EQ(host.ActiveForm(), &frm);
-    frm.ClearErrorList();
-    EXPECT_TRUE(frm.Visible());
-}
-
-TEST_F(ErrorListTest, ResizeFillsTheWidthAndLeavesTheBandBelow) {
-    frm.Show();
-    frm.lvErrors.Move(0, 0, 100, 100);
-    frm.Move(500, 600, 9000, 5000);
-    EXPECT_EQ(frm.lvErrors.Left(), 0);
-    EXPECT_EQ(frm.lvErrors.Top(), 0);
-    EXPECT_EQ(frm.lvErrors.Width(), frm.ScaleWidth());
-    EXPECT_EQ(frm.lvErrors.Height(), frm.ScaleHeight() - 400);
-    EXPECT_GE(frm.lblHint.Top(), frm.lvErrors.Height());
-    EXPECT_LE(frm.lblHint.Top() + frm.lblHint.Height(), frm.ScaleHeight());
-
-    // Minimizing leaves the list's size as it was.
-    const int width = frm.lvErrors.Width();
-    const int height = frm.lvErrors.Height();
-    frm.SetWindowState(ui::WindowState::Minimized);
-    frm.Move(500, 600, 3000, 2000);
-    EXPECT_EQ(frm.lvErrors.Width(), width);
-    EXPECT_EQ(frm.lvErrors.Height(), height);
-
-    // Restored, the rule applies again; a window lower than the band gives no height.
-    frm.SetWindowState(ui::WindowState::Normal);
-    frm.Move(500, 600, 3000, 700);
-    EXPECT_EQ(frm.lvErrors.Width(), frm.ScaleWidth());
-    EXPECT_EQ(frm.lvErrors.Height(), 0);
-}
-
-TEST_F(ErrorListTest, DetailsOnlyOnTheLeftReleaseThatEndsADoubleClickOverAnEntry) {
-    frm.AddToErrorList("Spooler", "Access is denied.\r\n");
-    frm.Show();
-    const ui::ListRowId row = frm.lvErrors.RowAt(0);
-    // A single click; a right double click (its release clears the flag); a
-    // double click on the empty part of the list (which clears it too).
-    Release(ui::MouseButton::Left, row);
-    frm.lvErrors.DblClick();
-    Release(ui::MouseButton::Right, row);
-    Release(ui::MouseButton::Left, row);
-    frm.lvErrors.DblClick();
-    Release(ui::MouseButton::Left, ui::ListRowId{});
-    Release(ui::MouseButton::Left, row);
-    EXPECT_TRUE(prompts.Questions().empty());
-
-    frm.lvErrors.DblClick();
-    Release(ui::MouseButton::Left, row);
-    ASSERT_EQ(prompts.Questions().size(), 1u);
-    const auto& q = prompts.Questions()[0];
-    EXPECT_EQ(q.text, "Service Name : Spooler\r\rError Detail : \rAccess is denied.\r\n");
-    EXPECT_EQ(q.buttons, ui::MsgButtons::OK);
-    EXPECT_EQ(q.icon, ui::MsgIcon::None);
-    EXPECT_EQ(q.title, "Vantrel");
-    // The flag went with that release: a plain release shows nothing.
-    Release(ui::MouseButton::Left, row);
-    EXPECT_EQ(prompts.Questions().size(), 1u);
-
-    // Enter on the focused entry shows the same; Esc closes the window.
-    frm.AddToErrorList("Alerter", "Other");
-    frm.lvErrors.ClickRow(frm.lvErrors.RowAt(1));
-    EXPECT_TRUE(frm.lvErrors.KeyDown(ui::kKeyReturn));
-    ASSERT_EQ(prompts.Questions().size(), 2u);
-    EXPECT_EQ(prompts.Questions()[1].text, "Service Name : Alerter\r\rError Detail : \rOther");
-    EXPECT_FALSE(frm.lvErrors.KeyDown(ui::kKeyReturn, ui::kShiftMask));
-    EXPECT_TRUE(frm.lvErrors.KeyDown(ui::kKeyEscape));
-    EXPECT_FALSE(frm.Loaded());
-}
 
 TEST(OperationTexts, TextsOfTheCommands) {
     EXPECT_EQ(ProbeSpecificErrorText(0xFFFFFFFEu),

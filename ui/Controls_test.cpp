@@ -51,24 +51,6 @@ TEST_F(ControlsTest, ControlsRegisterWithTheirContainersInOrder) {
     EXPECT_EQ(lbl.Height(), 0);
 }
 
-TEST_F(ControlsTest, OptionButtonsOfOneContainerExcludeEachOther) {
-    Frame type{form, "fraType"};
-    OptionButton any{type, "optNewPwr"};
-    OptionButton compliant{type, "optNewSrv"};
-    Frame start{form, "fraStart"};
-    OptionButton automatic{start, "optAuto"};
-    int clicks = 0;
-    compliant.onClick = [&] { ++clicks; };
-    any.SetValue(true);
-    automatic.SetValue(true);
-    EXPECT_TRUE(compliant.Click());
-    EXPECT_TRUE(compliant.Value());
-    EXPECT_FALSE(any.Value());
-    EXPECT_TRUE(automatic.Value());  // another group
-    compliant.SetValue(false);
-    EXPECT_EQ(clicks, 1);  // setters raise no events
-}
-
 TEST_F(ControlsTest, CheckBoxClickCyclesAndSettersAreSilent) {
     CheckBox chk{form, "ChkInteract", "Interact with desktop"};
     int clicks = 0;
@@ -157,34 +139,6 @@ TEST_F(ControlsTest, CombosSelectByTextIgnoringCaseAndOnlyADropDownListRefusesTy
     EXPECT_EQ(clicks, 3);
 }
 
-TEST_F(ControlsTest, ListBoxSelectionModes) {
-    ListBox lst{form, "lstDepends"};
-    lst.AddItem("a");
-    lst.AddItem("b");
-    lst.AddItem("c");
-    lst.ClickItem(1);
-    lst.ClickItem(2);
-    EXPECT_EQ(lst.SelCount(), 1);
-    EXPECT_EQ(lst.ListIndex(), 2);
-    EXPECT_EQ(lst.Text(), "c");
-    lst.SetMultiSelect(MultiSelect::Extended);
-    lst.ClickItem(0, true);
-    EXPECT_EQ(lst.SelCount(), 2);
-    lst.ClickItem(1);
-    EXPECT_EQ(lst.SelCount(), 1);
-    EXPECT_TRUE(lst.Selected(1));
-    lst.RemoveItem(1);
-    EXPECT_EQ(lst.SelCount(), 0);
-    EXPECT_EQ(lst.ListIndex(), -1);
-    ListBox sorted{form, "lstSorted"};
-    sorted.SetSorted(true);
-    sorted.AddItem("b");
-    sorted.AddItem("A");
-    sorted.AddItem("c");
-    EXPECT_EQ(sorted.List(0), "A");
-    EXPECT_EQ(sorted.List(2), "c");
-}
-
 TEST_F(ControlsTest, ToolbarPassesTheClickedButton) {
     ImageList iml{form, "imlToolbarIcons"};
     EXPECT_EQ(iml.Add("Start"), 1);
@@ -222,17 +176,6 @@ TEST_F(ControlsTest, StatusBarPanelsAndTabStrip) {
     EXPECT_EQ(tab.SelectedTab()->key, "Logon");
     tab.SetSelectedIndex(0);
     EXPECT_EQ(clicks, 1);
-}
-
-TEST(CompareListText, IgnoresCaseThenOrdersByCharacter) {
-    EXPECT_EQ(CompareListText("abc", "ABC"), 0);
-    EXPECT_LT(CompareListText("Alpha", "beta"), 0);
-    EXPECT_LT(CompareListText("_x", "a"), 0);
-    EXPECT_LT(CompareListText("9", "A"), 0);
-    EXPECT_LT(CompareListText("ab", "abc"), 0);
-    EXPECT_GT(CompareListText("b", "Abc"), 0);
-    EXPECT_TRUE(EqualsIgnoreCase("Host", "hOST"));
-    EXPECT_FALSE(EqualsIgnoreCase("Host", "Hos"));
 }
 
 TEST(LineBreaks, ConvertBetweenCrAndCrLf) {

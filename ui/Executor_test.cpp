@@ -20,30 +20,6 @@ namespace {
 using testing::Gate;
 using testing::PostedQueue;
 
-TEST(ThreadExecutor, WorksOffTheWindowsThreadInOrderAndFinishesOnIt) {
-    PostedQueue window;
-    const std::thread::id windowThread = std::this_thread::get_id();
-    std::vector<std::string> log;  // touched by the finishes only
-    std::vector<std::thread::id> workThreads(3);
-    {
-        ThreadExecutor executor([&](std::function<void()> task) { window.Post(std::move(task)); });
-        for (int i = 0; i < 3; ++i) {
-            executor.Submit([&, i](const CancelToken&) -> Executor::Finish {
-                workThreads[i] = std::this_thread::get_id();
-                if (i == 1) throw std::runtime_error("a failing work finishes nothing");
-                return [&, i] {
-                    EXPECT_EQ(std::this_thread::get_id(), windowThread);
-                    log.push_back("finish " + std::to_string(i));
-                };
-            });
-        }
-        ASSERT_TRUE(window.PumpUntil([&] { return log.size() == 2; }));
-    }
-    EXPECT_EQ(log, (std::vector<std::string>{"finish 0", "finish 2"}));
-    for (const std::thread::id& id : workThreads)
-        EXPECT_NE(id, windowThread);
-}
-
 TEST(ThreadExecutor, CancellingDropsQueuedWorkStopsTheRunningOneAndDropsItsFinish) {
     PostedQueue window;
     Gate gate;
@@ -89,34 +65,6 @@ TEST(ThreadExecutor, AFinishPostedBeforeItsJobWasCancelledIsDropped) {
     EXPECT_EQ(finished, 0);
     executor.Submit(job);  // later jobs finish again
     EXPECT_TRUE(window.PumpUntil([&] { return finished == 1; }));
-}
-
-TEST(SteppedExecutor, RunsEachHalfWhenTheTestSaysAndSkipsCancelledJobs) {
-    testing::SteppedExecutor executor;
-    std::vector<std::string> log;
-    auto job = [&](std::string name) {
-        return executor.Submit([&log, name](const CancelToken&) -> Executor::Finish {
-            log.push_back("work " + name);
-            return [&log, name] { log.push_back("finish " + name); };
-        });
-    };
-    job("a");
-    const CancelToken b = job("b");
-    job("c");
-    EXPECT_TRUE(log.empty());
-    EXPECT_TRUE(executor.RunWork());
-    EXPECT_EQ(log, std::vector<std::string>{"work a"});
-    b.Cancel();
-    EXPECT_EQ(executor.Deliver(), 1);
-    EXPECT_EQ(executor.RunAll(), 1);
-    EXPECT_EQ(log, (std::vector<std::string>{"work a", "finish a", "work c", "finish c"}));
-    EXPECT_TRUE(executor.Idle());
-
-    job("d");
-    executor.RunWork();
-    executor.CancelAll();
-    EXPECT_EQ(executor.Deliver(), 0);
-    EXPECT_FALSE(executor.RunWork());
 }
 
 }  // namespace

@@ -12,14 +12,6 @@
 namespace vtl::ui {
 namespace {
 
-TEST(ShortcutText, NamesKeysAsMenusShowThem) {
-    EXPECT_EQ(ShortcutText(Shortcut::F(1)), "F1");
-    EXPECT_EQ(ShortcutText(Shortcut::F(5)), "F5");
-    EXPECT_EQ(ShortcutText(Shortcut::Ctrl('S')), "Ctrl+S");
-    EXPECT_EQ(ShortcutText(Shortcut{0x2E, false, true}), "Shift+Del");
-    EXPECT_EQ(ShortcutText(Shortcut{}), "");
-}
-
 class MenuTest : public ::testing::Test {
   protected:
     testing::ScriptedPrompter prompts;
@@ -62,14 +54,6 @@ TEST_F(MenuTest, TreeIsBuiltInDeclarationOrderAndClicksRunOnlyReachableItems) {
     mnuPopStart.SetVisible(false);
     EXPECT_FALSE(mnuPopStart.Click());
     EXPECT_EQ(clicks, (std::vector<std::string>{"mnuStart", "mnuPopStart"}));
-}
-
-TEST_F(MenuTest, PopupMenuGoesThroughTheHost) {
-    host.onPopup = [](Form&, MenuItem& menu) { menu.Items().front()->Click(); };
-    form.Load();
-    form.PopupMenu(mnuMainPopup);
-    EXPECT_EQ(clicks, (std::vector<std::string>{"mnuPopStart"}));
-    EXPECT_EQ(host.Log().back(), "Popup frmMain.mnuMainPopup");
 }
 
 }  // namespace

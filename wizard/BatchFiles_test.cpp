@@ -13,13 +13,6 @@
 namespace vtl {
 namespace {
 
-TEST(BatchFiles, StartOptionsAndDependencyListsBeyondTheExportsExamples) {
-    EXPECT_EQ(DependenciesToList({"+Group", "", "Late"}), "+Group/");  // an empty name ends it
-    EXPECT_EQ(StartOptionText(kServiceDisabled), " -disabled");
-    EXPECT_EQ(StartOptionText(kServiceBootStart), " -boot");
-    EXPECT_EQ(StartOptionText(5), "");
-}
-
 // Characters a name, program or dependency is made of: letters, blanks, the
 // command interpreter's characters, path characters, control characters and
 // characters outside ASCII (one the code pages hold alike is none here).

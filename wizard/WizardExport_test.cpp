@@ -13,28 +13,8 @@ namespace {
 
 const std::string kExportDir = std::string(kAppFolder) + "\\ExportDir";
 
-std::string Lines(std::initializer_list<std::string_view> lines) {
-    std::string text;
-    for (std::string_view line : lines)
-        text += std::string(line) + "\r\n";
-    return text;
-}
-
 class WizardExport : public WizardTest {
   protected:
-    // A wrapped, automatic, interactive service depending on Tcpip, then
-    // LanmanWorkstation, running run.bat.
-    void AddBackupAgent() {
-        sim::ServiceDefinition d = Svc("Backup Agent", kServiceAutoStart);
-        d.serviceType = kServiceWin32OwnProcess | kServiceInteractiveProcess;
-        d.binaryPath = "\"C:\\apps\\VtlShell.exe\"";
-        d.dependencies = {"Tcpip", "LanmanWorkstation"};
-        Add(pc1(), Svc("Tcpip"));
-        Add(pc1(), Svc("LanmanWorkstation"));
-        Add(pc1(), d);
-        pc1().SetRegistryString(ParametersKeyPath("Backup Agent"), "Application",
-                                "C:\\apps\\run.bat");
-    }
     // Export Selected Service on a row; script runs inside the wizard, if it opens.
     void ExportSelected(const std::string& name,
                         std::function<void(frmNewService&)> script = nullptr) {
@@ -53,36 +33,6 @@ class WizardExport : public WizardTest {
         return pc1().FileContent(kExportDir + "\\" + std::string(file));
     }
 };
-
-TEST_F(WizardExport, TheSelectedWrappedServiceIsWrittenByteForByte) {
-    AddBackupAgent();
-    OpenMain();
-    ExportSelected("Backup Agent", [](frmNewService& w) {
-        EXPECT_TRUE(w.optNewPwr.Value());
-        EXPECT_TRUE(w.optExpAuto.Value());
-        EXPECT_EQ(w.lblFinalInfo.Caption(),
-                  "Service Name : Backup Agent\r\rService Type : User Program\r\r"
-                  "Executable File : C:\\apps\\run.bat\r\rStartup Type : Automatic\r\r");
-        Finish(w);
-        EXPECT_TRUE(w.InteractFlag);
-        EXPECT_TRUE(w.HasDependencies);
-    });
-    const std::string notice = "# Copyright (C) Orvane. All rights reserved.";
-    EXPECT_EQ(Exported("Backup Agent_Inst.bat"),
-              Lines({"", notice, "#", "# This batch file installs Backup Agent service.",
-                     "# Installation instructions :",
-                     "# Copy this file alongwith VtlShell.exe into the directory where",
-                     "# 'run.bat' exists.", "# Run this batch file to install.", " ",
-                     "VtlShell -install \"Backup Agent\" -auto -power -interact -dep "
-                     "\"LanmanWorkstation/Tcpip/\" \"run.bat\""}));
-    EXPECT_EQ(
-        Exported("Backup Agent_Uninst.bat"),
-        Lines({"", notice, "#", "# This batch file uninstalls Backup Agent service.",
-               "# Uninstallation instructions :",
-               "# Copy this file into the directory where VtlShell.exe exists.",
-               "# Run this batch file to uninstall.", " ", "VtlShell -remove \"Backup Agent\""}));
-    EXPECT_EQ(Exported("VtlShell.exe"), kWrapperContent);
-}
 
 TEST_F(WizardExport, ANewCompliantDemandStartServiceIsWrittenByteForByte) {
     OpenMain();
@@ -142,90 +92,6 @@ TEST_F(WizardExport, NoToAnOverwriteQuestionKeepsThatFile) {
         EXPECT_EQ(*Exported("Svc_Inst.bat") == "old", row.installKept);
         EXPECT_EQ(*Exported("Svc_Uninst.bat") == "old", row.uninstallKept);
         EXPECT_EQ(Exported("VtlShell.exe").has_value(), row.wrapperCopied);
-    }
-}
-
-TEST_F(WizardExport, AServiceThatCannotBeExportedIsRefusedBeforeTheWizardOpens) {
-    sim::ServiceDefinition wrapped = Svc("NoParams");
-    wrapped.binaryPath = "\"C:\\apps\\VTLSHELL.EXE\"";
-    Add(pc1(), wrapped);
-    Add(pc1(), Svc("A&B"));
-    sim::ServiceDefinition depends = Svc("Depends");
-    depends.dependencies = {"Bad|Dep"};
-    Add(pc1(), Svc("Bad|Dep"));
-    Add(pc1(), depends);
-    sim::ServiceDefinition args = Svc("Args");
-    args.binaryPath = "\"C:\\apps\\tool.exe\" -service";
-    Add(pc1(), args);
-    Add(pc1(), Svc("Gone"));
-    OpenMain();
-    pc1().RemoveService("Gone");
-    for (const char* name : {"NoParams", "A&B", "Depends", "Args", "Gone"})
-        ExportSelected(name);
-    const auto refused = [](const std::string& text) {
-        return Box(text, ui::MsgButtons::OK, ui::MsgIcon::Information);
-    };
-    const std::string interpreter =
-        ". The command interpreter that runs the exported batch "
-        "files would take it as part of a command.";
-    EXPECT_EQ(
-        Boxes(prompts),
-        (std::vector<std::string>{
-            Box(kParametersMissing, ui::MsgButtons::OK, ui::MsgIcon::Exclamation),
-            refused("Service name should not contain the character &" + interpreter),
-            refused("Dependency \"Bad|Dep\" should not contain the character |" + interpreter),
-            refused("Executable file should be the program's path alone. The batch files "
-                    "cannot pass on its arguments -service."),
-            Box(ErrorText(kErrorServiceDoesNotExist))}));
-}
-
-TEST_F(WizardExport, AServiceThatMayNotBeReadSaysTheExportNeedsAnAdministrator) {
-    AddBackupAgent();
-    Add(pc1(), Svc("Locked"));
-    OpenMain();
-    EXPECT_TRUE(pc1().DenyServiceAccess("Locked", kServiceQueryConfig));
-    ExportSelected("Locked");
-    // Read when the wizard opened, refused when Finish reads it again.
-    ExportSelected("Backup Agent", [this](frmNewService& w) {
-        EXPECT_TRUE(pc1().DenyServiceAccess("Backup Agent", kServiceQueryConfig));
-        Finish(w);
-        EXPECT_TRUE(w.Visible());
-        w.cmdNav[2].Click();
-    });
-    const std::string hint(kAdministratorHint);
-    EXPECT_EQ(prompts.MessageTexts(),
-              (std::vector<std::string>{ErrorText(kErrorAccessDenied) + hint,
-                                        std::string(kExportFailed) + "\r" + hint}));
-    EXPECT_FALSE(Exported("Backup Agent_Inst.bat"));
-}
-
-TEST_F(WizardExport, AnExportDirectoryThatIsMissingOrNotWritableIsNamedOnce) {
-    sim::ServiceDefinition d = Svc("Svc");
-    d.binaryPath = "\"C:\\apps\\tool.exe\"";  // read inside its quotes
-    Add(pc1(), d);
-    OpenMain();
-    struct Row {
-        const char* folder;
-        ErrorCode writeFault;
-        std::string message;
-    };
-    for (const Row& row :
-         {Row{"C:\\Nowhere", 0,
-              "The export directory C:\\Nowhere does not exist. Please select an existing "
-              "directory."},
-          Row{"C:\\apps", kErrorAccessDenied,
-              "The export directory C:\\apps cannot be written. Please select a directory you "
-              "may write to."}}) {
-        if (row.writeFault != 0) network.FailCall("WriteFile", 1, row.writeFault);
-        prompts.ClearQuestions();
-        ExportSelected("Svc", [&](frmNewService& w) {
-            Next(w);
-            w.txtExportDir.TypeText(row.folder);
-            Next(w);
-            EXPECT_TRUE(w.Visible());  // the user may pick another folder
-            w.cmdNav[2].Click();
-        });
-        EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{row.message});
     }
 }
 

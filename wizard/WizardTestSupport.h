@@ -107,7 +107,6 @@ class WizardTest : public MainWindowTest {
         form->SetHooks(wizardHooks);
         return *form;
     }
-    ServiceOperations& Ops() { return wizardHooks.ops; }
 
     // A wizard shown modeless (loaded and activated) in a mode for a computer.
     std::unique_ptr<frmNewService> Wizard(std::int32_t mode, const std::string& machine = "PC1") {

@@ -5,16 +5,6 @@
 namespace vtl::wrapper {
 namespace {
 
-TEST(ProgramLaunch, ProgramKindsByExtensionWithoutRegardToCase) {
-    EXPECT_EQ(ProgramKindOf("C:\\a\\run.exe"), ProgramKind::Executable);
-    EXPECT_EQ(ProgramKindOf("C:\\a\\RUN.COM"), ProgramKind::Executable);
-    EXPECT_EQ(ProgramKindOf("C:\\a.b\\run.Bat"), ProgramKind::Batch);
-    EXPECT_EQ(ProgramKindOf("run.CMD"), ProgramKind::Batch);
-    EXPECT_EQ(ProgramKindOf("C:\\a.exe\\run"), ProgramKind::Unsupported);
-    EXPECT_EQ(ProgramKindOf("run.vbs"), ProgramKind::Unsupported);
-    EXPECT_EQ(ProgramKindOf(""), ProgramKind::Unsupported);
-}
-
 TEST(ProgramLaunch, AnExecutableRunsDirectlyABatchFileThroughTheInterpreter) {
     EXPECT_EQ(BuildLaunch("C:\\My Apps\\srv.exe", "-port 80 \"x y\"", "C:\\w\\cmd.exe"),
               (Launch{"C:\\My Apps\\srv.exe", "\"C:\\My Apps\\srv.exe\" -port 80 \"x y\""}));
@@ -40,15 +30,6 @@ TEST(ProgramLaunch, FoldersFileNamesAndTheLogBesideTheProgram) {
     EXPECT_EQ(DefaultLogPath("C:\\a.d\\server"), "C:\\a.d\\server.log");
     EXPECT_EQ(DefaultLogPath("C:\\a\\x.tar.exe"), "C:\\a\\x.tar.log");
     EXPECT_EQ(PreviousLogPath("C:\\a\\run.log"), "C:\\a\\run.log.1");
-}
-
-TEST(ProgramLaunch, RotationHappensOnlyWhenAWriteWouldPassTheLimit) {
-    EXPECT_FALSE(ShouldRotateLog(900, 100, 1000));  // exactly at the limit
-    EXPECT_TRUE(ShouldRotateLog(901, 100, 1000));
-    EXPECT_TRUE(ShouldRotateLog(1000, 1, 1000));
-    EXPECT_FALSE(ShouldRotateLog(0, 5000, 1000));        // a new log takes a large write whole
-    EXPECT_FALSE(ShouldRotateLog(1ULL << 40, 4096, 0));  // 0: never
-    EXPECT_TRUE(ShouldRotateLog(1ULL << 40, 1, 1ULL << 40));
 }
 
 }  // namespace

@@ -139,15 +139,5 @@ TEST(WrapperArgs, DependencyListsFromSlashes) {
     EXPECT_EQ(DependencyMultiString({}), std::string("\0\0", 2));
 }
 
-TEST(WrapperArgs, ArgumentsAreSplitOnBlanksWithWholeQuotedValues) {
-    const auto split = SplitWrapperArguments(" -install \"A B\"  x \"\" ");
-    ASSERT_TRUE(split.arguments);
-    EXPECT_EQ(*split.arguments, (std::vector<Argument>{
-                                    {"-install", false}, {"A B", true}, {"x", false}, {"", true}}));
-    EXPECT_EQ(ArgumentsOf("\"C:\\a b\\VtlShell.exe\" -remove x"), " -remove x");
-    EXPECT_EQ(ArgumentsOf("VtlShell -remove x"), " -remove x");
-    EXPECT_EQ(ArgumentsOf("VtlShell"), "");
-}
-
 }  // namespace
 }  // namespace vtl::wrapper

@@ -104,35 +104,5 @@ TEST(WrapperSettings, EachValueIsReadOrFallsBackOrIsHeldWithinBoundsWithAWarning
     }
 }
 
-TEST(WrapperSettings, ReadsTheSharedValuesFromTheServicesOwnKeys) {
-    TableSource source;
-    source.Set(kParams, "Application", Sz("C:\\Apps\\run.bat"));
-    source.Set(kVtlParams, "Params", Sz("-x 1"));
-    const auto result = ReadWrapperSettings(source, "My Svc");
-    ASSERT_TRUE(result.settings) << result.error;
-    EXPECT_EQ(result.settings->application, "C:\\Apps\\run.bat");
-    EXPECT_EQ(result.settings->params, "-x 1");
-    EXPECT_TRUE(result.warnings.empty());
-    // Every value it reads lies under the service's parameters or VTLParams key.
-    for (const auto& [key, name] : source.asked_) {
-        EXPECT_TRUE(key == kParams || (key == kVtlParams && name == "Params"))
-            << key << " " << name;
-    }
-}
-
-TEST(WrapperSettings, WithoutAProgramThereIsNothingToRun) {
-    TableSource source;
-    auto result = ReadWrapperSettings(source, "My Svc");
-    EXPECT_FALSE(result.settings);
-    EXPECT_NE(result.error.find("\"Application\""), std::string::npos);
-    EXPECT_NE(result.error.find(kParams), std::string::npos);
-    source.Set(kParams, "Application", Sz(""));
-    EXPECT_FALSE(ReadWrapperSettings(source, "My Svc").settings);
-    source.Set(kParams, "Application", Dword(7));
-    result = ReadWrapperSettings(source, "My Svc");
-    EXPECT_FALSE(result.settings);
-    EXPECT_EQ(result.warnings.size(), 1u);
-}
-
 }  // namespace
 }  // namespace vtl::wrapper

@@ -23,10 +23,6 @@ std::size_t Win32Count(const SimComputer& computer) {
     return count;
 }
 
-bool IsActive(std::uint32_t state) {
-    return state == kServiceRunning || state == kServicePaused;
-}
-
 class DataSetTest : public ::testing::Test {
   protected:
     std::unique_ptr<SimNetwork> network = MakeStandardNetwork();
@@ -34,91 +30,6 @@ class DataSetTest : public ::testing::Test {
     SimComputer& server = network->Computer(kServerName);
     Platform& platform = network->LocalPlatform();
 };
-
-TEST_F(DataSetTest, TheLocalComputerIsTheWorkstationAndTheOldServerDoesNotAnswer) {
-    EXPECT_EQ(platform.GetComputerName().name, kWorkstationName);
-    EXPECT_EQ(&network->LocalComputer(), &workstation);
-    EXPECT_GE(Win32Count(workstation), 200u);
-    EXPECT_LE(Win32Count(workstation), 300u);
-    EXPECT_GE(Win32Count(server), 150u);
-    EXPECT_LE(Win32Count(server), 200u);
-    auto [manager, error] =
-        platform.OpenSCManager("\\\\" + std::string(kUnreachableName), kScManagerEnumerateService);
-    EXPECT_FALSE(manager);
-    EXPECT_EQ(error, kRpcServerUnavailable);
-    EXPECT_EQ(OpenFailureText(platform, error),
-              "The RPC server is unavailable.\r\n\rThis may be due to network problems. Please "
-              "verify network connectivity.  1722");
-    auto read = platform.RegQueryValueEx(
-        platform.RegOpenKeyEx(LocalMachineKey(), "SOFTWARE\\Orvane\\Vantrel", kKeyRead).handle,
-        "Version", 260);
-    EXPECT_EQ(std::string(read.data.begin(), read.data.end()), std::string("3.1.3\0", 6));
-}
-
-TEST_F(DataSetTest, DependenciesNameExistingServicesOrGroupsAndRunningServicesHaveThem) {
-    for (SimComputer* computer : {&workstation, &server}) {
-        std::set<std::string, CaseLess> groups;
-        for (const auto& name : computer->ServiceNames())
-            groups.insert(computer->Config(name)->loadOrderGroup);
-        for (const auto& name : computer->ServiceNames()) {
-            const auto config = computer->Config(name);
-            const bool running = IsActive(StateOf(*computer, name));
-            for (const auto& dependency : config->dependencies) {
-                SCOPED_TRACE(computer->Name() + ": " + name + " -> " + dependency);
-                if (dependency.front() == '+') {
-                    EXPECT_TRUE(groups.count(dependency.substr(1)));
-                    continue;
-                }
-                ASSERT_TRUE(computer->HasService(dependency));
-                if (running) {
-                    EXPECT_TRUE(IsActive(StateOf(*computer, dependency)));
-                }
-            }
-        }
-    }
-}
-
-TEST_F(DataSetTest, DisplayNamesAreUniqueAndAccountsAndTypesAreWindows) {
-    for (SimComputer* computer : {&workstation, &server}) {
-        std::set<std::string, CaseLess> names;
-        for (const auto& name : computer->ServiceNames())
-            names.insert(name);
-        std::set<std::string, CaseLess> displays;
-        for (const auto& name : computer->ServiceNames()) {
-            SCOPED_TRACE(computer->Name() + ": " + name);
-            const auto config = computer->Config(name);
-            EXPECT_TRUE(displays.insert(config->displayName).second);
-            if (!IEquals(config->displayName, name)) {
-                EXPECT_EQ(names.count(config->displayName), 0u);
-            }
-            if (config->serviceType & kServiceWin32) {
-                EXPECT_TRUE(config->serviceType == kServiceWin32OwnProcess ||
-                            config->serviceType == kServiceWin32ShareProcess);
-                EXPECT_TRUE(config->serviceStartName == "LocalSystem" ||
-                            config->serviceStartName == "NT AUTHORITY\\LocalService" ||
-                            config->serviceStartName == "NT AUTHORITY\\NetworkService");
-                EXPECT_GE(config->startType, kServiceAutoStart);
-                EXPECT_FALSE(config->binaryPathName.empty());
-            }
-        }
-    }
-}
-
-TEST_F(DataSetTest, AFullListingReadsEveryWin32ServiceInOrderAndClosesEverything) {
-    network->EnableCallLog(false);
-    auto manager = OpenManager(platform, "\\\\WS-ADMIN01", kScManagerEnumerateService);
-    auto read = EnumerateServices(platform, manager, kServiceWin32, kServiceStateAll);
-    ASSERT_TRUE(read.ok());
-    EXPECT_EQ(read.entries.size(), Win32Count(workstation));
-    for (std::size_t i = 1; i < read.entries.size(); ++i)
-        EXPECT_LT(ICompare(read.entries[i - 1].serviceName, read.entries[i].serviceName), 0);
-    for (const auto& entry : read.entries) {
-        auto service = OpenSvc(platform, manager, entry.serviceName, kServiceQueryConfig);
-        ASSERT_TRUE(GetServiceConfig(platform, service).ok()) << entry.serviceName;
-    }
-    manager.reset();
-    EXPECT_EQ(network->OpenHandleCount(), 0u);
-}
 
 TEST_F(DataSetTest, ServicesBehaveAsTheirKindDoes) {
     auto manager = OpenManager(platform, "\\\\WS-ADMIN01");

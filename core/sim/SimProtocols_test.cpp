@@ -16,41 +16,6 @@ using testing::TestService;
 
 class SimProtocolsTest : public ::testing::Test, protected testing::TwoComputers {};
 
-TEST_F(SimProtocolsTest, ConfigurationSizeCountsTheX64RecordAndUtf16Texts) {
-    ServiceDefinition definition;
-    definition.name = "Sized";
-    definition.displayName = "\xC3\x84";  // one UTF-16 unit
-    definition.binaryPath = "C:\\a.exe";  // 8 units
-    definition.dependencies = {"B", "+G"};
-    definition.startName = "LocalSystem";  // 11 units
-    ASSERT_EQ(pc1.AddService(definition), 0u);
-    auto manager = OpenManager(platform);
-    auto service = OpenSvc(platform, manager, "Sized", kServiceQueryConfig);
-
-    // 64 + (8+1)*2 + (0+1)*2 + (1+1 + 2+1 + 1)*2 + (11+1)*2 + (1+1)*2
-    constexpr std::uint32_t kNeeded = 64 + 18 + 2 + 12 + 24 + 4;
-    auto sizing = platform.QueryServiceConfig(service, 0);
-    EXPECT_EQ(sizing.error, kErrorInsufficientBuffer);
-    EXPECT_EQ(sizing.bytesNeeded, kNeeded);
-    EXPECT_EQ(platform.QueryServiceConfig(service, kNeeded - 1).error, kErrorInsufficientBuffer);
-    EXPECT_EQ(platform.QueryServiceConfig(service, kNeeded).error, kErrorSuccess);
-
-    auto read = GetServiceConfig(platform, service);
-    ASSERT_TRUE(read.ok());
-    EXPECT_EQ(read.sizingError, kErrorInsufficientBuffer);
-    EXPECT_EQ(read.config->binaryPathName, "C:\\a.exe");
-    EXPECT_EQ(read.config->loadOrderGroup, "");
-    EXPECT_EQ(read.config->dependencies, (std::vector<std::string>{"B", "+G"}));
-    EXPECT_EQ(read.config->displayName, "\xC3\x84");
-    EXPECT_EQ(read.config->serviceType, kServiceWin32OwnProcess);
-
-    // An injected failure of the sizing call ends the read there.
-    network.FailCall("QueryServiceConfig", 1, kErrorAccessDenied);
-    auto failed = GetServiceConfig(platform, service);
-    EXPECT_FALSE(failed.ok());
-    EXPECT_EQ(failed.sizingError, kErrorAccessDenied);
-}
-
 TEST_F(SimProtocolsTest, DescriptionSizeIsThePointerPlusTheText) {
     ServiceDefinition definition = TestService("Described");
     definition.description = "Does work";  // 9 units
@@ -121,32 +86,6 @@ TEST_F(SimProtocolsTest, EnumerationAsksForMoreDataThenListsByNameWithoutRegardT
               kErrorInvalidParameter);
     EXPECT_EQ(platform.EnumServicesStatus(manager, kServiceWin32, 4, 0).error,
               kErrorInvalidParameter);
-}
-
-TEST_F(SimProtocolsTest, AComputerWithoutServicesAnswersTheSizingCallWithSuccess) {
-    auto manager = OpenManager(platform, "PC2", kScManagerEnumerateService);
-    auto read = EnumerateServices(platform, manager, kServiceWin32, kServiceStateAll);
-    EXPECT_FALSE(read.firstAskedForMore());
-    EXPECT_EQ(read.firstError, kErrorSuccess);
-    EXPECT_EQ(MoreDataNotReturnedText(read.firstError), "ERROR_MORE_DATA not returned; error 0");
-}
-
-TEST_F(SimProtocolsTest, DependentsUseTheSameProtocol) {
-    // A service nothing depends on: see BeyondWineContract.
-    ASSERT_EQ(pc1.AddService(TestService("Root")), 0u);
-    ASSERT_EQ(pc1.AddService(TestService("Leaf", {}, kServiceDemandStart, {"Root"})), 0u);
-    auto manager = OpenManager(platform);
-    auto root = OpenSvc(platform, manager, "Root", kServiceEnumerateDependents);
-    auto sizing = platform.EnumDependentServices(root, kServiceStateAll, 0);
-    EXPECT_EQ(sizing.error, kErrorMoreData);
-    EXPECT_EQ(sizing.bytesNeeded, 48u + 10u + 20u);
-    // Too small: nothing at all.
-    EXPECT_TRUE(platform.EnumDependentServices(root, kServiceStateAll, 40).entries.empty());
-    auto read = EnumerateDependents(platform, root, kServiceStateAll);
-    ASSERT_TRUE(read.ok());
-    ASSERT_EQ(read.entries.size(), 1u);
-    EXPECT_EQ(read.entries[0].serviceName, "Leaf");
-    EXPECT_EQ(read.entries[0].displayName, "Test Leaf");
 }
 
 }  // namespace

@@ -68,26 +68,6 @@ TEST_F(SimServicesTest, PendingStatesLastAsLongAsTheBehaviourSays) {
     EXPECT_EQ(network.Now(), 1800u);
 }
 
-TEST_F(SimServicesTest, HungServicesStayPendingAndRefuseControls) {
-    AddTest("HangStart", "--hang-start");
-    AddTest("HangStop", "--hang-stop");
-    ASSERT_EQ(Start("HangStart"), kErrorSuccess);
-    ASSERT_EQ(Start("HangStop"), kErrorSuccess);
-    network.Advance(600000);
-    auto hung = pc1.Status("HangStart");
-    EXPECT_EQ(hung->currentState, kServiceStartPending);
-    EXPECT_EQ(hung->checkPoint, 1u);  // no progress
-    ServiceStatus status;
-    EXPECT_EQ(Control("HangStart", kServiceControlStop, status), kErrorServiceCannotAcceptCtrl);
-    EXPECT_EQ(status.currentState, kServiceStartPending);
-
-    ASSERT_EQ(Stop("HangStop"), kErrorSuccess);
-    network.Advance(600000);
-    EXPECT_EQ(StateOf(pc1, "HangStop"), kServiceStopPending);
-    EXPECT_EQ(Control("HangStop", kServiceControlStop, status), kErrorServiceCannotAcceptCtrl);
-    EXPECT_EQ(Start("HangStop"), kErrorServiceAlreadyRunning);
-}
-
 TEST_F(SimServicesTest, ControlsAreCheckedAndPauseAndContinuePassThroughPendingStates) {
     AddTest("Pausable", "--pause");
     ServiceStatus status;
@@ -158,43 +138,6 @@ TEST_F(SimServicesTest, DependenciesStartFirstAndEveryKindOfFailureIsReported) {
               std::string("MyGroup\0\0", 9));
 }
 
-TEST_F(SimServicesTest, APendingDependentBlocksTheStopAndDependentsAreListedDeepestFirst) {
-    AddTest("Root");
-    AddTest("Child", "--start-ms 500", {"Root"});
-    AddTest("Grandchild", {}, {"child"});
-    ASSERT_EQ(Start("Child"), kErrorSuccess);
-    EXPECT_EQ(Stop("Root"), kErrorDependentServicesRunning);
-    network.Advance(500);
-    ASSERT_EQ(Start("Grandchild"), kErrorSuccess);
-    auto manager = OpenManager(platform);
-    auto root = OpenSvc(platform, manager, "Root", kServiceEnumerateDependents);
-    std::vector<std::string> names;
-    for (const auto& entry : platform.EnumDependentServices(root, kServiceActive, 4096).entries)
-        names.push_back(entry.serviceName);
-    EXPECT_EQ(names, (std::vector<std::string>{"Grandchild", "Child"}));
-}
-
-TEST_F(SimServicesTest, DeletionLeavesAFlagUntilTheLastHandleAndRemovalElsewhereWaitsForTheStop) {
-    AddTest("Doomed");
-    auto manager = OpenManager(platform);
-    auto service = OpenSvc(platform, manager, "Doomed");
-    ASSERT_EQ(platform.DeleteService(service), kErrorSuccess);
-    auto flag = pc1.Registry().Value(ServiceKeyPath("Doomed"), "DeleteFlag");
-    ASSERT_TRUE(flag);
-    EXPECT_EQ(flag->data, (std::vector<std::uint8_t>{1, 0, 0, 0}));
-    service.reset();
-    EXPECT_FALSE(pc1.HasService("Doomed"));
-
-    AddTest("Runner", "--run-ms 1000");
-    ASSERT_EQ(Start("Runner"), kErrorSuccess);
-    ASSERT_EQ(pc1.RemoveService("Runner"), kErrorSuccess);
-    network.Advance(500);
-    EXPECT_TRUE(pc1.HasService("Runner"));
-    network.Advance(500);
-    EXPECT_FALSE(pc1.HasService("Runner"));
-    EXPECT_EQ(pc1.RemoveService("Runner"), kErrorServiceDoesNotExist);
-}
-
 TEST_F(SimServicesTest, RightsDeniedOnAComputerOrAServiceAndComputersThatDoNotAnswer) {
     AddTest("Svc");
     pc1.DenyServiceAccess("Svc", kServiceStop | kDelete);
@@ -212,66 +155,6 @@ TEST_F(SimServicesTest, RightsDeniedOnAComputerOrAServiceAndComputersThatDoNotAn
     EXPECT_EQ(platform.OpenSCManager("\\\\PC2", kScManagerConnect).error, kRpcServerUnavailable);
     pc2.SetUnreachable(false);
     EXPECT_TRUE(OpenManager(platform, "\\\\pc2", kScManagerConnect));
-}
-
-TEST_F(SimServicesTest, CreationRefusesWhatWindowsRefusesAndKeepsTheRegistryInStep) {
-    AddTest("Existing");
-    pc1.AddAccount("PC1", "jdoe", "S-1-5-21-1-2-3-1001");
-    auto manager = OpenManager(platform);
-    Args args;
-    args.serviceName = "NewSvc";
-    args.displayName = "New Service";
-    args.binaryPathName = "\"C:\\apps\\VtlShell.exe\"";
-    args.loadOrderGroup = "0";
-    args.wantTagId = true;
-    auto created = platform.CreateService(manager, args);
-    ASSERT_EQ(created.error, kErrorSuccess);
-    EXPECT_EQ(created.tagId, 1u);
-    EXPECT_EQ(pc1.Registry().Value(ServiceKeyPath("NewSvc"), "Tag")->data,
-              (std::vector<std::uint8_t>{1, 0, 0, 0}));
-
-    using Edit = void (*)(Args&);
-    const struct {
-        const char* what;
-        Edit edit;
-        ErrorCode expected;
-    } refusals[] = {
-        {"name in other case", [](Args& a) { a.serviceName = "newsvc"; }, kErrorServiceExists},
-        {"display name in other case", [](Args& a) { a.displayName = "NEW SERVICE"; },
-         kErrorDuplicateServiceName},
-        {"start type", [](Args& a) { a.startType = 7; }, kErrorInvalidParameter},
-        {"boot start", [](Args& a) { a.startType = kServiceBootStart; }, kErrorInvalidParameter},
-        {"service type", [](Args& a) { a.serviceType = 0x40; }, kErrorInvalidParameter},
-        {"no path", [](Args& a) { a.binaryPathName.clear(); }, kErrorInvalidParameter},
-        {"no group", [](Args& a) { a.loadOrderGroup.reset(); }, kErrorInvalidParameter},
-        {"slash in name", [](Args& a) { a.serviceName = "bad/name"; }, kErrorInvalidName},
-        {"unknown account", [](Args& a) { a.serviceStartName = ".\\nobody"; },
-         kErrorInvalidServiceAccount},
-        {"interactive account",
-         [](Args& a) {
-             a.serviceType = 0x110;
-             a.serviceStartName = ".\\jdoe";
-         },
-         kErrorInvalidParameter},
-        {"local account", [](Args& a) { a.serviceStartName = ".\\jdoe"; }, kErrorSuccess},
-    };
-    for (const auto& row : refusals) {
-        Args attempt = args;
-        attempt.serviceName = "Another";
-        attempt.displayName = "Another";
-        row.edit(attempt);
-        EXPECT_EQ(platform.CreateService(manager, attempt).error, row.expected) << row.what;
-    }
-
-    // A dependency that closes a cycle is refused and changes nothing.
-    ServiceManagerApi::ConfigChange change;
-    change.dependencies = std::vector<std::string>{"Existing", "+SomeGroup"};
-    ASSERT_EQ(platform.ChangeServiceConfig(created.handle, change), kErrorSuccess);
-    ServiceManagerApi::ConfigChange cycle;
-    cycle.dependencies = std::vector<std::string>{"NewSvc"};
-    EXPECT_EQ(platform.ChangeServiceConfig(OpenSvc(platform, manager, "Existing"), cycle),
-              kErrorCircularDependency);
-    EXPECT_TRUE(pc1.Config("Existing")->dependencies.empty());
 }
 
 TEST_F(SimServicesTest, OtherProgramsGetTheDefaultBehaviourAndOneWithoutDispatcherTimesOut) {

@@ -47,18 +47,6 @@ class ScriptedPrompter : public Prompter {
     ScriptedPrompter& AnswerComputer(std::optional<std::string> name) {
         return Add({QuestionKind::Computer, MsgResult::OK, std::move(name), true});
     }
-    ScriptedPrompter& AnswerFolder(std::optional<std::string> path) {
-        return Add({QuestionKind::Folder, MsgResult::OK, std::move(path), true});
-    }
-    ScriptedPrompter& AnswerOpenFile(std::optional<std::string> path) {
-        return Add({QuestionKind::OpenFile, MsgResult::OK, std::move(path), true});
-    }
-    ScriptedPrompter& AnswerSaveFile(std::optional<std::string> path) {
-        return Add({QuestionKind::SaveFile, MsgResult::OK, std::move(path), true});
-    }
-    ScriptedPrompter& AnswerHelp(bool shown = true) {
-        return Add({QuestionKind::Help, MsgResult::OK, std::nullopt, shown});
-    }
     // Message boxes with an OK button alone need no script: they are answered OK.
     void SetAutoOk(bool autoOk) noexcept { autoOk_ = autoOk; }
 
