@@ -54,6 +54,63 @@ class KeysTest : public MainWindowTest {
     std::vector<std::string> Shown() { return Texts(form->lvServices.ShownRows()); }
 };
 
+TEST_F(KeysTest, CopiedTextAndTheExportedFileHoldEveryFieldByteForByte) {
+    Open();
+    // Ctrl+A selects every row, and Remove is disabled as for several rows.
+    EXPECT_TRUE(Key('A', ui::kCtrlMask));
+    EXPECT_EQ(Selected(), Names());
+    EXPECT_FALSE(form->mnuDelete.Enabled());
+    EXPECT_FALSE(form->tbRemove.Button(0).enabled);
+
+    // Ctrl+C: a header line, then the selected rows in list order; a tab or line
+    // break inside a field would break the columns, so it becomes a blank.
+    Select({"ZService", kBackup, kUmlaut});
+    EXPECT_TRUE(Key('C', ui::kCtrlMask));
+    EXPECT_EQ(host.ClipboardText(),
+              "Service Name\tDisplay Name\tStatus\tStartup Type\tLogon As\r\n"
+              "Backup, Daily\tBackup \"Nightly\" Agent\tStopped\tManual\tLocalSystem\r\n"
+              "Dienst-\303\234\t\303\234berwachung\tStopped\tManual\tNT AUTHORITY\\LocalService\r\n"
+              "ZService\tTwo parts on two lines\tStopped\tManual\tLocalSystem\r\n");
+    Select({"Alerter"});
+    EXPECT_TRUE(form->mnuPopCopy.Click());
+    EXPECT_EQ(host.ClipboardText().substr(host.ClipboardText().find('\n') + 1),
+              "Alerter\tAlerter\tRunning\tManual\tLocalSystem\r\n");
+
+    // Export: the shown rows in the shown order, UTF-8 with a BOM, quoted as RFC
+    // 4180 says.
+    pc1().PutDirectory("C:\\Lists");
+    form->lvServices.ClickColumn(kColServiceName);  // descending
+    form->txtFind.TypeText("a");                    // all but Spooler
+    prompts.AnswerSaveFile("C:\\Lists\\pc1.csv");
+    EXPECT_TRUE(form->mnuExportList.Click());
+    const ui::testing::Question& asked = prompts.Questions().back();
+    EXPECT_EQ(
+        asked.title + "|" + asked.save.fileName + "|" + asked.save.defaultExt + "|" + asked.owner,
+        "Export List|PC1 services.csv|csv|frmMain");
+    EXPECT_EQ(pc1().FileContent("C:\\Lists\\pc1.csv"),
+              "\xEF\xBB\xBF"
+              "Service Name,Display Name,Status,Startup Type,Logon As\r\n"
+              "ZService,\"Two\tparts\non two lines\",Stopped,Manual,LocalSystem\r\n"
+              "Dienst-\303\234,\303\234berwachung,Stopped,Manual,NT AUTHORITY\\LocalService\r\n"
+              "\"Backup, Daily\",\"Backup \"\"Nightly\"\" Agent\",Stopped,Manual,LocalSystem\r\n"
+              "Alerter,Alerter,Running,Manual,LocalSystem\r\n");
+
+    // Cancelled: nothing written. A file that cannot be written, a clipboard that
+    // another program holds: one message each, naming what failed.
+    prompts.ClearQuestions();
+    prompts.AnswerSaveFile(std::nullopt).AnswerSaveFile("C:\\Missing\\x.csv");
+    EXPECT_TRUE(form->mnuExportList.Click());
+    EXPECT_TRUE(form->mnuExportList.Click());
+    host.SetClipboardRefuses(true);
+    EXPECT_TRUE(Key('C', ui::kCtrlMask));
+    EXPECT_EQ(prompts.MessageTexts(),
+              (std::vector<std::string>{
+                  ExportListFailedText("C:\\Missing\\x.csv", ErrorText(kErrorPathNotFound)),
+                  std::string(kCopyFailed)}));
+    EXPECT_EQ(prompts.Questions().back().icon, ui::MsgIcon::Exclamation);
+    EXPECT_FALSE(pc1().FileContent("C:\\Missing\\x.csv"));
+}
+
 TEST_F(KeysTest, TheFindBoxShowsMatchingRowsAndHiddenRowsAreReadAndCountedAsAlways) {
     Open(true);
     stepped.RunAll();

@@ -47,6 +47,9 @@ class ScriptedPrompter : public Prompter {
     ScriptedPrompter& AnswerComputer(std::optional<std::string> name) {
         return Add({QuestionKind::Computer, MsgResult::OK, std::move(name), true});
     }
+    ScriptedPrompter& AnswerSaveFile(std::optional<std::string> path) {
+        return Add({QuestionKind::SaveFile, MsgResult::OK, std::move(path), true});
+    }
     // Message boxes with an OK button alone need no script: they are answered OK.
     void SetAutoOk(bool autoOk) noexcept { autoOk_ = autoOk; }
 
