@@ -54,6 +54,54 @@ class KeysTest : public MainWindowTest {
     std::vector<std::string> Shown() { return Texts(form->lvServices.ShownRows()); }
 };
 
+TEST_F(KeysTest, EachKeyOfTheListRunsWhatItsMenuItemOrARightClickRuns) {
+    Open();
+    // What a key did: taken or left to the list, the commands it ran, and where the
+    // pop-up came up, with its items as a right click sets them (Properties and
+    // Export for one row only, Stop for a running focused row).
+    const auto press = [this](const std::vector<const char*>& selected, int key, int shift) {
+        Select(selected);
+        hooks.calls.clear();
+        host.ClearLog();
+        std::string out = Key(key, shift) ? "taken" : "list's";
+        for (const std::string& call : hooks.calls)
+            out += " " + call;
+        for (const std::string& line : host.Log())
+            out +=
+                line.substr(line.rfind(" row")) +
+                (form->mnuPopProp.Enabled() && form->mnuPopExport.Enabled() ? " one" : " several") +
+                (form->mnuPopStop.Enabled() ? " stoppable" : "");
+        return out;
+    };
+    const struct {
+        const char* what;
+        std::vector<const char*> selected;
+        int key, shift;
+        const char* did;
+    } cases[] = {
+        {"Enter", {"Spooler"}, ui::kKeyReturn, 0, "taken Properties"},
+        {"Delete", {"Spooler"}, ui::kKeyDelete, 0, "taken Delete"},
+        {"Delete, Remove disabled", {"Spooler", "Alerter"}, ui::kKeyDelete, 0, "taken"},
+        {"Shift+F10",
+         {"Alerter", "Spooler"},
+         ui::kKeyF10,
+         ui::kShiftMask,
+         "taken row 3 several stoppable"},
+        {"context-menu key", {kBackup}, ui::kKeyApps, 0, "taken row 1 one"},
+        {"Shift+Enter", {"Spooler"}, ui::kKeyReturn, ui::kShiftMask, "list's"},
+        {"F10 alone", {"Spooler"}, ui::kKeyF10, 0, "list's"},
+        {"Down", {"Spooler"}, 0x28, 0, "list's"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(press(c.selected, c.key, c.shift), c.did) << c.what;
+    // No row to show a pop-up for: none, as over empty space.
+    form->lvServices.Clear();
+    EXPECT_EQ(press({}, ui::kKeyApps, 0), "taken");
+    // Ctrl+F is the window's shortcut: the find box takes the focus.
+    EXPECT_TRUE(form->mnuFind.Click());
+    EXPECT_TRUE(form->txtFind.HasFocusRequest());
+}
+
 TEST_F(KeysTest, CopiedTextAndTheExportedFileHoldEveryFieldByteForByte) {
     Open();
     // Ctrl+A selects every row, and Remove is disabled as for several rows.

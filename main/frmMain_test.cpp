@@ -26,6 +26,18 @@ class FrameTest : public MainWindowTest {
         Add(pc2(), Svc("Remote1", kServiceDemandStart, kServiceRunning));
         Add(pc2(), Svc("Remote2", kServiceDemandStart, kServiceStopped));
     }
+    ui::ListMouseEvent Mouse(ui::MouseButton button, ui::ListRowId row) {
+        ui::ListMouseEvent e;
+        e.button = button;
+        e.row = row;
+        e.x = 300;
+        e.y = 300;
+        return e;
+    }
+    std::vector<ui::MenuItem*> PopupItems() {
+        return {&form->mnuPopStart, &form->mnuPopStop, &form->mnuPopRestart, &form->mnuPopProp,
+                &form->mnuPopExport};
+    }
     // The settings of the window as written under Vantrel\Settings.
     static std::map<ui::testing::TestHost::SettingKey, std::string> Written(
         std::initializer_list<std::pair<std::string, std::string>> values) {
@@ -155,6 +167,32 @@ TEST_F(FrameTest, MarkedStartingAndUnlistedRowsSetTheirCommandsAndIcons) {
 
 // --- Sorting ---------------------------------------------------------------------------
 
+// The pop-up's Start, Stop and Restart follow the row under the pointer;
+// Properties and Export need one row selected.
+TEST_F(FrameTest, RightClickSelectsTheRowAndShowsThePopupWithItsItemsSet) {
+    Open();
+    form->lvServices.ClickRow(Row("Running1"));
+    host.ClearLog();
+    std::string enabled;
+    host.onPopup = [&](ui::Form&, ui::MenuItem& menu) {
+        EXPECT_EQ(&menu, &form->mnuMainPopup);
+        enabled.clear();
+        for (const ui::MenuItem* item : PopupItems())
+            enabled += item->Enabled() ? "1" : "0";
+    };
+    form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, Row("Running1")));
+    EXPECT_EQ(enabled, "01111");
+    form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, Row("Stopped1")));
+    EXPECT_EQ(enabled, "10000");
+    EXPECT_TRUE(form->lvServices.Selected(Row("Stopped1")));
+    EXPECT_TRUE(form->lvServices.Selected(Row("Running1")));
+    EXPECT_EQ(host.Log(), (std::vector<std::string>{"Popup frmMain.mnuMainPopup",
+                                                    "Popup frmMain.mnuMainPopup"}));
+    form->lvServices.ClickRow(Row("Paused1"));
+    form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, Row("Paused1")));
+    EXPECT_EQ(enabled.substr(3), "11");
+}
+
 TEST_F(FrameTest, AColumnClickSortsAscendingAndTheNextOnTheSameColumnTurnsTheOrder) {
     Add(pc1(), Svc("Zed", kServiceDisabled, kServiceStopped, "NT AUTHORITY\\NetworkService"));
     Open();
@@ -186,6 +224,65 @@ TEST_F(FrameTest, AColumnClickSortsAscendingAndTheNextOnTheSameColumnTurnsTheOrd
     prompts.AnswerComputer("PC2");
     form->cmdSelectSys.Click();
     EXPECT_EQ(Names(), (std::vector<std::string>{"Remote2", "Remote1"}));
+}
+
+// Disabled items and a button with another key run nothing.
+TEST_F(FrameTest, ToolbarButtonsMenuAndPopupItemsRunTheirCommands) {
+    Open();
+    form->tbCreate.AddButton(ui::ToolbarButton{"Other", "Other", "", 0});
+    EXPECT_TRUE(form->tbCreate.ClickButton("Other"));
+    form->lvServices.ClickRow(Row("Stopped1"));
+    form->tbStart.ClickButton("Start");
+    form->tbProp.ClickButton("Properties");
+    form->tbCreate.ClickButton("Create");
+    form->tbRemove.ClickButton("Remove");
+    form->tbStop.ClickButton("Stop");
+    form->lvServices.ClickRow(Row("Running1"));
+    form->tbStop.ClickButton("Stop");
+    form->tbRestart.ClickButton("Restart");
+    EXPECT_EQ(hooks.calls, (std::vector<std::string>{"Start", "Properties", "CreateSrv", "Delete",
+                                                     "Stop", "Restart"}));
+    hooks.calls.clear();
+    form->lvServices.ClickRow(Row("Stopped1"));
+    for (ui::MenuItem* item :
+         {&form->mnuStart, &form->mnuCreateSrv, &form->mnuDelete, &form->mnuExport,
+          &form->MnuExportSel, &form->mnuProperties, &form->mnuHelpAbout})
+        item->Click();
+    EXPECT_EQ(hooks.calls, (std::vector<std::string>{"Start", "CreateSrv", "Delete", "Export",
+                                                     "ExportSel", "Properties", "About"}));
+    hooks.calls.clear();
+    host.onPopup = [&](ui::Form&, ui::MenuItem&) {
+        for (ui::MenuItem* item : PopupItems())
+            item->Click();
+    };
+    for (const char* name : {"Stopped1", "Running1"}) {
+        form->lvServices.ClickRow(Row(name));
+        form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, Row(name)));
+    }
+    EXPECT_EQ(hooks.calls, (std::vector<std::string>{"Start", "Properties", "ExportSel", "Stop",
+                                                     "Restart", "Properties", "ExportSel"}));
+}
+
+TEST_F(FrameTest, BrowsedNamesAreNormalisedOrRefused) {
+    Open();
+    prompts.AnswerComputer("\\\\pc2 ");
+    form->cmdSelectSys.Click();
+    EXPECT_EQ(form->cboSystems.ListCount(), 2);
+    EXPECT_EQ(form->cboSystems.List(1), "pc2");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Remote1", "Remote2"}));
+
+    for (const char* bad : {"", "   ", "PC\\2", "\\\\PC2\\share", "two words", "a:b"}) {
+        SCOPED_TRACE(bad);
+        prompts.ClearQuestions();
+        prompts.AnswerComputer(std::string(bad)).AnswerMsgBox(ui::MsgResult::OK);
+        form->cmdSelectSys.Click();
+        ASSERT_EQ(prompts.Questions().size(), 2u);
+        EXPECT_EQ(prompts.Questions()[1].text,
+                  "\"" + std::string(bad) + "\" is not a valid computer name.");
+        EXPECT_EQ(prompts.Questions()[1].icon, ui::MsgIcon::Information);
+        EXPECT_EQ(form->cboSystems.ListCount(), 2);
+        EXPECT_EQ(form->cboSystems.Text(), "pc2");
+    }
 }
 
 }  // namespace

@@ -21,6 +21,31 @@ class RemoveTest : public OperationsTest {
     int Rows() const { return form->lvServices.RowCount(); }
 };
 
+TEST_F(RemoveTest, NoToEitherQuestionChangesNothing) {
+    OpenWithOperations();
+    Select({"X"});
+    const int rows = Rows();
+    const std::string count = Count();
+    for (int declined = 0; declined < 2; ++declined) {
+        prompts.ClearQuestions();
+        if (declined == 1) prompts.AnswerMsgBox(ui::MsgResult::Yes);
+        prompts.AnswerMsgBox(ui::MsgResult::No);
+        network.ClearCallLog();
+        form->mnuDelete.Click();
+        EXPECT_EQ(prompts.Questions().size(), static_cast<std::size_t>(declined + 1));
+        EXPECT_TRUE(network.CallLog().empty());
+        EXPECT_TRUE(pc1().HasService("X"));
+        EXPECT_EQ(Rows(), rows);
+        EXPECT_EQ(Count(), count);
+        EXPECT_EQ(Progress(), "Done");
+    }
+    // Nothing selected: nothing asked.
+    prompts.ClearQuestions();
+    form->lvServices.ClearSelection();
+    form->mnuDelete.Click();
+    EXPECT_TRUE(prompts.Questions().empty());
+}
+
 TEST_F(RemoveTest, AServiceThatCannotBeDeletedEndsMarkedAfterThreeAttemptsWithoutAMessage) {
     OpenWithOperations();
     Select({"Held"});
@@ -61,6 +86,18 @@ TEST_F(RemoveTest, AServiceDeletedElsewhereLosesItsRowUnlessItIsStillHeldOpen) {
             EXPECT_EQ(Cell("Held", kColStatus), "Marked for Deletion");
         }
     }
+}
+
+TEST_F(RemoveTest, AWatchedRowThatIsRemovedGivesUpItsHandleAtOnce) {
+    OpenWithOperations();
+    Select({"Slow"});
+    form->mnuStart.Click();
+    ASSERT_EQ(ops.WatchedCount(), 1u);
+    AnswerBoth();
+    form->mnuDelete.Click();
+    EXPECT_FALSE(form->lvServices.FindRow("Slow"));
+    EXPECT_EQ(ops.WatchedCount(), 0u);
+    EXPECT_EQ(network.OpenHandleCount(sim::HandleKind::StartThread), 0u);
 }
 
 }  // namespace

@@ -17,6 +17,15 @@ class ErrorListTest : public ::testing::Test {
   protected:
     ErrorListTest() { prompts.SetAutoOk(true); }
 
+    // A release of a mouse button over a row (none: the empty part of the list).
+    void Release(ui::MouseButton button, ui::ListRowId row) {
+        ui::ListMouseEvent e;
+        e.button = button;
+        e.row = row;
+        e.x = e.y = 200;
+        frm.lvErrors.MouseUp(e);
+    }
+
     std::vector<std::string> Column(int column) {
         std::vector<std::string> out;
         for (ui::ListRowId row : frm.lvErrors.Rows())
@@ -28,6 +37,44 @@ class ErrorListTest : public ::testing::Test {
     ui::testing::TestHost host{prompts};
     frmErrorMsg frm{host};
 };
+
+TEST_F(ErrorListTest, DetailsOnlyOnTheLeftReleaseThatEndsADoubleClickOverAnEntry) {
+    frm.AddToErrorList("Spooler", "Access is denied.\r\n");
+    frm.Show();
+    const ui::ListRowId row = frm.lvErrors.RowAt(0);
+    // A single click; a right double click (its release clears the flag); a
+    // double click on the empty part of the list (which clears it too).
+    Release(ui::MouseButton::Left, row);
+    frm.lvErrors.DblClick();
+    Release(ui::MouseButton::Right, row);
+    Release(ui::MouseButton::Left, row);
+    frm.lvErrors.DblClick();
+    Release(ui::MouseButton::Left, ui::ListRowId{});
+    Release(ui::MouseButton::Left, row);
+    EXPECT_TRUE(prompts.Questions().empty());
+
+    frm.lvErrors.DblClick();
+    Release(ui::MouseButton::Left, row);
+    ASSERT_EQ(prompts.Questions().size(), 1u);
+    const auto& q = prompts.Questions()[0];
+    EXPECT_EQ(q.text, "Service Name : Spooler\r\rError Detail : \rAccess is denied.\r\n");
+    EXPECT_EQ(q.buttons, ui::MsgButtons::OK);
+    EXPECT_EQ(q.icon, ui::MsgIcon::None);
+    EXPECT_EQ(q.title, "Vantrel");
+    // The flag went with that release: a plain release shows nothing.
+    Release(ui::MouseButton::Left, row);
+    EXPECT_EQ(prompts.Questions().size(), 1u);
+
+    // Enter on the focused entry shows the same; Esc closes the window.
+    frm.AddToErrorList("Alerter", "Other");
+    frm.lvErrors.ClickRow(frm.lvErrors.RowAt(1));
+    EXPECT_TRUE(frm.lvErrors.KeyDown(ui::kKeyReturn));
+    ASSERT_EQ(prompts.Questions().size(), 2u);
+    EXPECT_EQ(prompts.Questions()[1].text, "Service Name : Alerter\r\rError Detail : \rOther");
+    EXPECT_FALSE(frm.lvErrors.KeyDown(ui::kKeyReturn, ui::kShiftMask));
+    EXPECT_TRUE(frm.lvErrors.KeyDown(ui::kKeyEscape));
+    EXPECT_FALSE(frm.Loaded());
+}
 
 TEST(OperationTexts, TextsOfTheCommands) {
     EXPECT_EQ(ProbeSpecificErrorText(0xFFFFFFFEu),

@@ -242,5 +242,64 @@ TEST_F(PropertiesTest, AccountsAreQualifiedAndGivenTheRightOnTheServicesComputer
     EXPECT_TRUE(prompts.Questions().empty());
 }
 
+TEST_F(PropertiesTest, AFailedApplyKeepsTheDialogOpenWithWhatWasTyped) {
+    Add(pc1(), Svc("Alpha"));
+    Add(pc1(), Svc("Beta"));
+    pc1().AddAccount("PC1", "ann", "S-1-5-21-1-1-1-1001");
+    frmProperties& dlg = Properties("Alpha");
+
+    // The platform refuses: its text, critical; nothing changed; Cancel closes.
+    dlg.txtDispName.TypeText("Display of Beta");
+    ASSERT_TRUE(dlg.cmdOK.Click());
+    EXPECT_EQ(Boxes(prompts),
+              std::vector<std::string>{Box(ErrorText(kErrorDuplicateServiceName),
+                                           ui::MsgButtons::OK, ui::MsgIcon::Critical)});
+    EXPECT_TRUE(dlg.Loaded());
+    EXPECT_EQ(dlg.txtDispName.Text(), "Display of Beta");
+    EXPECT_EQ(pc1().Config("Alpha")->displayName, "Display of Alpha");
+
+    // This Account without a name is refused before anything is written.
+    prompts.ClearQuestions();
+    dlg.txtDispName.TypeText("Display of Alpha");
+    dlg.tabProperties.SelectTab(kPageLogon);
+    ASSERT_TRUE(dlg.optThisAcc.Click());
+    dlg.txtAccName.TypeText("");
+    const std::size_t calls = network.CallLog().size();
+    ASSERT_TRUE(dlg.cmdOK.Click());
+    EXPECT_EQ(prompts.MessageTexts(), (std::vector<std::string>{std::string(kNoAccountName)}));
+    EXPECT_EQ(network.CallLog().size(), calls);
+
+    // The right refused: its message; the configuration is written and the
+    // row shows it, the dialog stays for another try.
+    prompts.ClearQuestions();
+    pc1().RefuseLogonRight(kErrorAccessDenied);
+    dlg.txtAccName.TypeText("ann");
+    dlg.tabProperties.SelectTab(kPageGeneral);
+    dlg.txtServDesc.TypeText("typed");
+    ASSERT_TRUE(dlg.cmdOK.Click());
+    EXPECT_EQ(prompts.MessageTexts(), (std::vector<std::string>{std::string(kNoLogonRight)}));
+    EXPECT_TRUE(dlg.Loaded());
+    EXPECT_EQ(pc1().Config("Alpha")->serviceStartName, "PC1\\ann");
+    EXPECT_EQ(Cell("Alpha", kColLogonAs), "PC1\\ann");
+    EXPECT_EQ(pc1().Description("Alpha"), "");
+    pc1().RefuseLogonRight(0);
+    ASSERT_TRUE(dlg.cmdOK.Click());
+    EXPECT_FALSE(dlg.Loaded());
+    EXPECT_EQ(pc1().Description("Alpha"), "typed");
+
+    // The local computer name unreadable: its message, then the error text.
+    prompts.ClearQuestions();
+    Properties("Alpha");
+    network.FailCall("GetComputerName", 1, kErrorAccessDenied);
+    ASSERT_TRUE(Dialog().cmdOK.Click());
+    EXPECT_EQ(prompts.MessageTexts(),
+              (std::vector<std::string>{std::string(kNoComputerName), DeniedText()}));
+    EXPECT_TRUE(Dialog().Loaded());
+    const ServiceConfig before = *pc1().Config("Alpha");
+    ASSERT_TRUE(Dialog().cmdClose.Click());
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_EQ(*pc1().Config("Alpha"), before);
+}
+
 }  // namespace
 }  // namespace vtl::testing

@@ -165,5 +165,48 @@ TEST_F(WizardPages, EachCheckShowsItsMessageInOrder) {
     EXPECT_EQ(e->CurrentPage(), 1);
 }
 
+TEST_F(WizardPages, ChoosersWriteTheirFieldsAndTheRemoteOneInsistsOnTheComputer) {
+    auto w = Wizard(ModeCreate, "PC2");
+    Next(*w);
+    w->cboDrive.SelectItem(w->cboDrive.FindItem("D"));
+    prompts.AnswerOpenFile("\\\\otherhost\\C$\\x.exe").AnswerMsgBox(ui::MsgResult::OK);
+    prompts.AnswerOpenFile("Z:\\x.exe").AnswerMsgBox(ui::MsgResult::OK);
+    prompts.AnswerOpenFile("\\\\pc2\\D$\\bin\\svc.exe");
+    w->cmdBrowse.Click();
+    EXPECT_EQ(w->txtExePath.Text(), "\\\\pc2\\D$\\bin\\svc.exe");
+    const auto& asked = prompts.Questions();
+    ASSERT_EQ(asked.size(), 5u);
+    EXPECT_EQ(asked[0].title, "Select service executable file on PC2");
+    EXPECT_EQ(asked[0].file.initialDir, "\\\\PC2\\D$");
+    EXPECT_EQ(asked[0].file.filter, "Executable (*.exe;*.bat)|*.exe;*.bat");
+    EXPECT_TRUE(asked[0].file.fileMustExist);
+    EXPECT_EQ(asked[1].text, "Please select a program file from the system PC2");
+    EXPECT_EQ(asked[3].text, "Please select a program file from the D drive on system PC2");
+    prompts.AnswerOpenFile(std::nullopt);
+    w->cmdBrowse.Click();
+    EXPECT_EQ(w->txtExePath.Text(), "");  // a cancelled chooser empties the field
+
+    auto e = Wizard(ModeExportNew);
+    Next(*e);
+    prompts.ClearQuestions();
+    prompts.AnswerOpenFile(std::nullopt).AnswerOpenFile("C:\\a\\r.bat").AnswerOpenFile({});
+    for (const char* expected : {"", "C:\\a\\r.bat", "C:\\a\\r.bat"}) {
+        e->cmdExpBrowse.Click();  // a cancel keeps the dialog's last name
+        EXPECT_EQ(e->txtExpExePath.Text(), expected);
+    }
+    EXPECT_EQ(prompts.Questions()[2].file.fileName, "C:\\a\\r.bat");
+    e->txtExpSrvName.TypeText("Svc");
+    Next(*e);
+    Next(*e);
+    prompts.AnswerFolder("D:\\Exports").AnswerFolder(std::nullopt);
+    e->cmdExportDir.Click();
+    EXPECT_EQ(e->txtExportDir.Text(), "D:\\Exports");
+    e->cmdExportDir.Click();
+    EXPECT_EQ(e->txtExportDir.Text(), "");
+    EXPECT_EQ(prompts.Questions()[3].title, kBrowseDirTitle);
+    EXPECT_EQ(prompts.Questions()[3].folder.root, ui::ShellFolder::Drives);
+    EXPECT_TRUE(prompts.Questions()[3].folder.onlyFileSystemFolders);
+}
+
 }  // namespace
 }  // namespace vtl::testing

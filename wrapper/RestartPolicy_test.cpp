@@ -17,5 +17,18 @@ TEST(RestartPolicy, TheDelayDoublesWithEachAttemptUpToTheCap) {
     EXPECT_EQ(RestartDelayMs(0, 5000, 1000), 1000u);
 }
 
+TEST(RestartPolicy, QuickFailuresInARowBackOffAndAHealthyRunStartsOver) {
+    RestartBackoff backoff(1000, 8000, 60000);
+    EXPECT_EQ(backoff.DelayAfterRun(10), 1000u);
+    EXPECT_EQ(backoff.DelayAfterRun(10), 2000u);
+    EXPECT_EQ(backoff.DelayAfterRun(59999), 4000u);
+    EXPECT_EQ(backoff.DelayAfterRun(10), 8000u);
+    EXPECT_EQ(backoff.DelayAfterRun(10), 8000u);
+    EXPECT_EQ(backoff.attempt(), 5u);
+    EXPECT_EQ(backoff.DelayAfterRun(60000), 1000u);
+    EXPECT_EQ(backoff.attempt(), 1u);
+    EXPECT_EQ(backoff.DelayAfterRun(1), 2000u);
+}
+
 }  // namespace
 }  // namespace vtl::wrapper

@@ -47,6 +47,12 @@ class ScriptedPrompter : public Prompter {
     ScriptedPrompter& AnswerComputer(std::optional<std::string> name) {
         return Add({QuestionKind::Computer, MsgResult::OK, std::move(name), true});
     }
+    ScriptedPrompter& AnswerFolder(std::optional<std::string> path) {
+        return Add({QuestionKind::Folder, MsgResult::OK, std::move(path), true});
+    }
+    ScriptedPrompter& AnswerOpenFile(std::optional<std::string> path) {
+        return Add({QuestionKind::OpenFile, MsgResult::OK, std::move(path), true});
+    }
     ScriptedPrompter& AnswerSaveFile(std::optional<std::string> path) {
         return Add({QuestionKind::SaveFile, MsgResult::OK, std::move(path), true});
     }

@@ -67,6 +67,7 @@ class TestHost : public UiHost, private ChangeObserver {
     // "Unload x", "Popup frmMain.mnuMainPopup" (from the keyboard: "... at
     // lvServices row 3", the row's position among the shown rows), "End".
     [[nodiscard]] const std::vector<std::string>& Log() const noexcept { return log_; }
+    void ClearLog() { log_.clear(); }
 
     // --- Clipboard ---
     [[nodiscard]] const std::string& ClipboardText() const noexcept { return clipboard_; }
