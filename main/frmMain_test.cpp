@@ -110,6 +110,26 @@ TEST_F(FrameTest, MenusToolbarsColumnsAndLegendShowTheirTextsAndKeys) {
 
 // --- Command states -------------------------------------------------------------------
 
+TEST_F(FrameTest, ClosingUnloadsTheOtherWindowsNewestFirstAndWritesTheSettings) {
+    Open();
+    OtherForm properties(host, "frmProperties");
+    OtherForm errors(host, "frmErrorMsg");
+    properties.Show();
+    errors.Show();
+    form->Move(240, 360, 9000, 6000);
+    host.ClearLog();
+    EXPECT_TRUE(form->Unload(ui::UnloadMode::ControlMenu));
+    EXPECT_EQ(host.Log(), (std::vector<std::string>{"Unload frmErrorMsg", "Unload frmProperties",
+                                                    "Unload frmMain"}));
+    EXPECT_EQ(host.Settings(), Written({{"MainLeft", "240"},
+                                        {"MainTop", "360"},
+                                        {"MainWidth", "9000"},
+                                        {"MainHeight", "6000"},
+                                        {"ViewMode", "3"},
+                                        {"SortKey", "0"},
+                                        {"SortOrder", "0"}}));
+}
+
 TEST_F(FrameTest, CommandStateTableWithUnchangedForPausedAndUnknownStates) {
     Open();
     form->lvServices.ClickRow(Row("Stopped1"));

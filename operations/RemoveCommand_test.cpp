@@ -88,6 +88,34 @@ TEST_F(RemoveTest, AServiceDeletedElsewhereLosesItsRowUnlessItIsStillHeldOpen) {
     }
 }
 
+TEST_F(RemoveTest, ExactlyTheSelectedItemIsRemovedAndNamed) {
+    OpenWithOperations();
+    // Three rows selected; the focused one is the list's selected item.
+    form->lvServices.ClearSelection();
+    form->lvServices.SetSelected(Row("Busy"), true);
+    form->lvServices.SetSelected(Row("X"), true);
+    form->lvServices.SetSelected(Row("Held"), true);
+    form->lvServices.SetFocusedRow(Row("X"));
+    ASSERT_EQ(form->lvServices.SelectedItem(), Row("X"));
+    AnswerBoth();
+    form->mnuDelete.Click();
+    EXPECT_EQ(prompts.Questions()[1].text,
+              "Are you sure you want to remove the service 'X' on PC1?");
+    EXPECT_FALSE(pc1().HasService("X"));
+    for (const char* kept : {"Busy", "Held"})
+        EXPECT_TRUE(pc1().HasService(kept) && form->lvServices.FindRow(kept)) << kept;
+
+    // Focus on a row that is not selected: the topmost selected row.
+    prompts.ClearQuestions();
+    form->lvServices.SetFocusedRow(Row("Slow"));
+    AnswerBoth();
+    form->mnuDelete.Click();
+    EXPECT_EQ(prompts.Questions()[1].text,
+              "Are you sure you want to remove the service 'Busy' on PC1?");
+    EXPECT_FALSE(pc1().HasService("Busy"));
+    EXPECT_TRUE(pc1().HasService("Held"));
+}
+
 TEST_F(RemoveTest, AWatchedRowThatIsRemovedGivesUpItsHandleAtOnce) {
     OpenWithOperations();
     Select({"Slow"});

@@ -124,6 +124,51 @@ class ProbeTest : public StartTest {
     ProbeTest() { Add(pc1(), TestSvc("Flaky", "--run-ms 10")); }
 };
 
+TEST_F(StartTest, TheWatchedListShowsTheWindowOnEveryTickWhileItHoldsEntries) {
+    OpenWithOperations();
+    Select({"Denied", "Hang"});
+    form->mnuStart.Click();
+    host.RunFor(100);
+    ASSERT_EQ(Entries(), (std::vector<std::string>{Entry("Denied", DeniedText())}));
+    const auto shows = [&] {
+        return std::count(host.Log().begin(), host.Log().end(), "Show frmErrorMsg");
+    };
+    const auto before = shows();
+    host.RunFor(300);  // Hang is still pending: three more ticks
+    EXPECT_EQ(shows(), before + 3);
+    // The user closes the window: the list is discarded and not shown again.
+    ops.ErrorList().Unload(ui::UnloadMode::ControlMenu);
+    host.RunFor(300);
+    EXPECT_TRUE(Entries().empty());
+    EXPECT_FALSE(ops.ErrorList().Visible());
+}
+
+TEST_F(StartTest, WithoutTheCompanionLibraryStartAndRestartReportItAndWatchNothing) {
+    OpenWithOperations();
+    network.SetStartLibraryMissing(true);
+    const std::string text = StartLibraryFailureText(126, ErrorText(126));
+    Select({"Good", "Hang"});
+    const int goodIcon = Icon("Good");
+    form->mnuStart.Click();
+    EXPECT_EQ(Watched(), 0);
+    EXPECT_EQ(Cell("Good", kColStatus), "Stopped") << "not \"Starting\": nothing is under way";
+    EXPECT_EQ(Icon("Good"), goodIcon);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{Entry("Good", text), Entry("Hang", text)}));
+    host.RunFor(100);
+    EXPECT_TRUE(ErrorListShown());
+    EXPECT_FALSE(form->tmrService.Running());
+
+    // Restart stops the service, then meets the same refusal; no message box.
+    Select({"Running"});
+    host.ClearLog();
+    form->mnuRestart.Click();
+    EXPECT_EQ(Entries(), (std::vector<std::string>{Entry("Running", text)}));
+    EXPECT_TRUE(ErrorListShown());
+    EXPECT_TRUE(prompts.Questions().empty());
+    EXPECT_EQ(pc1().Status("Running")->currentState, kServiceStopped);
+    EXPECT_EQ(ops.WatchedCount(), 0u);
+}
+
 TEST_F(ProbeTest, APollThatNeverEndsIsBoundedAndReported) {
     sim::ServiceBehaviour hang;
     hang.hangStart = true;

@@ -131,5 +131,33 @@ class ViewMirror : public ChangeObserver {
     ListView& list_;
 };
 
+TEST_F(ListViewTest, ClicksSelectAsTheWindowsListDoes) {
+    lv.SetMultiSelect(true);
+    const std::vector<ListRowId> rows = Add({"a", "b", "c", "d", "e"});
+    std::vector<ListRowId> clicked;
+    lv.onItemClick = [&](ListRowId r) { clicked.push_back(r); };
+
+    EXPECT_TRUE(lv.ClickRow(rows[1]));
+    EXPECT_TRUE(lv.ClickRow(rows[3], kCtrlMask));
+    EXPECT_EQ(lv.SelectedRows(), (std::vector<ListRowId>{rows[1], rows[3]}));
+    EXPECT_EQ(lv.FocusedRow(), rows[3]);
+    EXPECT_TRUE(lv.ClickRow(rows[1], kCtrlMask));  // toggles off
+    EXPECT_EQ(lv.SelectedRows(), (std::vector<ListRowId>{rows[3]}));
+    EXPECT_EQ(lv.FocusedRow(), rows[1]);            // a Ctrl-click moves the focus too
+    EXPECT_TRUE(lv.ClickRow(rows[4], kShiftMask));  // range from the focused row
+    EXPECT_EQ(lv.SelectedRows(), (std::vector<ListRowId>{rows[1], rows[2], rows[3], rows[4]}));
+    EXPECT_EQ(lv.FocusedRow(), rows[1]);
+    EXPECT_TRUE(lv.ClickRow(rows[0], kShiftMask));
+    EXPECT_EQ(lv.SelectedRows(), (std::vector<ListRowId>{rows[0], rows[1]}));
+    EXPECT_TRUE(lv.ClickRow(rows[2]));  // a plain click selects it alone
+    EXPECT_EQ(lv.SelectedRows(), (std::vector<ListRowId>{rows[2]}));
+    EXPECT_EQ(clicked,
+              (std::vector<ListRowId>{rows[1], rows[3], rows[1], rows[4], rows[0], rows[2]}));
+    EXPECT_FALSE(lv.ClickRow(ListRowId{}));
+    lv.SetEnabled(false);
+    EXPECT_FALSE(lv.ClickRow(rows[0]));
+    EXPECT_EQ(clicked.size(), 6u);
+}
+
 }  // namespace
 }  // namespace vtl::ui

@@ -13,8 +13,28 @@ namespace {
 
 const std::string kExportDir = std::string(kAppFolder) + "\\ExportDir";
 
+std::string Lines(std::initializer_list<std::string_view> lines) {
+    std::string text;
+    for (std::string_view line : lines)
+        text += std::string(line) + "\r\n";
+    return text;
+}
+
 class WizardExport : public WizardTest {
   protected:
+    // A wrapped, automatic, interactive service depending on Tcpip, then
+    // LanmanWorkstation, running run.bat.
+    void AddBackupAgent() {
+        sim::ServiceDefinition d = Svc("Backup Agent", kServiceAutoStart);
+        d.serviceType = kServiceWin32OwnProcess | kServiceInteractiveProcess;
+        d.binaryPath = "\"C:\\apps\\VtlShell.exe\"";
+        d.dependencies = {"Tcpip", "LanmanWorkstation"};
+        Add(pc1(), Svc("Tcpip"));
+        Add(pc1(), Svc("LanmanWorkstation"));
+        Add(pc1(), d);
+        pc1().SetRegistryString(ParametersKeyPath("Backup Agent"), "Application",
+                                "C:\\apps\\run.bat");
+    }
     // Export Selected Service on a row; script runs inside the wizard, if it opens.
     void ExportSelected(const std::string& name,
                         std::function<void(frmNewService&)> script = nullptr) {
@@ -33,6 +53,36 @@ class WizardExport : public WizardTest {
         return pc1().FileContent(kExportDir + "\\" + std::string(file));
     }
 };
+
+TEST_F(WizardExport, TheSelectedWrappedServiceIsWrittenByteForByte) {
+    AddBackupAgent();
+    OpenMain();
+    ExportSelected("Backup Agent", [](frmNewService& w) {
+        EXPECT_TRUE(w.optNewPwr.Value());
+        EXPECT_TRUE(w.optExpAuto.Value());
+        EXPECT_EQ(w.lblFinalInfo.Caption(),
+                  "Service Name : Backup Agent\r\rService Type : User Program\r\r"
+                  "Executable File : C:\\apps\\run.bat\r\rStartup Type : Automatic\r\r");
+        Finish(w);
+        EXPECT_TRUE(w.InteractFlag);
+        EXPECT_TRUE(w.HasDependencies);
+    });
+    const std::string notice = "# Copyright (C) Orvane. All rights reserved.";
+    EXPECT_EQ(Exported("Backup Agent_Inst.bat"),
+              Lines({"", notice, "#", "# This batch file installs Backup Agent service.",
+                     "# Installation instructions :",
+                     "# Copy this file alongwith VtlShell.exe into the directory where",
+                     "# 'run.bat' exists.", "# Run this batch file to install.", " ",
+                     "VtlShell -install \"Backup Agent\" -auto -power -interact -dep "
+                     "\"LanmanWorkstation/Tcpip/\" \"run.bat\""}));
+    EXPECT_EQ(
+        Exported("Backup Agent_Uninst.bat"),
+        Lines({"", notice, "#", "# This batch file uninstalls Backup Agent service.",
+               "# Uninstallation instructions :",
+               "# Copy this file into the directory where VtlShell.exe exists.",
+               "# Run this batch file to uninstall.", " ", "VtlShell -remove \"Backup Agent\""}));
+    EXPECT_EQ(Exported("VtlShell.exe"), kWrapperContent);
+}
 
 TEST_F(WizardExport, ANewCompliantDemandStartServiceIsWrittenByteForByte) {
     OpenMain();

@@ -165,6 +165,26 @@ TEST_F(WizardPages, EachCheckShowsItsMessageInOrder) {
     EXPECT_EQ(e->CurrentPage(), 1);
 }
 
+TEST_F(WizardPages, DrivesAreTheLocalFixedOnesOrTheRemoteAdministrativeShares) {
+    const auto drives = [](const frmNewService& w) {
+        std::string out;
+        for (int i = 0; i < w.cboDrive.ListCount(); ++i)
+            out += w.cboDrive.List(i);
+        return out + " " + w.cboDrive.Text() + (w.IsRemote() ? " remote" : " local");
+    };
+    EXPECT_EQ(drives(*Wizard(ModeCreate, "pc1")), "CE C local");   // D is a CD drive
+    EXPECT_EQ(drives(*Wizard(ModeCreate, "PC2")), "CD C remote");  // not ADMIN$, IPC$, Data
+    EXPECT_EQ(network.CountCalls("NetShareEnum", "\\\\PC2"), 2u);  // load and activation
+
+    // No administrative disk share: the creation closes with the message; the
+    // exports, which need no drive, open.
+    network.AddComputer("PC3").AddShare("Data", kStypeDiskTree, "C:\\Data", "");
+    EXPECT_FALSE(Wizard(ModeCreate, "PC3")->Loaded());
+    EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{NoSharedDrivesText("PC3")});
+    EXPECT_EQ(prompts.Questions()[0].icon, MsgIcon::None);
+    EXPECT_TRUE(Wizard(ModeExportNew, "PC3")->Visible());
+}
+
 TEST_F(WizardPages, ChoosersWriteTheirFieldsAndTheRemoteOneInsistsOnTheComputer) {
     auto w = Wizard(ModeCreate, "PC2");
     Next(*w);

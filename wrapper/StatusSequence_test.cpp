@@ -14,6 +14,14 @@ ServiceStatus Record(std::uint32_t state, std::uint32_t checkPoint, std::uint32_
             .waitHint = waitHint};
 }
 
+TEST(StatusSequence, AStartCountsCheckPointsThenRunsAcceptingStop) {
+    StatusSequence sequence;
+    EXPECT_EQ(sequence.StartPending(5000), Record(kServiceStartPending, 1, 5000));
+    EXPECT_EQ(sequence.StartPending(3000), Record(kServiceStartPending, 2, 3000));
+    EXPECT_EQ(sequence.Running(),
+              Record(kServiceRunning, 0, 0, kServiceAcceptStop | kServiceAcceptShutdown));
+}
+
 TEST(StatusSequence, AStopDuringTheStartIsStopPendingFromCheckPointOne) {
     StatusSequence sequence;
     (void)sequence.StartPending(5000);

@@ -9,11 +9,9 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "core/win32/WinString.h"
 #include "ui/Bars.h"
@@ -22,7 +20,6 @@
 #include "ui/ListControls.h"
 #include "ui/ListView.h"
 #include "ui/Menu.h"
-#include "ui/Timer.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/Win32Host.h"
 #include "ui/win32/Win32Prompter.h"
@@ -84,7 +81,6 @@ class frmTest : public Form {
     ListView lv{*this, "lv"};
     StatusBar sb{*this, "sb"};
     Toolbar tb{*this, "tb"};
-    Timer tmr{*this, "tmr", 0, false};
     MenuItem mnuView{*this, "mnuView", "View"};
     MenuItem mnuRefresh{mnuView, "mnuRefresh", "&Refresh", Shortcut::F(5)};
     TabStrip tabs{*this, "tabs"};
@@ -275,15 +271,6 @@ TEST_F(RendererTest, ListMouseEventsCarryTheRowUnderThePointer) {
     EXPECT_NE(std::find(form->clicks.begin(), form->clicks.end(), "item"), form->clicks.end());
 }
 
-TEST_F(RendererTest, FrameSizesComeBackInTwips) {
-    form->Move(300, 300, 7200, 4800);
-    const int dpi = WindowDpi(hwnd);
-    const RECT client = ClientRect(hwnd), outer = WindowRect(hwnd);
-    EXPECT_EQ(form->ScaleWidth(), PixelsToTwips(client.right, dpi));
-    EXPECT_EQ(form->ScaleHeight(), PixelsToTwips(client.bottom, dpi));
-    EXPECT_EQ(form->Width(), PixelsToTwips(outer.right - outer.left, dpi));
-}
-
 // What a DPI change touches, read from the real controls.
 struct DpiLayout {
     std::array<LONG, 4> frame, list;  // screen; form's client area
@@ -362,60 +349,6 @@ TEST_F(RendererTest, ADpiChangeLaysEveryControlOutAgain) {
     EXPECT_EQ(ReadLayout(hwnd, lv), before);
 }
 
-TEST_F(RendererTest, TimersTickAndModalFormsReturnWhenClosed) {
-    int ticks = 0;
-    form->tmr.onTick = [&] { ++ticks; };
-    form->tmr.SetInterval(30);
-    form->tmr.SetEnabled(true);
-    const auto ticked = [&] {
-        host->DoEvents();
-        return ticks >= 3;
-    };
-    EXPECT_TRUE(WaitFor(ticked, 5000, 5)) << ticks;
-    form->tmr.SetEnabled(false);
-
-    // A modal form: the owner is disabled until it goes, then enabled again.
-    Form dialog(*host, "frmDialog");
-    dialog.SetCaption("Modal");
-    Timer closer(dialog, "tmrClose", 50, true);
-    bool ownerDisabled = false;
-    closer.onTick = [&] {
-        ownerDisabled = !IsWindowEnabled(hwnd);
-        dialog.Unload();
-    };
-    dialog.ShowModal(form.get());
-    EXPECT_TRUE(ownerDisabled);
-    EXPECT_TRUE(IsWindowEnabled(hwnd));
-    EXPECT_FALSE(dialog.Loaded());
-    EXPECT_EQ(FindWindowW(L"VtlForm", L"Modal"), nullptr);
-}
-
-TEST_F(RendererTest, ComputerBrowserTakesATypedName) {
-    // Under Wine the network shows no computers: the name is typed into the box.
-    std::atomic<bool> answered{false};
-    std::thread user([&] {
-        HWND dialog = nullptr, edit = nullptr;
-        const bool found = WaitFor(
-            [&] {
-                dialog = FindWindowW(L"#32770", nullptr);
-                return dialog != nullptr && GetWindow(dialog, GW_OWNER) == hwnd &&
-                       (edit = FindChild(dialog, L"Edit")) != nullptr;
-            },
-            15000, 50);
-        if (!found) return;
-        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\\\\FILESRV7"));
-        Sleep(300);
-        SaveScreenshot(std::filesystem::path(VTL_ARTIFACT_DIR) / "ui-browse-computer.png");
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        answered = true;
-    });
-    const std::optional<std::string> name = host->Prompts().BrowseForComputer(
-        form.get(), "Select a Computer from where you want to load services.");
-    user.join();
-    ASSERT_TRUE(answered);
-    EXPECT_EQ(name, "FILESRV7");
-}
-
 // Before this program's first window: no waiting for a window manager (see
 // UseUnmanagedWindows).
 const bool kUnmanaged = [] {
@@ -489,22 +422,6 @@ TEST(RendererPictures, SplashBitmapToolTipsAndHourglass) {
     splash.SetMousePointer(MousePointer::Default);
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
     splash.Unload();
-}
-
-TEST(Win32HostSettings, AreKeptUnderTheApplicationsKey) {
-    Win32Host host("Vantrel");
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel Settings Test");
-    EXPECT_EQ(host.GetSetting("Vantrel Settings Test", "Settings", "MainLeft"), std::nullopt);
-    host.SaveSetting("Vantrel Settings Test", "Settings", "MainLeft", "1215");
-    host.SaveSetting("Vantrel Settings Test", "Settings", "ViewMode", "3");
-    EXPECT_EQ(host.GetSetting("Vantrel Settings Test", "Settings", "MainLeft"), "1215");
-    std::wstring value(16, L'\0');
-    DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Vantrel Settings Test\\Settings",
-                           L"ViewMode", RRF_RT_REG_SZ, nullptr, value.data(), &bytes),
-              ERROR_SUCCESS);
-    EXPECT_EQ(Narrow(value.c_str()), "3");
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel Settings Test");
 }
 
 TEST(Dpi, TwipsAndPixelsAtADpi) {
