@@ -194,8 +194,11 @@ TEST_F(StopTest, RestartStopsDependentsWithoutAskingAndLeavesThemStopped) {
 // A platform whose clock stands still: the stop-pending wait is still bounded
 // by its passes, and a refused stop control's record (garbage) is never waited on.
 TEST(StopWait, AStandingClockStillEndsTheWaitAndARefusedStopIsNotWaitedOn) {
-    for (const ErrorCode control : {kErrorSuccess, kErrorInvalidServiceControl}) {
-        SCOPED_TRACE(control);
+    // {control's outcome, status query's outcome}: a failed query ends the wait with its code.
+    for (const auto& [control, query] : {std::pair{kErrorSuccess, kErrorSuccess},
+                                         {kErrorInvalidServiceControl, kErrorSuccess},
+                                         {kErrorSuccess, kErrorAccessDenied}}) {
+        SCOPED_TRACE(std::to_string(control) + " " + std::to_string(query));
         ::testing::NiceMock<MockPlatform> platform;
         ON_CALL(platform, TickCount()).WillByDefault(::testing::Return(7u));
         ON_CALL(platform, ControlService)
@@ -205,21 +208,21 @@ TEST(StopWait, AStandingClockStillEndsTheWaitAndARefusedStopIsNotWaitedOn) {
             });
         std::uint32_t queries = 0;
         ON_CALL(platform, QueryServiceStatus)
-            .WillByDefault([&queries](const ServiceHandle&, ServiceStatus& record) {
+            .WillByDefault([&queries, query](const ServiceHandle&, ServiceStatus& record) {
                 // Stopped after one pass too many, so that a runaway wait ends.
                 ++queries;
                 record.currentState =
                     queries > kStopBoundMs / kStopPollMs ? kServiceStopped : kServiceStopPending;
-                return kErrorSuccess;
+                return query;
             });
         ServiceStatus status;
         const StopResult result =
             StopWithDependents(platform, ScManagerHandle{nullptr, 0x10},
                                ServiceHandle{nullptr, 0x20}, "Hung", status, StopSequence{});
-        const bool sent = control == kErrorSuccess;
-        EXPECT_EQ(queries, sent ? kStopBoundMs / kStopPollMs : 0u);
-        EXPECT_EQ(result.boundReached, sent);
-        EXPECT_EQ(result.error, control);
+        const bool sent = control == kErrorSuccess, answered = query == kErrorSuccess;
+        EXPECT_EQ(queries, !sent ? 0u : answered ? kStopBoundMs / kStopPollMs : 1u);
+        EXPECT_EQ(result.boundReached, sent && answered);
+        EXPECT_EQ(result.error, answered ? control : query);
     }
 }
 

@@ -104,5 +104,21 @@ TEST(WrapperSettings, EachValueIsReadOrFallsBackOrIsHeldWithinBoundsWithAWarning
     }
 }
 
+TEST(WrapperSettings, ReadsTheSharedValuesFromTheServicesOwnKeys) {
+    TableSource source;
+    source.Set(kParams, "Application", Sz("C:\\Apps\\run.bat"));
+    source.Set(kVtlParams, "Params", Sz("-x 1"));
+    const auto result = ReadWrapperSettings(source, "My Svc");
+    ASSERT_TRUE(result.settings) << result.error;
+    EXPECT_EQ(result.settings->application, "C:\\Apps\\run.bat");
+    EXPECT_EQ(result.settings->params, "-x 1");
+    EXPECT_TRUE(result.warnings.empty());
+    // Every value it reads lies under the service's parameters or VTLParams key.
+    for (const auto& [key, name] : source.asked_) {
+        EXPECT_TRUE(key == kParams || (key == kVtlParams && name == "Params"))
+            << key << " " << name;
+    }
+}
+
 }  // namespace
 }  // namespace vtl::wrapper
