@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <map>
-#include <stdexcept>
 
 #include "core/ServiceRow.h"
 #include "main/MainTestSupport.h"

@@ -6,11 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-#include <string>
-#include <thread>
-#include <vector>
-
 #include "ui/testing/SteppedExecutor.h"
 #include "ui/testing/WindowThread.h"
 

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "core/ServiceCalls.h"
 #include "core/sim/DataSet.h"
 #include "core/sim/SimTestSupport.h"
