@@ -109,26 +109,6 @@ TEST_F(FrameTest, MenusToolbarsColumnsAndLegendShowTheirTextsAndKeys) {
 
 // --- Command states -------------------------------------------------------------------
 
-TEST_F(FrameTest, ClosingUnloadsTheOtherWindowsNewestFirstAndWritesTheSettings) {
-    Open();
-    OtherForm properties(host, "frmProperties");
-    OtherForm errors(host, "frmErrorMsg");
-    properties.Show();
-    errors.Show();
-    form->Move(240, 360, 9000, 6000);
-    host.ClearLog();
-    EXPECT_TRUE(form->Unload(ui::UnloadMode::ControlMenu));
-    EXPECT_EQ(host.Log(), (std::vector<std::string>{"Unload frmErrorMsg", "Unload frmProperties",
-                                                    "Unload frmMain"}));
-    EXPECT_EQ(host.Settings(), Written({{"MainLeft", "240"},
-                                        {"MainTop", "360"},
-                                        {"MainWidth", "9000"},
-                                        {"MainHeight", "6000"},
-                                        {"ViewMode", "3"},
-                                        {"SortKey", "0"},
-                                        {"SortOrder", "0"}}));
-}
-
 TEST_F(FrameTest, CommandStateTableWithUnchangedForPausedAndUnknownStates) {
     Open();
     form->lvServices.ClickRow(Row("Stopped1"));
@@ -184,8 +164,6 @@ TEST_F(FrameTest, MarkedStartingAndUnlistedRowsSetTheirCommandsAndIcons) {
     ExpectCommands(true, false, false);
 }
 
-// --- Sorting ---------------------------------------------------------------------------
-
 // The pop-up's Start, Stop and Restart follow the row under the pointer;
 // Properties and Export need one row selected.
 TEST_F(FrameTest, RightClickSelectsTheRowAndShowsThePopupWithItsItemsSet) {
@@ -211,6 +189,8 @@ TEST_F(FrameTest, RightClickSelectsTheRowAndShowsThePopupWithItsItemsSet) {
     form->lvServices.MouseDown(Mouse(ui::MouseButton::Right, Row("Paused1")));
     EXPECT_EQ(enabled.substr(3), "11");
 }
+
+// --- Sorting, toolbar, browsing --------------------------------------------------------
 
 TEST_F(FrameTest, AColumnClickSortsAscendingAndTheNextOnTheSameColumnTurnsTheOrder) {
     Add(pc1(), Svc("Zed", kServiceDisabled, kServiceStopped, "NT AUTHORITY\\NetworkService"));
@@ -302,6 +282,28 @@ TEST_F(FrameTest, BrowsedNamesAreNormalisedOrRefused) {
         EXPECT_EQ(form->cboSystems.ListCount(), 2);
         EXPECT_EQ(form->cboSystems.Text(), "pc2");
     }
+}
+
+// --- Closing ---------------------------------------------------------------------------
+
+TEST_F(FrameTest, ClosingUnloadsTheOtherWindowsNewestFirstAndWritesTheSettings) {
+    Open();
+    OtherForm properties(host, "frmProperties");
+    OtherForm errors(host, "frmErrorMsg");
+    properties.Show();
+    errors.Show();
+    form->Move(240, 360, 9000, 6000);
+    host.ClearLog();
+    EXPECT_TRUE(form->Unload(ui::UnloadMode::ControlMenu));
+    EXPECT_EQ(host.Log(), (std::vector<std::string>{"Unload frmErrorMsg", "Unload frmProperties",
+                                                    "Unload frmMain"}));
+    EXPECT_EQ(host.Settings(), Written({{"MainLeft", "240"},
+                                        {"MainTop", "360"},
+                                        {"MainWidth", "9000"},
+                                        {"MainHeight", "6000"},
+                                        {"ViewMode", "3"},
+                                        {"SortKey", "0"},
+                                        {"SortOrder", "0"}}));
 }
 
 }  // namespace

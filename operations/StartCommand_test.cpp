@@ -106,24 +106,6 @@ TEST_F(StartTest, SeveralServicesStartAndEveryFailureLandsInTheErrorList) {
     EXPECT_TRUE(prompts.Questions().empty()) << "no message box, only the list";
 }
 
-// --- The probe ---------------------------------------------------------------------------
-
-class ProbeTest : public StartTest {
-  protected:
-    // Starts Flaky, which runs and stops by itself before the first tick, then
-    // gives it the behaviour its second start (the probe's) shows.
-    void StartFlakyThenBehave(const sim::ServiceBehaviour& second) {
-        OpenWithOperations();
-        Select({"Flaky"});
-        form->mnuStart.Click();
-        network.Advance(50);  // runs, stops by itself; the timer has not ticked yet
-        ASSERT_EQ(pc1().Status("Flaky")->currentState, kServiceStopped);
-        ASSERT_TRUE(pc1().SetBehaviour("Flaky", second));
-        network.ClearCallLog();
-    }
-    ProbeTest() { Add(pc1(), TestSvc("Flaky", "--run-ms 10")); }
-};
-
 TEST_F(StartTest, TheWatchedListShowsTheWindowOnEveryTickWhileItHoldsEntries) {
     OpenWithOperations();
     Select({"Denied", "Hang"});
@@ -168,6 +150,24 @@ TEST_F(StartTest, WithoutTheCompanionLibraryStartAndRestartReportItAndWatchNothi
     EXPECT_EQ(pc1().Status("Running")->currentState, kServiceStopped);
     EXPECT_EQ(ops.WatchedCount(), 0u);
 }
+
+// --- The probe ---------------------------------------------------------------------------
+
+class ProbeTest : public StartTest {
+  protected:
+    // Starts Flaky, which runs and stops by itself before the first tick, then
+    // gives it the behaviour its second start (the probe's) shows.
+    void StartFlakyThenBehave(const sim::ServiceBehaviour& second) {
+        OpenWithOperations();
+        Select({"Flaky"});
+        form->mnuStart.Click();
+        network.Advance(50);  // runs, stops by itself; the timer has not ticked yet
+        ASSERT_EQ(pc1().Status("Flaky")->currentState, kServiceStopped);
+        ASSERT_TRUE(pc1().SetBehaviour("Flaky", second));
+        network.ClearCallLog();
+    }
+    ProbeTest() { Add(pc1(), TestSvc("Flaky", "--run-ms 10")); }
+};
 
 TEST_F(ProbeTest, APollThatNeverEndsIsBoundedAndReported) {
     sim::ServiceBehaviour hang;
