@@ -220,5 +220,33 @@ struct ListChanges : ui::ChangeObserver {
     std::map<ui::ChangeKind, int> counts;
 };
 
+TEST_P(PassTest, AReadingThatMeetsAnInvalidHandleIsReadOnceMoreWithFreshHandles) {
+    Open();
+    struct Case {
+        const char* operation;
+        std::uint32_t failures;  // in a row, each with 6
+        bool current;            // the row shows the new state after the tick
+    };
+    for (const Case& c : {Case{"OpenService", 1, true}, Case{"QueryServiceStatus", 1, true},
+                          Case{"QueryServiceConfig", 1, true}, Case{"OpenService", 2, false},
+                          Case{"QueryServiceStatus", 2, false}}) {
+        SCOPED_TRACE(std::string(c.operation) + " x" + std::to_string(c.failures));
+        const std::uint32_t now = pc1().Status("Gamma")->currentState;
+        const std::uint32_t next = now == kServiceRunning ? kServiceStopped : kServiceRunning;
+        ASSERT_EQ(pc1().ForceState("Gamma", next), kErrorSuccess);
+        network.ClearFaults();
+        network.ClearCallLog();
+        for (std::uint32_t i = 1; i <= c.failures; ++i)
+            network.FailCall(c.operation, i, kErrorInvalidHandle, "Gamma");
+        RunFor(2000);
+        EXPECT_EQ(Cell("Gamma", kColStatus), ServiceStatusText(c.current ? next : now));
+        EXPECT_EQ(Accesses("OpenSCManager").size(), 2u);  // the pass's and a fresh one
+        EXPECT_EQ(network.CountCalls("OpenService"), 5u);
+        if (!c.current) {
+            ASSERT_EQ(pc1().ForceState("Gamma", now), kErrorSuccess);  // back for the next case
+        }
+    }
+}
+
 }  // namespace
 }  // namespace vtl::testing

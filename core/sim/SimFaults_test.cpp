@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <optional>
-#include <tuple>
 
 #include "core/Registry.h"
 #include "core/ServiceCalls.h"
@@ -203,43 +201,6 @@ TEST(SimFaultsTest, LatencyMovesTheClockPerCall) {
     const auto now = env.network.Now();
     ASSERT_EQ(env.platform.QueryServiceStatus(svc, status), kErrorSuccess);
     EXPECT_EQ(env.network.Now(), now);
-}
-
-TEST(SimFaultsTest, TheCallLogRecordsWhatWasAskedAndAnswered) {
-    testing::TwoComputers env;
-    Populate(env);
-    env.network.Advance(25);
-    {
-        auto manager = OpenManager(env.platform, "\\\\PC1", kScManagerAllAccess);
-        auto svc = OpenSvc(env.platform, manager, "Svc", 0x2C);
-        ServiceStatus status;
-        EXPECT_EQ(env.platform.ControlService(svc, kServiceControlStop, status),
-                  kErrorServiceNotActive);
-        EXPECT_FALSE(env.platform.OpenService(manager, "Nope", 1).handle);
-    }
-    const auto& log = env.network.CallLog();
-    using Call = std::tuple<std::string, std::string, std::optional<std::uint32_t>, ErrorCode>;
-    std::vector<Call> calls;
-    for (const auto& record : log)
-        calls.emplace_back(record.operation, record.argument,
-                           record.control ? record.control : record.access, record.error);
-    const std::vector<Call> expected = {
-        {"OpenSCManager", "\\\\PC1", kScManagerAllAccess, kErrorSuccess},
-        {"OpenService", "Svc", 0x2Cu, kErrorSuccess},
-        {"ControlService", "Svc", kServiceControlStop, kErrorServiceNotActive},
-        {"OpenService", "Nope", 1u, kErrorServiceDoesNotExist},
-        {"CloseServiceHandle", "Svc", std::nullopt, kErrorSuccess},  // the service first
-        {"CloseServiceHandle", "PC1", std::nullopt, kErrorSuccess}};
-    EXPECT_EQ(calls, expected);
-    ASSERT_FALSE(log.empty());
-    EXPECT_EQ(std::tie(log[0].computer, log[0].time), std::make_tuple("PC1", 25u));
-    EXPECT_EQ(env.network.CountCalls("OpenService"), 2u);
-    EXPECT_EQ(env.network.CountCalls("OpenService", "svc"), 1u);
-
-    env.network.ClearCallLog();
-    env.network.EnableCallLog(false);
-    (void)env.platform.GetComputerName();
-    EXPECT_TRUE(env.network.CallLog().empty());
 }
 
 TEST(SimFaultsTest, OpenHandlesAreCountedByKind) {
