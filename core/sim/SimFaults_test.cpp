@@ -1,8 +1,6 @@
-// Fault injection, latency, the call log and the open-handle count.
+// Fault injection, latency and the open-handle count.
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 #include "core/Registry.h"
 #include "core/ServiceCalls.h"
