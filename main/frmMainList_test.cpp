@@ -1,5 +1,5 @@
-// The services list: listing, full refresh, refresh by name, the periodic pass
-// and the state of one service, over a simulated computer.
+// The services list: listing, refresh by name and the periodic pass, over a
+// simulated computer.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-// The main window's frame, loading, resizing, closing, computer selection,
-// command states and list events.
+// The main window's frame, command states, the pop-up, sorting, the toolbar,
+// browsed computer names and closing.
 
 #include <gtest/gtest.h>
 

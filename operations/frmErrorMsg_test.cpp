@@ -1,5 +1,5 @@
-// The error list window: entries, showing, resizing, and the details of an
-// entry on the release that ends a double click.
+// The error list window: the details of an entry on the release that ends a
+// double click, and the commands' texts.
 
 #include "operations/frmErrorMsg.h"
 

@@ -1,6 +1,6 @@
 // The properties dialog as user stories over simulated computers: loading each
-// kind of service, reloading in place, the Logon page's two states, the
-// Dependencies page with the Add Dependencies dialog, and what OK writes.
+// kind of service, the Logon page's two states, the Dependencies page with the
+// Add Dependencies dialog, what OK writes, and what a failed OK keeps.
 
 #include <gtest/gtest.h>
 

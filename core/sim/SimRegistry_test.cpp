@@ -1,5 +1,5 @@
-// The simulated registry where it goes beyond the contract suite: key names,
-// rights on keys, deleted keys, remote registries and the keys of services.
+// The simulated registry where it goes beyond the contract suite: key names
+// outside ASCII.
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 // The companion library's start threads as virtual threads, beyond the contract
-// suite: their timing, their own calls, injected failures, hung starts and
-// their handles.
+// suite: a hung start.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// Files, drives, shares, accounts, message texts, libraries and time on the
-// simulated computers.
+// Drives and shares on the simulated computers.
 
 #include <gtest/gtest.h>
 
